@@ -1,0 +1,57 @@
+// Named stopwatches whose totals are kept across runs ("speed_tests.dat") and reported at exit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillora {
+
+struct TMonitor {
+  std::string name;
+  uint32_t shortest = 0, longest = 0, total = 0;  // milliseconds
+  uint32_t count = 0;
+
+  // start = TickCount() taken by the caller; nothing happens when start is 0.
+  void Stop(uint32_t& start);
+  void AddDuration(uint32_t ms);
+};
+
+class TMonitorsList {
+ public:
+  // Reads the binary file when it exists; unreadable or partial content is ignored.
+  explicit TMonitorsList(std::string data_file = {});
+  // Rewrites the binary file (failures ignored).
+  ~TMonitorsList();
+  TMonitorsList(const TMonitorsList&) = delete;
+  TMonitorsList& operator=(const TMonitorsList&) = delete;
+
+  // The monitor of that exact name, created and appended when missing.
+  TMonitor& Get(std::string_view name);
+  const std::vector<std::unique_ptr<TMonitor>>& Items() const { return items_; }
+
+  void SaveBinary(const std::string& path) const;
+  void LoadBinary(const std::string& path);
+  // "TimeStamp: <date time>" and one line per monitor, CR LF line ends.
+  std::string TextReport(double now) const;
+  void SaveTextReport(const std::string& path) const;  // failures ignored
+
+ private:
+  std::string data_file_;
+  std::vector<std::unique_ptr<TMonitor>> items_;
+};
+
+// Starts and stops a named measurement on the global monitors list (no-op without one).
+class TMonitorScope {
+ public:
+  explicit TMonitorScope(std::string_view name);
+  ~TMonitorScope();
+
+ private:
+  TMonitor* monitor_;
+  uint32_t start_;
+};
+
+}  // namespace quillora
