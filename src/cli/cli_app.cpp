@@ -1,1 +1,76 @@
-// placeholder
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+
+#include "cli/cli_context.h"
+#include "cli/cli_ui.h"
+#include "cli/cmd_settings.h"
+#include "foundation/app_data.h"
+
+namespace quillora::cli {
+
+void CliContext::EnsureStarted() {
+  if (started) return;
+  TStartupOptions options;
+  options.data_dir = data_dir;
+  options.user_dir = user_dir;
+  if (!InitApplicationData(options)) throw CliReportedFailure();
+  started = true;
+}
+
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+           bool interactive) {
+  CliContext ctx{out, err};
+  CLI::App app{"quillora-cli: the program's work without windows", "quillora-cli"};
+  app.set_version_flag("--version", std::string("quillora-cli ") + QUILLORA_VERSION + " (build " + QUILLORA_BUILD + ")");
+  app.option_defaults()->always_capture_default(false);
+  app.add_option("--data-dir", ctx.data_dir, "The data folder")->type_name("DIR");
+  app.add_option("--user-dir", ctx.user_dir, "The user folder")->type_name("DIR");
+  auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes to every question");
+  app.add_flag("--no", ctx.no, "Answer No to every question")->excludes(yes);
+  app.add_flag("--quiet", ctx.quiet, "No progress output");
+  app.require_subcommand(1);
+  app.fallthrough();
+
+  SetupSettingsCommands(app, ctx);
+
+  // The port must exist before any command runs; its answers come from the global options.
+  TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
+  ctx.ui = &ui;
+  SetUI(&ui);
+  struct Restore {
+    ~Restore() { SetUI(nullptr); }
+  } restore;
+  app.parse_complete_callback([&] {
+    ui.SetAnswer(ctx.yes  ? TCliUserInterface::Answer::Yes
+                 : ctx.no ? TCliUserInterface::Answer::No
+                          : TCliUserInterface::Answer::Ask);
+  });
+
+  int status = 0;
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp& e) {
+    status = app.exit(e, out, err);
+  } catch (const CLI::CallForAllHelp& e) {
+    status = app.exit(e, out, err);
+  } catch (const CLI::CallForVersion& e) {
+    status = app.exit(e, out, err);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e, out, err);
+    status = 2;
+  } catch (const CliReportedFailure&) {
+    status = 1;
+  } catch (const std::exception& e) {
+    err << "error: " << e.what() << std::endl;
+    status = 1;
+  }
+  if (ctx.started) DoneApplicationData();
+  out.flush();
+  return status;
+}
+
+}  // namespace quillora::cli

@@ -11,7 +11,7 @@ namespace quillora {
 // language (1251 for ru/uk/be/bg/sr, 1250 for Central European languages, 1252 otherwise).
 // Called lazily by everything below; calling it again re-reads the environment (tests).
 void InitSystemCodePage();
-int SystemCodePage();          // e.g. 1252
+int SystemCodePage();            // e.g. 1252
 void SetSystemCodePage(int cp);  // for tests: 1250, 1251 or 1252
 
 // Conversions between the code page and UTF-16. Unmappable characters become '?'.
@@ -25,6 +25,9 @@ char AnsiUpperChar(char c);
 char AnsiLowerChar(char c);
 std::string AnsiUpperCase(std::string_view s);
 std::string AnsiLowerCase(std::string_view s);
+// The 256-byte upper-case table of the current code page, for scanning loops that must not pay
+// a call per byte. Tables are never freed; after a switch of code page it still reads the old one.
+const unsigned char* AnsiUpperTable();
 // Case-insensitive equality in the code page (the rule option-list keys are looked up by).
 bool SameText(std::string_view a, std::string_view b);
 

@@ -9,7 +9,7 @@ namespace quillora {
 
 using TColor = uint32_t;  // 0xRRGGBB
 
-std::string ColorToHex(TColor c);         // "RRGGBB", upper-case
+std::string ColorToHex(TColor c);          // "RRGGBB", upper-case
 TColor HexToColor(std::string_view text);  // invalid text gives black (0)
 
 }  // namespace quillora

@@ -2,6 +2,7 @@
 // the time of day), written "dd-mm-yyyy hh:nn:ss" everywhere.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 

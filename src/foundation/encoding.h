@@ -7,7 +7,8 @@
 
 namespace quillora {
 
-// CRC-32 of ISO 3309 (zip/PNG): reflected polynomial 0xEDB88320, initial all ones, final complement.
+// CRC-32 of ISO 3309 (zip/PNG): reflected polynomial 0xEDB88320, initial all ones, final
+// complement.
 uint32_t Crc32(std::string_view bytes);
 uint32_t Crc32Update(uint32_t crc, std::string_view bytes);  // chaining form; start with 0
 
@@ -16,6 +17,6 @@ std::string UrlEncodeValue(std::string_view s);
 std::string UrlDecode(std::string_view s);
 std::string Base64Encode(std::string_view bytes);
 std::string Base64Decode(std::string_view text);  // ignores characters outside the alphabet
-std::string HexEncode(std::string_view bytes);      // upper-case, two digits per byte
+std::string HexEncode(std::string_view bytes);    // upper-case, two digits per byte
 
 }  // namespace quillora

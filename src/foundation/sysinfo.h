@@ -7,7 +7,7 @@ namespace quillora {
 
 struct TSystemDescription {
   std::string build;             // e.g. "1" (the last component of the file version)
-  std::string operating_system;  // e.g. "Linux 6.1.0 (Debian GNU/Linux 12 (bookworm))"
+  std::string operating_system;  // e.g. "Linux 6.1.0-18-amd64 (Debian GNU/Linux 12 (bookworm))"
   std::string memory;            // total physical memory: "24,587,164 Kb"
   std::string browser;           // the embedded browser engine's name and version, or "unknown"
   std::string user_name;         // empty when it cannot be read

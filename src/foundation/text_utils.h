@@ -13,10 +13,12 @@ size_t PosFrom(std::string_view sub, std::string_view s, size_t from, bool case_
 size_t LastPosBefore(std::string_view sub, std::string_view s, size_t pos, bool case_sensitive);
 int CountOccurrences(std::string_view sub, std::string_view s, size_t& last_pos);
 std::string ReplaceAll(std::string_view s, std::string_view old_text, std::string_view new_text);
-std::string ReplaceAllText(std::string_view s, std::string_view old_text, std::string_view new_text);
+std::string ReplaceAllText(std::string_view s, std::string_view old_text,
+                           std::string_view new_text);
 std::string CollapseSpaces(std::string_view s);
-std::string StripElementText(std::string_view s, std::string_view marker, std::string_view closing_tag,
-                             std::string_view opening_tag, bool case_sensitive);
+std::string StripElementText(std::string_view s, std::string_view marker,
+                             std::string_view closing_tag, std::string_view opening_tag,
+                             bool case_sensitive);
 std::string ReverseBytes(std::string_view s);
 
 std::string NthField(std::string_view s, int n, char separator);
