@@ -6,7 +6,9 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_ui.h"
+#include "cli/cmd_lzh.h"
 #include "cli/cmd_settings.h"
+#include "cli/cmd_template.h"
 #include "foundation/app_data.h"
 
 namespace quillora::cli {
@@ -35,6 +37,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   app.fallthrough();
 
   SetupSettingsCommands(app, ctx);
+  SetupTemplateCommands(app, ctx);
+  SetupLzhCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -1,6 +1,7 @@
 #include "foundation/app_data.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <unistd.h>
@@ -166,6 +167,13 @@ std::string DefaultUserFolder(const std::string& exe_folder) {
   return UserConfigFolder() + "quillora/";
 }
 
+// Folders given on the command line may be relative to where the program was started.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  auto abs = std::filesystem::absolute(path, ec);
+  return ec ? path : abs.string();
+}
+
 // Writes a text file through a temporary file beside it, so a failed write keeps the old file.
 void SaveTextFileSafely(const std::string& path, const std::string& text) {
   std::string tmp = path + ".tmp";
@@ -290,7 +298,7 @@ bool InitApplicationData(const TStartupOptions& options) {
   f.executable = ExecutableFolder();
   std::string registry_user_dir = ReadRegistryValue(kRegistryUserDir);
   if (!options.user_dir.empty())
-    f.user = IncludeTrailingPathDelimiter(options.user_dir);
+    f.user = IncludeTrailingPathDelimiter(AbsolutePath(options.user_dir));
   else if (!registry_user_dir.empty())
     f.user = IncludeTrailingPathDelimiter(registry_user_dir);
   else
@@ -316,7 +324,7 @@ bool InitApplicationData(const TStartupOptions& options) {
     s.SetString("User Dir", "");
   }
   if (!options.data_dir.empty()) {
-    f.data = IncludeTrailingPathDelimiter(options.data_dir);
+    f.data = IncludeTrailingPathDelimiter(AbsolutePath(options.data_dir));
   } else if (std::string d = s.GetString("AppData_Dir"); !d.empty() && DirectoryExists(d)) {
     f.data = IncludeTrailingPathDelimiter(d);
   } else {
