@@ -8,6 +8,7 @@
 #include "cli/cli_ui.h"
 #include "cli/cmd_lzh.h"
 #include "cli/cmd_settings.h"
+#include "cli/cmd_site.h"
 #include "cli/cmd_template.h"
 #include "foundation/app_data.h"
 
@@ -39,6 +40,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSettingsCommands(app, ctx);
   SetupTemplateCommands(app, ctx);
   SetupLzhCommands(app, ctx);
+  SetupSiteCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

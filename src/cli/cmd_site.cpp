@@ -1,1 +1,364 @@
-// placeholder
+#include "cli/cmd_site.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "foundation/encoding.h"
+#include "foundation/files.h"
+#include "foundation/option_list.h"
+#include "foundation/stream.h"
+#include "sites/cover.h"
+#include "sites/site_file.h"
+
+namespace quillora::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Byte strings that are not UTF-8 are written with every byte >= 0x80 as \u00XX. nlohmann has
+// no such mode, so those bytes travel through it as code points of a private range
+// (U+10FF80..U+10FFFF) and are turned into the escapes afterwards; reading does the reverse.
+constexpr uint32_t kByteMarkerBase = 0x10FF00;
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one well-formed UTF-8 sequence at i (no overlongs, surrogates or values beyond
+// U+10FFFF); returns its length, or 0 when the bytes there are not one.
+size_t Utf8SequenceAt(std::string_view s, size_t i, uint32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  }
+  size_t len;
+  uint32_t min;
+  if ((b0 & 0xE0) == 0xC0) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+bool IsMarker(uint32_t cp) {
+  return cp >= kByteMarkerBase + 0x80 && cp <= kByteMarkerBase + 0xFF;
+}
+
+// Plain UTF-8 that holds no marker code point goes through as it is.
+bool IsPlainUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp;
+    const size_t len = Utf8SequenceAt(s, i, cp);
+    if (len == 0 || IsMarker(cp)) return false;
+    i += len;
+  }
+  return true;
+}
+
+Json BytesToJson(std::string_view bytes) {
+  if (IsPlainUtf8(bytes)) return std::string(bytes);
+  std::string text;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80)
+      text += c;
+    else
+      AppendUtf8(text, kByteMarkerBase + b);
+  }
+  return text;
+}
+
+// Replaces the markers in nlohmann's output by \u00XX escapes.
+std::string FinishJsonText(const std::string& dumped) {
+  std::string out;
+  out.reserve(dumped.size());
+  static const char* kHex = "0123456789abcdef";
+  for (size_t i = 0; i < dumped.size();) {
+    uint32_t cp;
+    const size_t len = Utf8SequenceAt(dumped, i, cp);
+    if (len == 4 && IsMarker(cp)) {
+      const uint32_t b = cp - kByteMarkerBase;
+      out += "\\u00";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+      i += 4;
+      continue;
+    }
+    out += dumped[i++];
+  }
+  return out;
+}
+
+bool IsHex(char c) {
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Turns \u0080..\u00FF escapes into marker escapes so they come back out as single bytes.
+std::string PrepareJsonText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out += text[i++];
+      continue;
+    }
+    if (text[i + 1] == 'u' && i + 6 <= text.size() && text[i + 2] == '0' && text[i + 3] == '0' &&
+        IsHex(text[i + 4]) && IsHex(text[i + 5])) {
+      const int b = std::stoi(std::string(text.substr(i + 4, 2)), nullptr, 16);
+      if (b >= 0x80) {
+        // The marker as a surrogate pair: U+10FF00 + b = D8FF-based high, DF-based low.
+        const uint32_t v = kByteMarkerBase + static_cast<uint32_t>(b) - 0x10000;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "\\u%04X\\u%04X", 0xD800 + (v >> 10), 0xDC00 + (v & 0x3FF));
+        out += buf;
+        i += 6;
+        continue;
+      }
+    }
+    out += text[i];
+    out += text[i + 1];
+    i += 2;
+  }
+  return out;
+}
+
+std::string JsonToBytes(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    uint32_t cp;
+    const size_t len = Utf8SequenceAt(utf8, i, cp);
+    if (len == 4 && IsMarker(cp)) {
+      out += static_cast<char>(cp - kByteMarkerBase);
+      i += 4;
+      continue;
+    }
+    out += utf8[i++];
+  }
+  return out;
+}
+
+std::string HexDecode(std::string_view hex) {
+  if (hex.size() % 2) throw CliError("header_tail_hex: an odd number of digits");
+  std::string out;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    if (!IsHex(hex[i]) || !IsHex(hex[i + 1])) throw CliError("header_tail_hex: not hexadecimal");
+    out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+  }
+  return out;
+}
+
+Json FieldToJson(const TFormField& field) {
+  Json pairs = Json::array();
+  for (const std::string& line : field.Lines()) {
+    const size_t eq = line.find('=');
+    const std::string key = eq == std::string::npos ? std::string() : line.substr(0, eq);
+    const std::string raw = eq == std::string::npos ? line : line.substr(eq + 1);
+    pairs.push_back(Json::array({BytesToJson(key), BytesToJson(DecodeValue(raw))}));
+  }
+  return pairs;
+}
+
+// Typed look-ups with the key named in the message.
+const Json* Member(const Json& object, const char* key) {
+  auto it = object.find(key);
+  return it == object.end() || it->is_null() ? nullptr : &*it;
+}
+
+std::string StringMember(const Json& object, const char* key) {
+  const Json* v = Member(object, key);
+  if (!v) return {};
+  if (!v->is_string()) throw CliError(std::string("'") + key + "' must be a string");
+  return JsonToBytes(v->get<std::string>());
+}
+
+double NumberMember(const Json& object, const char* key) {
+  const Json* v = Member(object, key);
+  if (!v) return 0;
+  if (!v->is_number()) throw CliError(std::string("'") + key + "' must be a number");
+  return v->get<double>();
+}
+
+uint8_t ByteMember(const Json& object, const char* key) {
+  const Json* v = Member(object, key);
+  if (!v) return 0;
+  if (!v->is_number_integer() || v->get<int64_t>() < 0 || v->get<int64_t>() > 255)
+    throw CliError(std::string("'") + key + "' must be a whole number from 0 to 255");
+  return static_cast<uint8_t>(v->get<int64_t>());
+}
+
+}  // namespace
+
+void RunSiteDump(const std::string& file, const std::string& cover_out, std::ostream& out) {
+  TSiteFileParts parts;
+  TFormsList forms;
+  try {
+    if (FileSizeOf(file) > kMaxSiteFileSize) throw std::runtime_error("the file is too large");
+    TMemoryStream stream(FileToString(file));
+    if (!ReadSiteFileParts(stream, parts, forms))
+      throw CliError("'" + file + "' is not a site file");
+  } catch (const CliError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw CliError("Cannot load site from " + file + ": " + e.what());
+  }
+  Json doc;
+  doc["signature"] = BytesToJson(parts.Signature());
+  doc["protected"] = parts.Protected;
+  doc["header_tail_hex"] = HexEncode(std::string_view(
+      reinterpret_cast<const char*>(parts.Header.data()) + 8, kSiteHeaderSize - 8));
+  doc["cover_size"] = parts.Cover.size();
+  doc["urls"] = BytesToJson(parts.AddressText);
+  doc["options"] = BytesToJson(parts.OptionText);
+  Json list = Json::array();
+  for (int i = 0; i < forms.Count(); ++i) {
+    const TWebForm& f = *forms.FormAt(i);
+    Json form;
+    form["name"] = BytesToJson(f.FormName);
+    form["action"] = BytesToJson(f.Action);
+    form["method"] = f.Method;
+    form["url"] = BytesToJson(f.URL);
+    form["encoding"] = BytesToJson(f.Encoding);
+    form["fingerprint"] = BytesToJson(f.Fingerprint);
+    form["purpose"] = f.Purpose;
+    form["created"] = f.Created;
+    form["last_updated"] = f.LastUpdated;
+    Json fields = Json::array();
+    for (int k = 0; k < f.FieldCount(); ++k) fields.push_back(FieldToJson(f.FieldAt(k)));
+    form["fields"] = std::move(fields);
+    list.push_back(std::move(form));
+  }
+  doc["forms"] = std::move(list);
+  out << FinishJsonText(doc.dump(2)) << '\n';
+  if (!cover_out.empty()) {
+    try {
+      StringToFile(cover_out, parts.Cover);
+    } catch (const std::exception& e) {
+      throw CliError(e.what());
+    }
+  }
+}
+
+void RunSiteBuild(const std::string& json_file, const std::string& out_file) {
+  Json doc;
+  try {
+    doc = Json::parse(PrepareJsonText(FileToString(json_file)));
+  } catch (const std::exception& e) {
+    throw CliError("Cannot read " + json_file + ": " + e.what());
+  }
+  if (!doc.is_object()) throw CliError(json_file + ": the JSON must be an object");
+  TSiteFileParts parts;
+  TFormsList forms;
+  try {
+    const std::string tail = HexDecode(StringMember(doc, "header_tail_hex"));
+    if (tail.size() > kSiteHeaderSize - 8) throw CliError("header_tail_hex: more than 64 bytes");
+    std::copy(tail.begin(), tail.end(), parts.Header.begin() + 8);
+    parts.Protected = ByteMember(doc, "protected");
+    parts.AddressText = StringMember(doc, "urls");
+    parts.OptionText = StringMember(doc, "options");
+    const std::string cover_file = StringMember(doc, "cover_file");
+    if (cover_file.empty()) {
+      parts.Cover = DefaultCoverJpeg();
+    } else {
+      const std::string path =
+          IsAbsolutePath(cover_file) ? cover_file : ExtractFilePath(json_file) + cover_file;
+      parts.Cover = FileToString(path);
+    }
+    if (const Json* list = Member(doc, "forms")) {
+      if (!list->is_array()) throw CliError("'forms' must be a list");
+      for (const Json& f : *list) {
+        if (!f.is_object()) throw CliError("each form must be an object");
+        const int form_number = forms.Count() + 1;
+        TWebForm& form = forms.AddForm();
+        form.FormName = StringMember(f, "name");
+        form.Action = StringMember(f, "action");
+        form.Method = ByteMember(f, "method");
+        form.URL = StringMember(f, "url");
+        form.Encoding = StringMember(f, "encoding");
+        form.Fingerprint = StringMember(f, "fingerprint");
+        form.Purpose = ByteMember(f, "purpose");
+        form.Created = NumberMember(f, "created");
+        form.LastUpdated = NumberMember(f, "last_updated");
+        const Json* fields = Member(f, "fields");
+        if (!fields) continue;
+        if (!fields->is_array()) throw CliError("'fields' must be a list");
+        for (const Json& pairs : *fields) {
+          if (!pairs.is_array()) throw CliError("each field must be a list of [key, value] pairs");
+          TFormField& field = form.AddField();
+          // The dump leaves out the fields' section names; made up in the shape of the default
+          // names but from the positions, the same JSON always builds the same file.
+          field.Name = std::to_string(form.FieldCount()) + "6-" + std::to_string(form_number) + "2";
+          field.Clear();
+          for (const Json& pair : pairs) {
+            if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() ||
+                !pair[1].is_string())
+              throw CliError("each field entry must be a [key, value] pair of strings");
+            field.AddLine(JsonToBytes(pair[0].get<std::string>()) + "=" +
+                          EncodeValue(JsonToBytes(pair[1].get<std::string>())));
+          }
+        }
+      }
+    }
+    TMemoryStream out;
+    WriteSiteFileParts(out, parts, forms);
+    StringToFile(out_file, out.Data());
+  } catch (const CliError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw CliError(e.what());
+  }
+}
+
+void SetupSiteCommands(CLI::App& root, CliContext& ctx) {
+  auto* site = root.add_subcommand("site", "Read and write single site files");
+  site->require_subcommand(1);
+  auto file = std::make_shared<std::string>();
+  auto cover_out = std::make_shared<std::string>();
+  auto* dump = site->add_subcommand("dump", "Print a site file's stored parts as JSON");
+  dump->add_option("FILE", *file, "The .wsd file")->required();
+  dump->add_option("--cover-out", *cover_out, "Also write the cover's JPEG bytes to this file");
+  dump->callback([&ctx, file, cover_out] { RunSiteDump(*file, *cover_out, ctx.out); });
+
+  auto json = std::make_shared<std::string>();
+  auto out = std::make_shared<std::string>();
+  auto* build = site->add_subcommand("build", "Write a site file from JSON in the dump's shape");
+  build->add_option("JSON", *json)->required();
+  build->add_option("OUT", *out, "The .wsd file to write")->required();
+  build->callback([json, out] { RunSiteBuild(*json, *out); });
+}
+
+}  // namespace quillora::cli

@@ -1,0 +1,82 @@
+// Strict readers for the site file's binary layouts: a value cut short by the end of the data is
+// damage and raises an error, where the general stream helpers would read zero bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "foundation/stream.h"
+
+namespace quillora::sites_detail {
+
+inline void Need(TStream& s, int64_t n, const char* what) {
+  if (n < 0 || s.Remaining() < n)
+    throw std::runtime_error(std::string("Damaged data: ") + what + " is cut short");
+}
+
+inline uint8_t ReadByteStrict(TStream& s, const char* what) {
+  Need(s, 1, what);
+  uint8_t b = 0;
+  s.ReadExact(&b, 1);
+  return b;
+}
+
+inline int32_t ReadInt32Strict(TStream& s, const char* what) {
+  Need(s, 4, what);
+  return ReadInt32(s);
+}
+
+inline std::string ReadShortStrStrict(TStream& s, const char* what) {
+  Need(s, 2, what);
+  const uint16_t n = ReadUInt16(s);
+  Need(s, n, what);
+  std::string out(n, '\0');
+  if (n) s.ReadExact(out.data(), n);
+  return out;
+}
+
+// A sized value (2-byte length L, then L bytes) into `size` bytes that start zeroed; stored
+// bytes beyond `size` are skipped.
+inline void ReadSizedStrict(TStream& s, unsigned char* dest, size_t size, const char* what) {
+  Need(s, 2, what);
+  const uint16_t n = ReadUInt16(s);
+  Need(s, n, what);
+  const size_t take = n < size ? n : size;
+  if (take) s.ReadExact(dest, take);
+  if (n > take) s.SetPosition(s.Position() + static_cast<int64_t>(n - take));
+}
+
+inline int32_t ReadSizedIntStrict(TStream& s, const char* what) {
+  unsigned char b[4] = {};
+  ReadSizedStrict(s, b, sizeof b, what);
+  return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
+                              uint32_t{b[3]} << 24);
+}
+
+inline double ReadSizedDoubleStrict(TStream& s, const char* what) {
+  unsigned char b[8] = {};
+  ReadSizedStrict(s, b, sizeof b, what);
+  uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = bits << 8 | b[i];
+  double v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+// 4-byte size N, then N bytes into the buffer (emptied first and rewound afterwards).
+inline void ReadBlobStrict(TStream& s, TMemoryStream& buffer, const char* what) {
+  Need(s, 4, what);
+  const int32_t n = ReadInt32(s);
+  buffer.Clear();
+  if (n < 0)
+    throw std::runtime_error(std::string("Damaged data: ") + what + " has a negative size");
+  Need(s, n, what);
+  std::string& d = buffer.Data();
+  d.resize(static_cast<size_t>(n));
+  if (n) s.ReadExact(d.data(), d.size());
+  buffer.Rewind();
+}
+
+}  // namespace quillora::sites_detail

@@ -1,0 +1,213 @@
+// A submission site: its option block with the four address records, its stored forms, cover
+// picture and protection flag (the ".wsd" site file), the run-time summary shown in the sites
+// view, and the site's status for the active product.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/dates.h"
+#include "foundation/option_list.h"
+#include "foundation/persist.h"
+#include "sites/cover.h"
+#include "sites/site_owner.h"
+#include "sites/site_profile.h"
+#include "sites/url_info.h"
+#include "sites/web_forms.h"
+
+namespace quillora {
+
+class TWebSite;
+
+// The state of the active product at a site.
+enum TSiteStatus : uint8_t {
+  ssAll = 0,
+  ssAuto = 1,  // no fixed status; never a result of SiteStatus
+  ssComplete = 2,
+  ssPending = 3,
+  ssDefault = 4,
+  ssFailed = 5,
+  ssSkipped = 6,
+};
+
+// LoadSiteFile's results.
+enum TSiteLoadResult : uint8_t { slLoaded = 0, slNotSiteFile = 1, slUnreadable = 4 };
+
+inline constexpr int kSiteColumnCount = 26;
+inline constexpr size_t kSiteHeaderSize = 72;
+inline constexpr const char* kSiteSignature = "WSD 2.1";
+// Site files are a few kilobytes; anything beyond these is refused before it is allocated.
+inline constexpr int64_t kMaxSiteFileSize = int64_t{64} << 20;
+inline constexpr size_t kMaxOldSiteBodySize = size_t{64} << 20;  // bzip2 body of old files
+
+// The site's options: the sections "Common info", "Popup messages", "SearchOptions",
+// "AdvancedOptions" (and any other a file brings) plus the four address records.
+class TSiteInfo : public TMultiOptions {
+ public:
+  TSiteInfo() = default;
+
+  TWebSite* Site = nullptr;  // not owning
+  TURLCollection URLs;
+
+  // Each is created (appended) when missing.
+  TOptionsList& CommonInfo() { return Section("Common info"); }
+  TOptionsList& PopupMessages() { return Section("Popup messages"); }
+  TOptionsList& SearchOptions() { return Section("SearchOptions"); }
+  TOptionsList& AdvancedOptions() { return Section("AdvancedOptions"); }
+  // A value of a section without creating it; empty when either is missing.
+  std::string Value(std::string_view section, std::string_view key) const;
+
+  // The sections and address records of a new site, in their fixed order.
+  void MakeDefault();
+  // Empties the options and the address records.
+  void ClearAll();
+
+  // The two texts as stored: the address records' option-tree text, and the sections' text with
+  // "AutoSearch" "TRUE" put in when it is empty (the stored copy always says it).
+  std::string AddressText() const { return URLs.Text(); }
+  std::string OptionText() const;
+  // Replaces both and brings older content up to date: "AutoSearch" defaults to TRUE,
+  // "Disable scripts" moves to "AdvancedOptions", and messages kept under "Home:", "Search:",
+  // "Submit:", "Update:" headings in "Comments" become "Popup messages".
+  void LoadTexts(std::string_view address_text, std::string_view option_text);
+
+  // Address text and option text, each as a blob.
+  void SaveToStream(TStream& s) const override;
+  void LoadFromStream(TStream& s) override;
+};
+
+// Display values of a site for the active product, computed by RefreshSummary.
+struct TSiteSummary {
+  std::array<std::string, kSiteColumnCount> Text;
+  std::array<std::string, kSiteColumnCount> Lower;  // lower-case copies for search and sorting
+  // Columns 3, 4, 15 and 22 as dates; a text that does not parse leaves its date unchanged.
+  TDateTime LastModified = 0, LastExported = 0, DateSubmitted = 0, LastContributed = 0;
+  TSiteStatus Status = ssDefault;
+  int StatusPicture = -1;
+  int SearchFlagCode = 4;  // FOUND 0, NOT FOUND 1, ERROR 2, NOT SUPPORTED 3, else 4
+  int LanguagePicture = -1;
+  int MethodPicture = 12;
+  int ProtectedPicture = -1;
+};
+
+// The shared, unsorted value lists the editors and the filter offer: every category and language
+// seen, and the language banner names (lower case) whose positions give language pictures.
+struct TSiteChoiceLists {
+  std::vector<std::string> Categories;
+  std::vector<std::string> Languages;
+  std::vector<std::string> BannerNames;
+  // Appends a non-empty value not yet in the list (compared ignoring case).
+  static void AddKnown(std::vector<std::string>& list, std::string_view value);
+};
+TSiteChoiceLists& SiteChoiceLists();
+
+class TWebSite : public TPersistObj {
+ public:
+  // A new site: signature "WSD 2.1", default sections, the default cover, a new UIN,
+  // "Category 1" "Shareware", "Language" "English", protected, not disabled.
+  TWebSite();
+  TWebSite(const TWebSite&) = delete;
+  TWebSite& operator=(const TWebSite&) = delete;
+
+  // The owning list when it is a site owner; nullptr for a free-standing site.
+  TSiteOwner* SiteOwner() const;
+
+  // "SITE-" + year mod 1000, month, day and a random number in upper-case hexadecimal.
+  static std::string NewUIN();
+  std::string UIN() const { return Info.Value("Common info", "UIN"); }
+  std::string Name() const { return Info.Value("Common info", "Name"); }
+  bool IsDisabled() const { return Info.Value("Common info", "Disabled") == "TRUE"; }
+  void SetDisabled(bool disabled) { Info.CommonInfo().SetBool("Disabled", disabled); }
+
+  // The length-prefixed signature at the start of the header (at most 7 characters).
+  std::string Signature() const;
+  void SetSignature(std::string_view signature);
+  static void PutSignature(std::array<uint8_t, kSiteHeaderSize>& header,
+                           std::string_view signature);
+  static bool IsKnownSignature(std::string_view signature);
+
+  // --- cover
+  // The JPEG bytes, from the site's own buffer or from the owner's cover cache.
+  std::string CoverBytes() const;
+  bool HasOwnCover() const { return Cover.has_value(); }
+  // Replaces the cover by these bytes as they are (not decoded); the site keeps them itself.
+  void SetCoverBytes(std::string jpeg);
+  // The cover as a picture (the default cover when empty). An owned site that still holds its
+  // own buffer parks it in the owner's cache. Throws the decoder's error for broken data.
+  TImage24 GetCoverPicture();
+  // Encodes the picture as the new cover; with an owner and a thumbnail slot the strip gets a
+  // copy and the bytes are parked in the owner's cache.
+  void SetCoverPicture(const TImage24& picture);
+
+  // --- binary form (the whole ".wsd" file)
+  void SaveToStream(TStream& s) const override;
+  // Reads a site file. An unknown signature stops after the header (nothing else changes);
+  // damaged content raises std::runtime_error and leaves the options and forms empty.
+  void LoadFromStream(TStream& s) override;
+
+  // --- files
+  // 0 loaded, 1 no file name or not a site file, 4 unreadable (after the Abort/Retry box).
+  // An empty name means FileName. Files in an older layout are rewritten at once.
+  uint8_t LoadSiteFile(const std::string& file_name = {});
+  // Writes name + ".$$$", checks it and only then puts it in place. An empty name means the
+  // site's own file under a name made from "Name"; the old file goes only once the new one is
+  // in place. False when the user gave up after a failure.
+  bool SaveSiteFile(const std::string& file_name, bool keep_modified);
+  // Replaces the site by a downloaded copy that is newer than the local one, keeping the local
+  // "Rating". True when the site was saved or the local copy kept.
+  bool ImportSiteFile(const std::string& file_name);
+  // Writes a clean copy for distribution (not protected, enabled, rating 1).
+  bool ExportSiteFile(const std::string& file_name);
+  bool DeleteSiteFile();
+  // Deletes the file, then the owner removes (destroys) the site. Returns the deletion's result.
+  bool DeleteSite();
+  // A free file name made from "Name" (transliterated, at most 16 characters) or the UIN, in the
+  // owner's sites folder (else the folder of the present file); the site's own file counts as
+  // free.
+  std::string MakeFileName() const;
+  // Empties the header, options and forms (before a load).
+  void ClearContent();
+
+  // --- summary and status
+  void RefreshSummary();
+  std::string ColumnText(int column, const TSiteProfile* profile) const;
+  TSiteStatus SiteStatus(const TSiteProfile* profile) const;
+  void UpdateVersionHandled(std::string_view version);
+
+  // Header: length byte, signature, then 64 bytes kept as read. Saving writes the current
+  // signature into it, hence mutable.
+  mutable std::array<uint8_t, kSiteHeaderSize> Header{};
+  TSiteInfo Info;
+  TFormsList Forms;
+  std::optional<std::string> Cover;  // none while parked in the owner's cache
+  int32_t CoverOffset = -1;
+  uint8_t Protected = 1;
+  void* Node = nullptr;  // the sites view's node and tree; none when not shown
+  void* Tree = nullptr;
+  int32_t ThumbnailIndex = -1;
+  TSiteSummary Summary;
+  std::string FileName;
+  uint8_t Visible = 1;
+  uint8_t SearchDone = 0;
+  int32_t SearchAttempts = 0;
+  uint8_t SearchBusy = 0;
+  uint8_t VersionHandled = 0;
+
+  // Tries of a file read before the Abort/Retry box, and the pause between them.
+  static inline int LoadAttempts = 6;
+  static inline int LoadRetryDelayMs = 400;
+
+ private:
+  void ParkCover();
+  void AfterLoad();
+};
+
+// CRC-32 of a file's bytes; on a read failure the message "Cannot calculate checksum for '...'"
+// is shown and the CRC of what was read is returned (0 when nothing was).
+uint32_t FileChecksum(const std::string& file_name);
+
+}  // namespace quillora

@@ -1,0 +1,414 @@
+#include "sites/site_file.h"
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include <bzlib.h>
+#include <climits>
+
+#include "foundation/dates.h"
+#include "foundation/encoding.h"
+#include "foundation/files.h"
+#include "foundation/lzh.h"
+#include "foundation/ui_port.h"
+#include "sites/binary_read.h"
+
+namespace quillora {
+
+using namespace sites_detail;
+
+namespace {
+
+// The whole bzip2 stream of an old site file. It must end properly: the stream's own checks are
+// the only guard such a file has against damage.
+std::string Bunzip(std::string_view in, size_t limit) {
+  if (in.size() > UINT_MAX) throw std::runtime_error("Damaged site file: the body is too large");
+  bz_stream strm;
+  std::memset(&strm, 0, sizeof strm);
+  if (BZ2_bzDecompressInit(&strm, 0, 0) != BZ_OK)
+    throw std::runtime_error("Cannot start the bzip2 decoder");
+  struct End {
+    bz_stream* s;
+    ~End() { BZ2_bzDecompressEnd(s); }
+  } end{&strm};
+  strm.next_in = const_cast<char*>(in.data());
+  strm.avail_in = static_cast<unsigned>(in.size());
+  std::string out;
+  char buf[1 << 16];
+  for (;;) {
+    strm.next_out = buf;
+    strm.avail_out = sizeof buf;
+    const int rc = BZ2_bzDecompress(&strm);
+    const size_t produced = sizeof buf - strm.avail_out;
+    if (out.size() + produced > limit)
+      throw std::runtime_error("Damaged site file: the body decodes to more than " +
+                               std::to_string(limit) + " bytes");
+    out.append(buf, produced);
+    if (rc == BZ_STREAM_END) return out;
+    if (rc != BZ_OK)
+      throw std::runtime_error("Damaged site file: bzip2 error " + std::to_string(rc));
+    if (strm.avail_in == 0 && produced == 0)
+      throw std::runtime_error("Damaged site file: the bzip2 body is cut short");
+  }
+}
+
+void SplitInfoBlock(TMemoryStream& info, TSiteFileParts& parts) {
+  TMemoryStream part;
+  ReadBlobStrict(info, part, "the address records");
+  parts.AddressText = part.Take();
+  ReadBlobStrict(info, part, "the site options");
+  parts.OptionText = part.Take();
+}
+
+}  // namespace
+
+std::string TSiteFileParts::Signature() const {
+  const size_t n = std::min<size_t>(Header[0], 7);
+  return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
+}
+
+bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList& forms) {
+  parts.Header.fill(0);
+  const size_t got = s.Read(parts.Header.data(), parts.Header.size());
+  const std::string signature = parts.Signature();
+  if (!TWebSite::IsKnownSignature(signature)) return false;
+  if (got < parts.Header.size())
+    throw std::runtime_error("Damaged site file: the header is cut short");
+
+  TMemoryStream block;
+  if (signature == kSiteSignature) {
+    ReadBlobStrict(s, block, "the cover picture");
+    parts.Cover = block.Take();
+    if (s.Remaining() < 4) throw std::runtime_error("Damaged site file: the body is missing");
+    TMemoryStream body(LzhDecompress(s.ReadToEnd()));
+    ReadBlobStrict(body, block, "the site options");
+    SplitInfoBlock(block, parts);
+    ReadBlobStrict(body, block, "the stored forms");
+    forms.LoadForms(block, false);
+    parts.Protected = ReadByteStrict(body, "the protection flag");
+    return true;
+  }
+
+  // The older layouts: one bzip2 stream holding forms, cover, options and the flag.
+  TMemoryStream body(Bunzip(s.ReadToEnd(), kMaxOldSiteBodySize));
+  ReadBlobStrict(body, block, "the stored forms");
+  forms.LoadForms(block, signature == "WSD 1.0");
+  ReadBlobStrict(body, block, "the cover picture");
+  parts.Cover = block.Take();
+  ReadBlobStrict(body, block, "the site options");
+  SplitInfoBlock(block, parts);
+  parts.Protected = ReadByteStrict(body, "the protection flag");
+  return true;
+}
+
+void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsList& forms) {
+  std::array<uint8_t, kSiteHeaderSize> header = parts.Header;
+  TWebSite::PutSignature(header, kSiteSignature);
+  s.Write(header.data(), header.size());
+
+  TMemoryStream body, scratch, text;
+  text.Data() = parts.AddressText;
+  WriteBlob(scratch, text);
+  text.Data() = parts.OptionText;
+  WriteBlob(scratch, text);
+  WriteBlob(body, scratch);
+  forms.SaveToStream(scratch);
+  WriteBlob(body, scratch);
+  body.Write(&parts.Protected, 1);
+
+  TMemoryStream cover(parts.Cover);
+  WriteBlob(s, cover);
+  body.Rewind();
+  TLZHCompressor().Compress(body, s);
+}
+
+// --- TWebSite: binary form ----------------------------------------------------------------------
+
+void TWebSite::SaveToStream(TStream& s) const {
+  TSiteFileParts parts;
+  PutSignature(Header, kSiteSignature);
+  parts.Header = Header;
+  parts.Cover = CoverBytes();  // a temporary copy when the cover is parked with the owner
+  parts.AddressText = Info.AddressText();
+  parts.OptionText = Info.OptionText();
+  parts.Protected = Protected;
+  WriteSiteFileParts(s, parts, Forms);
+}
+
+void TWebSite::LoadFromStream(TStream& s) {
+  TSiteFileParts parts;
+  try {
+    const bool known = ReadSiteFileParts(s, parts, Forms);
+    Header = parts.Header;
+    if (!known) return;
+    Info.LoadTexts(parts.AddressText, parts.OptionText);
+    Cover = std::move(parts.Cover);
+    CoverOffset = -1;
+    Protected = parts.Protected;
+    if (TSiteOwner* owner = SiteOwner()) {
+      if (owner->HasThumbnailStrip() && ThumbnailIndex >= 0) {
+        const TImage24 picture = Cover->empty() ? DefaultCoverImage() : DecodeJpeg(*Cover);
+        owner->PutThumbnail(ThumbnailIndex, CutImage(picture));
+      }
+      ParkCover();
+    }
+    AfterLoad();
+  } catch (...) {
+    Info.ClearAll();
+    Forms.Clear();
+    throw;
+  }
+}
+
+void TWebSite::AfterLoad() {
+  Visible = 1;
+  TOptionsList& common = Info.CommonInfo();
+  for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4", "Language"}) {
+    const std::string value = common.GetString(key);
+    if (value.find(';') != std::string::npos) {
+      std::string fixed = value;
+      for (char& c : fixed)
+        if (c == ';') c = ',';
+      common.SetString(key, fixed);
+    }
+  }
+  if (common.GetString("Last contributed").empty())
+    common.SetString("Last contributed", common.GetString("Last exported"));
+}
+
+void TWebSite::ClearContent() {
+  Header.fill(0);
+  Info.ClearAll();
+  Forms.Clear();
+}
+
+// --- TWebSite: files ----------------------------------------------------------------------------
+
+namespace {
+
+// A file too large to be a site file is damage, not a passing read failure.
+struct SiteFileTooLarge : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+std::string ReadSiteFileBytes(const std::string& path) {
+  TFileStream f(path, TFileStream::Mode::Read);
+  if (f.Size() > kMaxSiteFileSize)
+    throw SiteFileTooLarge("'" + path + "' is too large for a site file");
+  return f.ReadToEnd();
+}
+
+std::string NowText() {
+  return FormatDateTime("dd-mm-yyyy hh:nn:ss", Now());
+}
+
+}  // namespace
+
+uint8_t TWebSite::LoadSiteFile(const std::string& file_name) {
+  const std::string name = file_name.empty() ? FileName : file_name;
+  if (name.empty()) return slNotSiteFile;
+  for (;;) {
+    ClearContent();
+    std::string bytes;
+    bool read = false, damaged = false;
+    // Reading is retried (another program may hold the file for a moment); what was read is
+    // parsed once, since a damaged file stays damaged however often it is read.
+    for (int attempt = 0; attempt < std::max(1, LoadAttempts) && !read && !damaged; ++attempt) {
+      if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(LoadRetryDelayMs));
+      try {
+        bytes = ReadSiteFileBytes(name);
+        read = true;
+      } catch (const SiteFileTooLarge&) {
+        damaged = true;
+      } catch (const std::exception&) {
+      }
+    }
+    if (read) {
+      try {
+        TMemoryStream stream(std::move(bytes));
+        LoadFromStream(stream);
+        const std::string signature = Signature();
+        if (!IsKnownSignature(signature)) {
+          Info.ClearAll();
+          Forms.Clear();
+          return slNotSiteFile;
+        }
+        if (signature != kSiteSignature) SaveSiteFile(name, false);
+        return slLoaded;
+      } catch (const std::exception&) {
+        ClearContent();
+      }
+    }
+    if (!UI().AskRetry("Cannot load site from " + name)) {
+      ClearContent();
+      return slUnreadable;
+    }
+  }
+}
+
+bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {
+  TOptionsList& common = Info.CommonInfo();
+  if (!keep_modified) common.SetString("Last modified", NowText());
+  TOptionsList& search = Info.SearchOptions();
+  if (search.GetString("AutoSearch").empty()) search.SetString("AutoSearch", "TRUE");
+
+  const bool own_file = file_name.empty();
+  const std::string target = own_file ? MakeFileName() : file_name;
+  const std::string temp = target + ".$$$";
+  bool saved = false;
+  for (;;) {
+    try {
+      {
+        TFileStream f(temp, TFileStream::Mode::Create);
+        SaveToStream(f);
+        f.Flush(true);
+      }
+      // The copy must read back as this site before it may replace anything.
+      if (FileSizeOf(temp) <= 0) throw std::runtime_error("empty file");
+      TWebSite check;
+      TMemoryStream written(FileToString(temp));
+      check.LoadFromStream(written);
+      if (check.Signature() != kSiteSignature || check.UIN() != UIN())
+        throw std::runtime_error("the written file does not read back");
+      if (!RenameFileAt(temp, target)) throw std::runtime_error("cannot rename");
+      saved = true;
+    } catch (const std::exception&) {
+      DeleteFileAt(temp);
+    }
+    if (saved || !UI().AskRetry("Cannot save site to " + target)) break;
+  }
+  if (saved && own_file) {
+    // Only now that the new file is in place may the old one go.
+    if (!FileName.empty() && FileName != target) DeleteFileAt(FileName);
+    FileName = target;
+  }
+  RefreshSummary();
+  TSiteChoiceLists& lists = SiteChoiceLists();
+  for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
+    TSiteChoiceLists::AddKnown(lists.Categories, common.GetString(key));
+  TSiteChoiceLists::AddKnown(lists.Languages, common.GetString("Language"));
+  return saved;
+}
+
+bool TWebSite::ImportSiteFile(const std::string& file_name) {
+  const std::string old_date = Info.Value("Common info", "Last contributed");
+  const std::string old_rating = Info.Value("Common info", "Rating");
+  if (LoadSiteFile(file_name) != slLoaded) {
+    LoadSiteFile();
+    return false;
+  }
+  if (!old_date.empty()) {
+    const std::string new_date = Info.Value("Common info", "Last contributed");
+    TDateTime old_t = 0, new_t = 0;
+    const bool old_ok = TryStrToDateTime(old_date, old_t);
+    const bool new_ok = TryStrToDateTime(new_date, new_t);
+    // The local copy stays unless the download is known to be newer.
+    if (old_ok && (!new_ok || !(old_t < new_t))) {
+      LoadSiteFile();
+      return true;
+    }
+  }
+  if (!old_rating.empty()) Info.CommonInfo().SetString("Rating", old_rating);
+  return SaveSiteFile("", true);
+}
+
+bool TWebSite::ExportSiteFile(const std::string& file_name) {
+  TOptionsList& common = Info.CommonInfo();
+  const uint8_t old_protected = Protected;
+  const std::string old_disabled = common.GetString("Disabled");
+  const std::string old_rating = common.GetString("Rating");
+  const std::string old_bug = common.GetString("Last Bug Reported");
+  Protected = 0;
+  common.SetBool("Disabled", false);
+  common.SetString("Rating", "1");
+  common.SetString("Last Bug Reported", "");
+  common.SetString("Last exported", common.GetString("Last contributed"));
+  bool ok = false;
+  try {
+    ok = SaveSiteFile(file_name, true);
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  Protected = old_protected;
+  common.SetString("Disabled", old_disabled);
+  common.SetString("Rating", old_rating);
+  common.SetString("Last Bug Reported", old_bug);
+  RefreshSummary();
+  return ok;
+}
+
+bool TWebSite::DeleteSiteFile() {
+  return !FileName.empty() && DeleteFileAt(FileName);
+}
+
+bool TWebSite::DeleteSite() {
+  const bool deleted = DeleteSiteFile();
+  if (TSiteOwner* owner = SiteOwner()) owner->RemoveSite(this);  // destroys this site
+  return deleted;
+}
+
+// --- File names ---------------------------------------------------------------------------------
+
+namespace {
+
+// Latin spellings of the Cyrillic letters of code page 1251 (192..223 capitals, 224..255 small),
+// with the second letter of the two-letter ones.
+constexpr char kUpper[] = "ABVGDEGZIJKLMNOPRSTUFHCCSS_I_EUJ";
+constexpr char kUpper2[] = "                       HHH     A";
+constexpr char kLower[] = "abvgdegzijklmnoprstufhccss_i_euj";
+constexpr char kLower2[] = "                       hhh     a";
+
+}  // namespace
+
+std::string TWebSite::MakeFileName() const {
+  std::string base;
+  for (char ch : Name()) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == ' ') {
+      if (!base.empty()) base += '_';
+    } else if (c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+               (c >= 'a' && c <= 'z')) {
+      base += static_cast<char>(c);
+    } else if (c >= 192 && c <= 223) {
+      base += kUpper[c - 192];
+      if (kUpper2[c - 192] != ' ') base += kUpper2[c - 192];
+    } else if (c >= 224) {
+      base += kLower[c - 224];
+      if (kLower2[c - 224] != ' ') base += kLower2[c - 224];
+    }
+  }
+  if (base.empty()) base = UIN();
+  if (base.size() > 16) base.resize(16);
+  std::string folder;
+  if (TSiteOwner* owner = SiteOwner())
+    folder = owner->SitesFolder();
+  else
+    folder = ExtractFilePath(FileName);
+  const std::string stem = folder + base;
+  std::string candidate = stem + ".wsd";
+  // The site's own file is free for it: saving under an unchanged name must keep that name.
+  for (int k = 1; candidate != FileName && FileExists(candidate); ++k)
+    candidate = stem + "(" + std::to_string(k) + ").wsd";
+  return candidate;
+}
+
+uint32_t FileChecksum(const std::string& file_name) {
+  uint32_t crc = 0;
+  try {
+    TFileStream f(file_name, TFileStream::Mode::Read);
+    char buf[256];
+    for (;;) {
+      const size_t n = f.Read(buf, sizeof buf);
+      if (n == 0) break;
+      crc = Crc32Update(crc, std::string_view(buf, n));
+    }
+  } catch (const std::exception&) {
+    ShowError("Cannot calculate checksum for '" + file_name + "'");
+  }
+  return crc;
+}
+
+}  // namespace quillora

@@ -1,0 +1,38 @@
+#include "sites/url_info.h"
+
+#include <stdexcept>
+
+namespace quillora {
+
+namespace {
+constexpr const char* kKindTexts[] = {"Normal", "GET", "POST", "MAIL"};
+}
+
+TURLKind TURLInfo::KindFromText(std::string_view text) {
+  for (int i = 1; i < 4; ++i)
+    if (text == kKindTexts[i]) return static_cast<TURLKind>(i);
+  return TURLKind::Normal;
+}
+
+const char* TURLInfo::KindText(int kind) {
+  return kind >= 0 && kind < 4 ? kKindTexts[kind] : kKindTexts[0];
+}
+
+TURLInfo& TURLCollection::Record(std::string_view name) {
+  TOptionsList& section = Section(name);
+  // Sections made by this collection are TURLInfo; one added from outside is not, and must not
+  // be handed out as one.
+  if (auto* info = dynamic_cast<TURLInfo*>(&section)) return *info;
+  throw std::logic_error("Address section '" + std::string(name) + "' is not an address record");
+}
+
+std::string TURLCollection::AddressOf(std::string_view name) const {
+  const TOptionsList* section = FindSection(name);
+  return section ? section->GetString("Address") : std::string();
+}
+
+std::unique_ptr<TPersistObj> TURLCollection::CreateItem() {
+  return std::make_unique<TURLInfo>();
+}
+
+}  // namespace quillora
