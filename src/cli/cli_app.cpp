@@ -7,6 +7,7 @@
 #include "cli/cli_context.h"
 #include "cli/cli_ui.h"
 #include "cli/cmd_lzh.h"
+#include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_template.h"
@@ -41,6 +42,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupTemplateCommands(app, ctx);
   SetupLzhCommands(app, ctx);
   SetupSiteCommands(app, ctx);
+  SetupRecordCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

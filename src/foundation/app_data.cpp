@@ -176,7 +176,8 @@ std::string AbsolutePath(const std::string& path) {
 
 // Writes a text file through a temporary file beside it, so a failed write keeps the old file.
 void SaveTextFileSafely(const std::string& path, const std::string& text) {
-  std::string tmp = path + ".tmp";
+  // Per process, so two programs sharing a folder never write into each other's temporary file.
+  std::string tmp = path + ".tmp" + std::to_string(getpid());
   {
     TFileStream f(tmp, TFileStream::Mode::Create);
     f.Write(text);

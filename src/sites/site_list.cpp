@@ -1,0 +1,379 @@
+#include "sites/site_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "foundation/app_data.h"
+#include "foundation/dates.h"
+#include "foundation/encoding.h"
+#include "foundation/files.h"
+#include "foundation/text_utils.h"
+#include "foundation/ui_port.h"
+
+namespace quillora {
+
+namespace {
+
+// Modification time with the file system's full resolution; files written within one second of
+// each other must still be told apart.
+std::filesystem::file_time_type ModifiedAt(const std::string& path) {
+  std::error_code ec;
+  auto t = std::filesystem::last_write_time(path, ec);
+  return ec ? std::filesystem::file_time_type::min() : t;
+}
+
+int AutoSearchAttempts() {
+  if (!ApplicationDataReady()) return 3;
+  int n = 3;
+  return TryStrToInt(Settings().GetString("AUTOSEARCH_ATTEMPTS"), n) ? n : 3;
+}
+
+std::string BuildNumber() { return QUILLORA_BUILD; }
+
+}  // namespace
+
+// --- Index and ratings files ---------------------------------------------------------------------
+
+std::vector<TIndexEntry> ReadSiteIndex(std::string_view text, TOptionsList* general) {
+  TMultiOptions tree;
+  tree.SetText(text);
+  std::vector<std::string> lines;
+  if (const TOptionsList* sites = tree.FindSection("Sites")) {
+    lines = sites->Lines();
+    if (general) {
+      if (const TOptionsList* g = tree.FindSection("General")) *general = *g;
+    }
+  } else {
+    lines = SplitLines(text);
+  }
+  std::vector<TIndexEntry> entries;
+  for (const std::string& line : lines) {
+    const size_t c1 = line.find(',');
+    if (c1 == std::string::npos) continue;
+    const size_t c2 = line.find(',', c1 + 1);
+    const size_t c3 = line.rfind(',');
+    if (c2 == std::string::npos || c3 <= c2) continue;
+    const std::string sum = Trim(std::string_view(line).substr(c3 + 1));
+    if (sum.empty() || sum.size() > 10 || !std::all_of(sum.begin(), sum.end(), ::isdigit)) continue;
+    const unsigned long long value = std::stoull(sum);
+    if (value > 0xFFFFFFFFull) continue;
+    TIndexEntry e;
+    e.UIN = line.substr(0, c1);
+    e.LastContributed = line.substr(c1 + 1, c2 - c1 - 1);
+    e.FileName = line.substr(c2 + 1, c3 - c2 - 1);
+    e.Checksum = static_cast<uint32_t>(value);
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+TRatingsFile ReadRatingsText(std::string_view text) {
+  TRatingsFile result;
+  TMultiOptions tree;
+  tree.SetText(text);
+  const TOptionsList* general = tree.FindSection("General");
+  if (!general) {
+    result.Ratings.SetText(text);
+    return result;
+  }
+  result.HasGeneral = true;
+  const TOptionsList* ratings = tree.FindSection("Ratings");
+  // The stored checksum is a signed 32-bit number: a CRC of 2^31 or more can never match it.
+  const int stored = general->GetInt("CRC");
+  if (!ratings || stored < 0 || static_cast<uint32_t>(stored) != Crc32(ratings->Text()))
+    throw std::runtime_error("Page ranks file is corrupted.");
+  result.Ratings = *ratings;
+  return result;
+}
+
+std::string MakeRatingsText(const TOptionsList& ratings, const std::string& date) {
+  TMultiOptions tree;
+  TOptionsList& general = tree.Section("General");
+  general.SetString("Date", date);
+  // Written as the signed 32-bit number the reader compares with.
+  general.AddLine("CRC=" + std::to_string(static_cast<int32_t>(Crc32(ratings.Text()))));
+  tree.Section("Ratings").MutableLines() = ratings.Lines();
+  return tree.Text();
+}
+
+// --- The list ------------------------------------------------------------------------------------
+
+TSiteList::TSiteList(std::string sites_folder, std::string temp_folder)
+    : TempFolder(std::move(temp_folder)), sites_folder_(std::move(sites_folder)) {}
+
+TSiteList::~TSiteList() {
+  // Sites ask their owner for the cover cache while they go; let them go first.
+  items_.clear();
+}
+
+std::unique_ptr<TPersistObj> TSiteList::CreateItem() {
+  // AddNew appends what this returns; the slot and the index are given here already.
+  auto site = std::make_unique<TWebSite>();
+  site->SetOwner(this);
+  GiveThumbnail(site.get());
+  index_valid_ = false;
+  return site;
+}
+
+void TSiteList::PutThumbnail(int slot, const TImage24& picture) {
+  if (ThumbnailStrip.Empty() || slot < 0 || slot >= ThumbnailCapacity) return;
+  const TImage24 cut = CutImage(picture);
+  const size_t row_bytes = static_cast<size_t>(kThumbnailWidth) * 3;
+  for (int y = 0; y < kThumbnailHeight; ++y)
+    std::copy_n(cut.Pixel(0, y), row_bytes, ThumbnailStrip.Pixel(0, slot * kThumbnailHeight + y));
+}
+
+void TSiteList::GiveThumbnail(TWebSite* site) {
+  site->ThumbnailIndex = -1;
+  if (ThumbnailStrip.Empty()) return;
+  const TImage24 picture = site->GetCoverPicture();
+  if (NextThumbnail < ThumbnailCapacity) {
+    PutThumbnail(NextThumbnail, picture);
+    site->ThumbnailIndex = NextThumbnail++;
+  }
+}
+
+TWebSite* TSiteList::AddSite(std::unique_ptr<TWebSite> site) {
+  TWebSite* s = site.get();
+  Add(std::move(site));
+  s->SetOwner(this);
+  if (index_valid_) index_.try_emplace(s->UIN(), s);  // the first site of a UIN keeps its place
+  try {
+    GiveThumbnail(s);
+  } catch (const std::exception&) {
+    s->ThumbnailIndex = -1;  // a broken cover only costs the thumbnail
+  }
+  return s;
+}
+
+TWebSite* TSiteList::AddLoaded(std::unique_ptr<TWebSite> site) {
+  if (site->LoadSiteFile(site->FileName) != slLoaded) return nullptr;
+  return AddSite(std::move(site));
+}
+
+void TSiteList::RemoveSite(TWebSite* site) {
+  const int i = IndexOf(site);
+  if (i < 0) return;
+  index_valid_ = false;
+  Delete(i);
+}
+
+bool TSiteList::Contains(const TWebSite* site) const { return site && IndexOf(site) >= 0; }
+
+void TSiteList::RebuildIndex() const {
+  index_.clear();
+  index_.reserve(static_cast<size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) index_.try_emplace(SiteAt(i)->UIN(), SiteAt(i));
+  index_valid_ = true;
+}
+
+TWebSite* TSiteList::FindByUIN(std::string_view uin) const {
+  if (!index_valid_) RebuildIndex();
+  auto it = index_.find(std::string(uin));
+  if (it != index_.end() && it->second->UIN() != uin) {
+    // A site's UIN changed behind our back: look again over fresh data.
+    RebuildIndex();
+    it = index_.find(std::string(uin));
+  }
+  return it == index_.end() ? nullptr : it->second;
+}
+
+TWebSite* TSiteList::LoadFile(const std::string& file_name) {
+  auto fresh = std::make_unique<TWebSite>();
+  fresh->FileName = file_name;
+  TWebSite* site = nullptr;
+  try {
+    site = AddLoaded(std::move(fresh));
+    if (!site) return nullptr;
+    TWebSite* found = FindByUIN(site->UIN());
+    if (found && found != site) {
+      if (ModifiedAt(found->FileName) < ModifiedAt(site->FileName)) {
+        found->DeleteSite();
+        if (Contains(found)) RemoveSite(found);  // the file could not go; the list still drops it
+      } else {
+        site->DeleteSite();
+        if (Contains(site)) RemoveSite(site);
+        return nullptr;
+      }
+    }
+    return site;
+  } catch (const std::exception&) {
+    if (site && Contains(site)) RemoveSite(site);
+    return nullptr;
+  }
+}
+
+bool TSiteList::LoadAll() {
+  std::string folder = sites_folder_;
+  if (!folder.empty() && folder.back() == kPathDelim) folder.pop_back();
+  if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
+  const std::vector<std::string> names = ListFiles(sites_folder_, "*.wsd");
+  if (names.empty()) return true;
+  Clear();
+  index_.clear();
+  index_valid_ = true;
+  NextThumbnail = 0;
+  cover_cache_.Clear();
+  const int n = static_cast<int>(names.size());
+  for (int i = 0; i < n; ++i) {
+    LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
+    if (OnProgress) OnProgress(Starting ? static_cast<int>(i * 0.9) : i, n - 1);
+  }
+  return true;
+}
+
+TWebSite* TSiteList::NextSiteToSearch() const {
+  const int attempts = AutoSearchAttempts();
+  for (int i = 0; i < Count(); ++i) {
+    TWebSite* s = SiteAt(i);
+    if (s->Visible && !s->SearchBusy && !s->SearchDone &&
+        s->Info.Value("SearchOptions", "AutoSearch") == "TRUE" && s->SearchAttempts < attempts)
+      return s;
+  }
+  return nullptr;
+}
+
+void TSiteList::CountStatistics(const TWebSite* site, const TSiteProfile* profile) {
+  if (!site) return;
+  const std::string uin = site->UIN();
+  auto value = [&](TSiteValueKind kind) {
+    return profile ? profile->SiteValue(kind, uin) : std::string();
+  };
+  TSiteStatistics& st = Statistics;
+  const std::string listed = value(TSiteValueKind::VersionListed);
+  const std::string submitted = value(TSiteValueKind::VersionSubmitted);
+  const std::string flag = value(TSiteValueKind::SearchFlag);
+  const std::string override_ = value(TSiteValueKind::StatusOverride);
+  const std::string version = profile ? profile->ProfileValue("Program_Info/Program_Version") : "";
+  ++st.Total;
+  if (!value(TSiteValueKind::DateSubmitted).empty()) ++st.Submitted;
+  if (flag == "FOUND") ++st.Found;
+  if (!listed.empty())
+    ++st.Listed;
+  else
+    ++st.NotListed;
+  int32_t* state = nullptr;
+  if (override_ == "Pending")
+    state = &st.Pending;
+  else if (override_ == "Complete")
+    state = &st.Complete;
+  else if (override_ == "Skipped")
+    state = &st.Skipped;
+  else if (override_ == "Failed")
+    state = &st.Failed;
+  else if (!listed.empty() && listed == version)
+    state = &st.Complete;
+  else if (!submitted.empty() && submitted == version)
+    state = &st.Pending;
+  if (state) {
+    ++*state;
+    ++st.Processed;
+  }
+  if (flag == "NOT FOUND")
+    ++st.NotFound;
+  else if (flag == "ERROR")
+    ++st.QueryError;
+  else if (flag == "NOT SUPPORTED")
+    ++st.NotSupported;
+}
+
+bool TSiteList::BuildThumbnails() {
+  if (!ThumbnailStrip.Empty()) return false;
+  ThumbnailCapacity = Count() + 20;
+  NextThumbnail = 0;
+  ThumbnailStrip = TImage24(kThumbnailWidth, kThumbnailHeight * ThumbnailCapacity, 255, 255, 255);
+  UI().BeginBusy("Loading thumbnails. Please, wait");
+  try {
+    for (int i = 0; i < Count(); ++i) SiteAt(i)->ThumbnailIndex = -1;
+    for (int i = 0; i < Count(); ++i) {
+      GiveThumbnail(SiteAt(i));
+      UI().Progress(i + 1, Count());
+    }
+  } catch (const std::exception&) {
+    // The first broken cover ends the strip; the remaining sites draw the default picture.
+  }
+  UI().EndBusy();
+  return true;
+}
+
+bool TSiteList::ExportSites(const std::string& folder) {
+  UI().BeginBusy("Exporting sites");
+  struct Close {
+    ~Close() { UI().EndBusy(); }
+  } close;
+  TMultiOptions tree;
+  const std::string index_path = folder + "Index.dat";
+  if (FileExists(index_path)) {
+    try {
+      const std::string text = FileToString(index_path);
+      tree.SetText(text);
+      if (!tree.FindSection("Sites")) tree.Section("Sites").SetText(text);
+    } catch (const std::exception&) {
+      // An unreadable old index only loses its extra "General" values.
+    }
+  }
+  TOptionsList& general = tree.Section("General");
+  general.SetString("Build", BuildNumber());
+  general.SetString("Exported", DateTimeToStr(Now()));
+  TOptionsList& lines = tree.Section("Sites");
+  lines.Clear();
+  try {
+    if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
+    for (int i = 0; i < Count(); ++i) {
+      TWebSite* site = SiteAt(i);
+      const std::string name = ExtractFileName(site->FileName);
+      if (!name.empty() && site->ExportSiteFile(folder + name))
+        lines.AddLine(site->UIN() + "," + site->Info.Value("Common info", "Last contributed") + "," +
+                      name + "," + std::to_string(FileChecksum(folder + name)));
+      UI().Progress(i + 1, Count());
+    }
+    tree.SaveToTextFile(index_path);
+    TOptionsList version;
+    version.AddLine("Build=" + general.GetString("Build"));
+    version.AddLine("Exported=" + general.GetString("Exported"));
+    version.SaveToTextFile(folder + "version.dat");
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TSiteList::ExportSitesInteractive() {
+  std::string folder = ApplicationDataReady() ? Settings().GetString("Export Directory") : "";
+  if (!UI().SelectFolderDialog("Select Directory", folder)) return false;
+  if (ApplicationDataReady()) Settings().SetString("Export Directory", folder);
+  return ExportSites(IncludeTrailingPathDelimiter(folder));
+}
+
+void TSiteList::ApplyRatings(const TOptionsList& ratings, bool page_rank_fallback) {
+  for (int i = 0; i < Count(); ++i) {
+    TWebSite* site = SiteAt(i);
+    int r = -1;
+    const std::string current = site->Info.Value("Common info", "Rating");
+    if (!TryStrToInt(current, r)) r = -1;
+    int fresh = 0;
+    const std::string uin = site->UIN();
+    if (!uin.empty() && ratings.HasKey(uin) && TryStrToInt(ratings.GetString(uin), fresh)) r = fresh;
+    if (page_rank_fallback && r < 1) {
+      int rank = 0;
+      r = TryStrToInt(site->Info.Value("Common info", "Page Rank"), rank) ? rank : 1;
+    }
+    // Without the fallback a site that had no rating and got none keeps its empty value.
+    if (r == -1 && current.empty()) continue;
+    site->Info.CommonInfo().SetString("Rating", std::to_string(r));
+  }
+}
+
+void TSiteList::ApplyRatingsFile(const std::string& path) {
+  if (!FileExists(path)) return;
+  try {
+    const TRatingsFile file = ReadRatingsText(FileToString(path));
+    ApplyRatings(file.Ratings, true);
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
+}
+
+}  // namespace quillora

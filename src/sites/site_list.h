@@ -1,0 +1,135 @@
+// The site database in memory: every site file of the sites folder in one owning list, with the
+// duplicate rule, the shared cover cache and thumbnail strip, the per-status statistics, the
+// index and ratings files and the distribution copy of the database.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "foundation/option_list.h"
+#include "foundation/persist.h"
+#include "sites/site.h"
+#include "sites/site_owner.h"
+
+namespace quillora {
+
+class TSiteFilter;
+
+// The thirteen counters the reports publish as "Report/<name>".
+struct TSiteStatistics {
+  int32_t Total = 0, Processed = 0, Submitted = 0, Found = 0, Listed = 0, NotListed = 0,
+          Complete = 0, Pending = 0, Failed = 0, Skipped = 0, NotFound = 0, QueryError = 0,
+          NotSupported = 0;
+};
+
+// One "Sites" line of an index: UIN, last contributed, file name, checksum.
+struct TIndexEntry {
+  std::string UIN;
+  std::string LastContributed;
+  std::string FileName;
+  uint32_t Checksum = 0;
+};
+
+// Reads an index ("Index.dat") text: the "General" section into general, the "Sites" lines into
+// the result. Text without a "Sites" section is an older index made of "Sites" lines only. Lines
+// with fewer than four fields or a checksum that is not a number are skipped.
+std::vector<TIndexEntry> ReadSiteIndex(std::string_view text, TOptionsList* general = nullptr);
+
+// A ratings file ("Ratings.dat") after its check.
+struct TRatingsFile {
+  TOptionsList Ratings;  // UIN=rating lines
+  bool HasGeneral = false;
+};
+// Parses a ratings file text. With a "General" section the "Ratings" section must exist and its
+// CRC-32 (lines each followed by CR LF) must equal the stored "CRC" as a non-negative signed
+// 32-bit number; otherwise std::runtime_error "Page ranks file is corrupted.". A "CRC" that is
+// not an integer raises its own conversion message. Without "General" the text is plain
+// "UIN=rating" lines, taken unchecked.
+TRatingsFile ReadRatingsText(std::string_view text);
+// The text of a ratings file as the vendor writes it, CRC as a signed number (so a checksum of
+// 2^31 or more comes out negative and is refused by ReadRatingsText).
+std::string MakeRatingsText(const TOptionsList& ratings, const std::string& date);
+
+class TSiteList : public TPersistObjList, public TSiteOwner {
+ public:
+  TSiteList() = default;
+  TSiteList(std::string sites_folder, std::string temp_folder);
+  ~TSiteList() override;
+
+  // --- TSiteOwner
+  std::string SitesFolder() const override { return sites_folder_; }
+  TMemoryStream& CoverCache() override { return cover_cache_; }
+  bool HasThumbnailStrip() const override { return !ThumbnailStrip.Empty(); }
+  void PutThumbnail(int slot, const TImage24& picture) override;
+  void RemoveSite(TWebSite* site) override;
+
+  void SetSitesFolder(std::string folder) { sites_folder_ = std::move(folder); }
+  std::string TempFolder;
+
+  TWebSite* SiteAt(int i) const { return static_cast<TWebSite*>(ItemAt(i)); }
+
+  // Loads every "*.wsd" of the sites folder (creating the folder when missing). False only when
+  // the folder is missing and cannot be created. An empty folder leaves the list as it is.
+  bool LoadAll();
+  // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
+  TWebSite* LoadFile(const std::string& file_name);
+  // Loads the site's own file and adds it; nullptr (the site destroyed) when the load failed.
+  TWebSite* AddLoaded(std::unique_ptr<TWebSite> site);
+  TWebSite* AddSite(std::unique_ptr<TWebSite> site);
+  // The first site whose UIN is exactly uin.
+  TWebSite* FindByUIN(std::string_view uin) const;
+  bool Contains(const TWebSite* site) const;
+  // A site's UIN changed: the look-up index is rebuilt on the next FindByUIN.
+  void InvalidateIndex() { index_valid_ = false; }
+
+  TWebSite* NextSiteToSearch() const;
+
+  void ResetStatistics() { Statistics = {}; }
+  void CountStatistics(const TWebSite* site, const TSiteProfile* profile);
+  TSiteStatistics Statistics;
+
+  bool BuildThumbnails();
+
+  bool ExportSites(const std::string& folder);
+  bool ExportSitesInteractive();
+
+  // Sets every site's "Rating" from a ratings section (in memory only).
+  void ApplyRatings(const TOptionsList& ratings, bool page_rank_fallback);
+  // Applies "Ratings.dat" at start-up: its messages are shown, the start goes on.
+  void ApplyRatingsFile(const std::string& path);
+
+  // Sets Visible of every site (see TSiteFilter); the current custom set is the view's choice.
+  void ApplyFilter(const TSiteFilter& filter, const TOptionsList* current_set = nullptr);
+
+  // Progress of LoadAll: (position, maximum). While Starting, positions are scaled to 90 %.
+  std::function<void(int, int)> OnProgress;
+  bool Starting = false;
+
+  // 160 pixels wide, slot k at rows 120k .. 120k+119; empty until BuildThumbnails.
+  TImage24 ThumbnailStrip;
+  int32_t ThumbnailCapacity = 0;
+  int32_t NextThumbnail = 0;
+
+ protected:
+  std::unique_ptr<TPersistObj> CreateItem() override;
+
+ private:
+  void GiveThumbnail(TWebSite* site);
+  void RebuildIndex() const;
+
+  std::string sites_folder_;
+  TMemoryStream cover_cache_;
+  mutable std::unordered_map<std::string, TWebSite*> index_;
+  mutable bool index_valid_ = false;
+};
+
+// The process's site list; std::logic_error before the start-up created it.
+TSiteList& SiteList();
+bool SiteListReady();
+
+}  // namespace quillora

@@ -1,0 +1,171 @@
+#include "sites/sites_view.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace quillora {
+
+const std::array<const char*, kSiteColumnCount>& SiteColumnCaptions() {
+  static const std::array<const char*, kSiteColumnCount> captions = {
+      "Site Name",      "Site URL",          "Site UIN",       "Last Modified",
+      "Last Exported",  "Language",          "Status",         "Page Rank",
+      "Category1",      "Category2",         "Category3",      "Category4",
+      "Comments",       "Version Listed",    "Version Submitted", "Date Submitted",
+      "Search Results Short", "Search Flag", "Protected",      "Contributor",
+      "Login",          "Password",          "Last Contributed", "Method",
+      "Flags",          "Product Listings"};
+  return captions;
+}
+
+TSitesSort TSitesSort::FromSetting(int v) {
+  TSitesSort s;
+  if (v == 0 || v > kSiteColumnCount || v < -kSiteColumnCount) return s;
+  s.Column = (v < 0 ? -v : v) - 1;
+  s.Reverse = v > 0;
+  return s;
+}
+
+int TSitesSort::ToSetting() const {
+  if (Column < 0) return 0;
+  return Reverse ? Column + 1 : -(Column + 1);
+}
+
+bool SiteColumnLess(const TWebSite& a, const TWebSite& b, int column) {
+  const TSiteSummary& x = a.Summary;
+  const TSiteSummary& y = b.Summary;
+  switch (column) {
+    case 3:
+      return x.LastModified < y.LastModified;
+    case 4:
+      return x.LastExported < y.LastExported;
+    case 15:
+      return x.DateSubmitted < y.DateSubmitted;
+    case 22:
+      return x.LastContributed < y.LastContributed;
+    case 6:
+      return x.Status < y.Status;
+    case 17:
+      return x.SearchFlagCode < y.SearchFlagCode;
+    case 18:
+      return x.ProtectedPicture < y.ProtectedPicture;
+    case 23:
+      return x.MethodPicture < y.MethodPicture;
+    case 24:
+      return false;  // the flags column does not sort
+    case 13:
+    case 14:
+      return y.Lower[column] < x.Lower[column];  // newest version first
+    default:
+      if (column < 0 || column >= kSiteColumnCount) return false;
+      return x.Lower[column] < y.Lower[column];  // std::string compares bytes as unsigned
+  }
+}
+
+std::vector<int> SortedSitePositions(const TSiteList& list, TSitesSort sort) {
+  std::vector<int> order(static_cast<size_t>(list.Count()));
+  std::iota(order.begin(), order.end(), 0);
+  if (sort.Column < 0) return order;
+  std::vector<const TWebSite*> sites(order.size());
+  for (size_t i = 0; i < sites.size(); ++i) sites[i] = list.SiteAt(static_cast<int>(i));
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const TWebSite& sa = *sites[static_cast<size_t>(a)];
+    const TWebSite& sb = *sites[static_cast<size_t>(b)];
+    return sort.Reverse ? SiteColumnLess(sb, sa, sort.Column) : SiteColumnLess(sa, sb, sort.Column);
+  });
+  return order;
+}
+
+void CollectKnownLists(const TSiteList& list, TSiteChoiceLists& known) {
+  known.Categories.clear();
+  known.Languages.clear();
+  for (int i = 0; i < list.Count(); ++i) {
+    const TWebSite* site = list.SiteAt(i);
+    try {
+      for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
+        TSiteChoiceLists::AddKnown(known.Categories, site->Info.Value("Common info", key));
+      TSiteChoiceLists::AddKnown(known.Languages, site->Info.Value("Common info", "Language"));
+    } catch (const std::exception&) {
+      // one broken site does not stop the refresh
+    }
+  }
+}
+
+void RefreshSites(TSiteList& list, const TSiteFilter& filter, const TOptionsList* current_set,
+                  TSiteChoiceLists& known, const std::function<void(int, int)>& progress) {
+  const int n = list.Count();
+  for (int i = 0; i < n; ++i) {
+    list.SiteAt(i)->RefreshSummary();
+    if (progress) progress(i + 1, n - 1);
+  }
+  list.ApplyFilter(filter, current_set);
+  CollectKnownLists(list, known);
+  const TSiteProfile* profile = ActiveSiteProfile();
+  const std::string version =
+      profile ? profile->ProfileValue("Program_Info/Program_Version") : std::string();
+  for (int i = 0; i < n; ++i) {
+    try {
+      list.SiteAt(i)->UpdateVersionHandled(version);
+    } catch (const std::exception&) {
+    }
+  }
+}
+
+std::string NextSiteUIN(const TSiteList& list, const std::vector<int>& order, const TWebSite* site,
+                        bool forward, const std::function<bool(const TWebSite&)>& shown_elsewhere) {
+  const int n = static_cast<int>(order.size());
+  int row = -1;
+  if (site)
+    for (int r = 0; r < n; ++r)
+      if (list.SiteAt(order[static_cast<size_t>(r)]) == site) row = r;
+  const int step = forward ? 1 : -1;
+  int r = row < 0 ? (forward ? 0 : n - 1) : row + step;
+  for (; r >= 0 && r < n; r += step) {
+    const TWebSite* s = list.SiteAt(order[static_cast<size_t>(r)]);
+    if (!s->Visible) continue;
+    if (shown_elsewhere && shown_elsewhere(*s)) continue;
+    return s->UIN();
+  }
+  return {};
+}
+
+TSubmissionCounters CountSubmissions(const TSiteList& list, const TSiteProfile* profile) {
+  TSubmissionCounters c;
+  const std::string version =
+      profile ? profile->ProfileValue("Program_Info/Program_Version") : std::string();
+  for (int i = 0; i < list.Count(); ++i) {
+    const TWebSite* s = list.SiteAt(i);
+    if (version.empty()) {
+      if (s->Visible) ++c.ToDo;
+    } else {
+      ++c.ToDo;
+      if (s->VersionHandled) ++c.Done;
+    }
+  }
+  return c;
+}
+
+std::string EscapeCell(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    switch (ch) {
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+}  // namespace quillora
