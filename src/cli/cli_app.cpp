@@ -6,6 +6,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_ui.h"
+#include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
@@ -43,6 +44,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupLzhCommands(app, ctx);
   SetupSiteCommands(app, ctx);
   SetupRecordCommands(app, ctx);
+  SetupFillCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -1,12 +1,12 @@
 #include "cli/cmd_fill.h"
 
-#include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <ostream>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "foundation/app_data.h"
 #include "foundation/codepage.h"
@@ -81,7 +81,8 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
     throw CliError("Cannot read " + args.page + ": " + e.what());
   }
   std::string url = args.url;
-  if (url.empty()) url = "file://" + std::filesystem::absolute(args.page).lexically_normal().string();
+  if (url.empty())
+    url = "file://" + std::filesystem::absolute(args.page).lexically_normal().string();
 
   TWebSite* site = nullptr;
   std::unique_ptr<TWebSite> own_site;
@@ -94,8 +95,10 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
   THtmlDocument doc(html, url, [folder](const std::string& address) -> std::optional<std::string> {
     // Framed pages are read from files next to the page.
     std::string path = address;
-    if (path.rfind("file://", 0) == 0) path = path.substr(7);
-    else if (path.find("://") != std::string::npos) path = (folder / path.substr(path.rfind('/') + 1)).string();
+    if (path.rfind("file://", 0) == 0)
+      path = path.substr(7);
+    else if (path.find("://") != std::string::npos)
+      path = (folder / path.substr(path.rfind('/') + 1)).string();
     try {
       return FileToString(path);
     } catch (const std::exception&) {

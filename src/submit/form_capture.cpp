@@ -115,16 +115,23 @@ std::string ContextText(std::u16string_view html) {
       if (semi != std::u16string_view::npos && semi - i <= 8) {
         const std::u16string_view entity = html.substr(i + 1, semi - i - 1);
         int code = -1;
-        if (entity == u"nbsp") code = 0xA0;
-        else if (entity == u"lt") code = '<';
-        else if (entity == u"gt") code = '>';
-        else if (entity == u"quot") code = '"';
-        else if (entity == u"amp") code = '&';
+        if (entity == u"nbsp")
+          code = 0xA0;
+        else if (entity == u"lt")
+          code = '<';
+        else if (entity == u"gt")
+          code = '>';
+        else if (entity == u"quot")
+          code = '"';
+        else if (entity == u"amp")
+          code = '&';
         else if (entity.size() > 1 && entity[0] == u'#') {
           code = 0;
           for (size_t k = 1; k < entity.size() && code >= 0; ++k) {
-            if (entity[k] < u'0' || entity[k] > u'9') code = -1;
-            else code = code * 10 + (entity[k] - u'0');
+            if (entity[k] < u'0' || entity[k] > u'9')
+              code = -1;
+            else
+              code = code * 10 + (entity[k] - u'0');
           }
           if (code > 0xFFFF) code = -1;
         }
@@ -199,8 +206,7 @@ std::string GuessListRule(const std::vector<std::string>& options, std::string_v
     return exp ? "|Program_Info/Expire_Info/Expire_Day|" : "|Program_Info/Program_Release_Day|";
   }
   if (has("|10|") && n >= 12 && n <= 15) {
-    return exp ? "|Program_Info/Expire_Info/Expire_Month|"
-               : "|Program_Info/Program_Release_Month|";
+    return exp ? "|Program_Info/Expire_Info/Expire_Month|" : "|Program_Info/Program_Release_Month|";
   }
   if (any({"|1998|", "|2001|", "|2005|"})) {
     return exp ? "|Program_Info/Expire_Info/Expire_Year|" : "|Program_Info/Program_Release_Year|";
@@ -236,7 +242,8 @@ void CaptureForm(TWebForm& web_form) {
       const std::u16string outer = e->OuterHTML();
       const size_t at = outer.empty() ? std::u16string::npos : html.find(outer, after_previous);
       if (at != std::u16string::npos) {
-        context = ContextText(std::u16string_view(html).substr(after_previous, at - after_previous));
+        context =
+            ContextText(std::u16string_view(html).substr(after_previous, at - after_previous));
         after_previous = at + outer.size();
       }
       const std::u16string tag = e->TagName();
@@ -252,6 +259,8 @@ void CaptureForm(TWebForm& web_form) {
       f.SetFieldSize(kNoFieldLimit);
       if (tag == u"TEXTAREA") {
         f.SetFieldType(ftArea);
+        // Pages limit text areas too nowadays; a longer text would be cut by the page or refused.
+        f.SetMaxLength(e->MaxLength());
         f.SetFieldValue(WideToAnsi(e->Value()));
       } else if (tag == u"SELECT") {
         f.SetFieldType(ftList);
@@ -339,11 +348,14 @@ void AdjustTemplatesToSize(TWebForm& web_form, bool keep_logins) {
                ((key == "Program_Info/Expire_Info/Expire_Year" ||
                  key == "Program_Info/Program_Release_Year") &&
                 s <= 3) ||
-               ((key == "Company_Info/Country" || key == "Company_Info/State_Province") && s <= 7)) {
+               ((key == "Company_Info/Country" || key == "Company_Info/State_Province") &&
+                s <= 7)) {
       key += "_Short";
     } else if (!keep_logins) {
-      if (key == "Common_Login" || key == "Quillora/Common_Login") key = "Company_Login";
-      else if (key == "Common_Password" || key == "Quillora/Common_Password") key = "Company_Password";
+      if (key == "Common_Login" || key == "Quillora/Common_Login")
+        key = "Company_Login";
+      else if (key == "Common_Password" || key == "Quillora/Common_Password")
+        key = "Company_Password";
     }
     f.SetFillWith("|" + key + "|");
   }

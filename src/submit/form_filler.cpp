@@ -66,7 +66,9 @@ std::string Fingerprint(TDomForm* form, bool old_style) {
 
 }  // namespace
 
-void SetFillEnvironment(const TFillEnvironment& environment) { Environment() = environment; }
+void SetFillEnvironment(const TFillEnvironment& environment) {
+  Environment() = environment;
+}
 
 TProfile& FillProfile() {
   return Environment().profile ? *Environment().profile : ActiveProfile();
@@ -76,10 +78,15 @@ const TDataTables& FillTables() {
   return Environment().tables ? *Environment().tables : Tables();
 }
 
-std::string LiveFingerprint(TDomForm* form) { return Fingerprint(form, false); }
-std::string LiveOldFingerprint(TDomForm* form) { return Fingerprint(form, true); }
+std::string LiveFingerprint(TDomForm* form) {
+  return Fingerprint(form, false);
+}
+std::string LiveOldFingerprint(TDomForm* form) {
+  return Fingerprint(form, true);
+}
 
-// --- Walk ------------------------------------------------------------------------------------------
+// --- Walk
+// ------------------------------------------------------------------------------------------
 
 void ForEachDocument(TDomDocument* document, const TDocumentCallback& callback) {
   if (!document) return;
@@ -129,7 +136,8 @@ bool IsDocumentReady(TDomDocument* document) {
   }
 }
 
-// --- Filling ---------------------------------------------------------------------------------------
+// --- Filling
+// ---------------------------------------------------------------------------------------
 
 TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
                     TFillObserver observer) {
@@ -147,7 +155,8 @@ TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_form
         if (!form) continue;
         if (data.only_known_forms) {
           if (!data.site) continue;
-          if (!data.site->Forms.FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form))) {
+          if (!data.site->Forms.FindByFingerprint(LiveOldFingerprint(form),
+                                                  LiveFingerprint(form))) {
             continue;
           }
         }
@@ -335,7 +344,8 @@ bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite
       }
       if (value.empty()) value = ExpandTemplateToWide(rule, *profile, prefix);
       const int max = field.MaxLength();
-      if (max >= 0 && value.size() > static_cast<size_t>(max)) value.resize(static_cast<size_t>(max));
+      if (max >= 0 && value.size() > static_cast<size_t>(max))
+        value.resize(static_cast<size_t>(max));
       if (type == ftFile) {
         element->Select();
         element->SetFileValue(value);
@@ -375,7 +385,8 @@ bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite
   return true;
 }
 
-// --- Linking and focus -----------------------------------------------------------------------------
+// --- Linking and focus
+// -----------------------------------------------------------------------------
 
 void LinkLiveForms(TDomDocument* document, TWebSite* site) {
   if (!site) return;
@@ -408,7 +419,8 @@ TDomForm* FocusedForm(TDomDocument* document) {
   return e ? e->Form() : nullptr;
 }
 
-// --- Submission ------------------------------------------------------------------------------------
+// --- Submission
+// ------------------------------------------------------------------------------------
 
 TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::string_view target_url,
                             double threshold, std::string_view post_data,
@@ -428,8 +440,8 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
   }
   const bool multipart =
       !post_data.empty() ||
-      (!headers.empty() &&
-       !ContainsText(AnsiLowerCase(headers), "content-type: application/x-www-form-urlencoded\r\n"));
+      (!headers.empty() && !ContainsText(AnsiLowerCase(headers),
+                                         "content-type: application/x-www-form-urlencoded\r\n"));
 
   for (int i = 0; i < site->Forms.Count(); ++i) {
     TWebForm* form = site->Forms.FormAt(i);
@@ -460,8 +472,8 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
     }
     // An image button posts its click position as name.x and name.y.
     for (const std::string& p : posted) {
-      const bool coordinate = p == "x" || p == "y" ||
-                              (p.size() > 2 && (p.ends_with(".x") || p.ends_with(".y")));
+      const bool coordinate =
+          p == "x" || p == "y" || (p.size() > 2 && (p.ends_with(".x") || p.ends_with(".y")));
       if (!coordinate) continue;
       const std::string base = p.size() > 2 ? p.substr(0, p.size() - 2) : std::string();
       names.erase(std::remove(names.begin(), names.end(), base), names.end());

@@ -51,7 +51,7 @@ using TFillObserver = std::function<void(TDomForm* form, int mode, uint8_t purpo
 struct TData1 {
   bool only_known_forms = false;
   TWebSite* site = nullptr;
-  uint8_t result = fpNone;       // the purpose of the last recognised stored form
+  uint8_t result = fpNone;          // the purpose of the last recognised stored form
   TDomForm* result_form = nullptr;  // the form that produced it
   TFillObserver observer;
 };
@@ -109,8 +109,7 @@ void AdjustTemplatesToSize(TWebForm& web_form, bool keep_logins);
 
 // The stored form of the site that a navigation submits, or nullptr.
 TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::string_view target_url,
-                            double threshold, std::string_view post_data,
-                            std::string_view headers);
+                            double threshold, std::string_view post_data, std::string_view headers);
 
 // --- List filling (list_filling.cpp) -------------------------------------------------------------
 

@@ -1,11 +1,11 @@
 #include "submit/html_document.h"
 
-#include <gumbo.h>
-
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
 #include <unordered_map>
+
+#include <gumbo.h>
 
 #include "foundation/codepage.h"
 #include "template/url_helpers.h"
@@ -24,10 +24,14 @@ bool IsValidUtf8(std::string_view s) {
       ++i;
       continue;
     }
-    if ((c & 0xE0) == 0xC0 && c >= 0xC2) extra = 1;
-    else if ((c & 0xF0) == 0xE0) extra = 2;
-    else if ((c & 0xF8) == 0xF0 && c <= 0xF4) extra = 3;
-    else return false;
+    if ((c & 0xE0) == 0xC0 && c >= 0xC2)
+      extra = 1;
+    else if ((c & 0xF0) == 0xE0)
+      extra = 2;
+    else if ((c & 0xF8) == 0xF0 && c <= 0xF4)
+      extra = 3;
+    else
+      return false;
     if (i + extra >= s.size()) return false;
     for (int k = 1; k <= extra; ++k) {
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -46,9 +50,12 @@ std::u16string Utf8Decode(std::string_view s) {
     const auto c = static_cast<unsigned char>(s[i]);
     char32_t cp = c;
     int extra = 0;
-    if (c >= 0xF0) cp = c & 0x07, extra = 3;
-    else if (c >= 0xE0) cp = c & 0x0F, extra = 2;
-    else if (c >= 0xC0) cp = c & 0x1F, extra = 1;
+    if (c >= 0xF0)
+      cp = c & 0x07, extra = 3;
+    else if (c >= 0xE0)
+      cp = c & 0x0F, extra = 2;
+    else if (c >= 0xC0)
+      cp = c & 0x1F, extra = 1;
     for (int k = 1; k <= extra && i + k < s.size(); ++k) {
       cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     }
@@ -64,7 +71,9 @@ std::u16string Utf8Decode(std::string_view s) {
   return out;
 }
 
-std::u16string ToWide(const char* s) { return Utf8Decode(s ? std::string_view(s) : ""); }
+std::u16string ToWide(const char* s) {
+  return Utf8Decode(s ? std::string_view(s) : "");
+}
 
 std::u16string Lower(std::u16string s) {
   for (char16_t& c : s) {
@@ -116,10 +125,10 @@ int ParseNonNegative(std::u16string_view s, int fallback) {
 }
 
 const char16_t* const kInputTypes[] = {
-    u"hidden", u"text",   u"search", u"tel",      u"url",           u"email",
-    u"password", u"date", u"month",  u"week",     u"time",          u"datetime-local",
-    u"number", u"range",  u"color",  u"checkbox", u"radio",         u"file",
-    u"submit", u"image",  u"reset",  u"button"};
+    u"hidden",   u"text",  u"search", u"tel",      u"url",   u"email",
+    u"password", u"date",  u"month",  u"week",     u"time",  u"datetime-local",
+    u"number",   u"range", u"color",  u"checkbox", u"radio", u"file",
+    u"submit",   u"image", u"reset",  u"button"};
 
 std::u16string InputType(std::u16string_view attribute) {
   const std::u16string t = Lower(std::u16string(attribute));
@@ -199,7 +208,8 @@ struct GumboOutputDeleter {
 
 }  // namespace
 
-// --- THtmlOption / THtmlElement -------------------------------------------------------------------
+// --- THtmlOption / THtmlElement
+// -------------------------------------------------------------------
 
 void THtmlOption::SetSelected(bool selected) {
   selected_ = selected;
@@ -241,7 +251,9 @@ void THtmlElement::SetChecked(bool checked) {
   if (checked && type_ == u"radio" && document_) document_->RadioChecked(this);
 }
 
-TDomForm* THtmlElement::Form() const { return form_; }
+TDomForm* THtmlElement::Form() const {
+  return form_;
+}
 
 TDomOption* THtmlElement::OptionAt(int index) const {
   if (index < 0 || index >= OptionCount()) return nullptr;
@@ -285,7 +297,8 @@ bool THtmlElement::HasAttribute(std::u16string_view name) const {
   return false;
 }
 
-// --- THtmlForm ------------------------------------------------------------------------------------
+// --- THtmlForm
+// ------------------------------------------------------------------------------------
 
 TDomElement* THtmlForm::ElementAt(int index) const {
   if (index < 0 || index >= ElementCount()) return nullptr;
@@ -300,9 +313,12 @@ TDomElement* THtmlForm::ElementByName(std::u16string_view name) const {
   return nullptr;
 }
 
-TDomDocument* THtmlForm::Document() const { return document_; }
+TDomDocument* THtmlForm::Document() const {
+  return document_;
+}
 
-// --- THtmlDocument --------------------------------------------------------------------------------
+// --- THtmlDocument
+// --------------------------------------------------------------------------------
 
 THtmlDocument::THtmlDocument(std::string_view html, std::string_view url, TFrameLoader loader)
     : THtmlDocument(html, url, std::move(loader), nullptr, 0) {}

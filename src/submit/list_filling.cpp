@@ -136,7 +136,8 @@ class TListMatcher {
       if (Excluded(i) || lower_[i].empty()) continue;
       int score = 0;
       for (const std::string& p : parts) {
-        score = std::max(score, FuzzyScore(p, lower_[i]) * 100 / static_cast<int>(lower_[i].size()));
+        score =
+            std::max(score, FuzzyScore(p, lower_[i]) * 100 / static_cast<int>(lower_[i].size()));
       }
       if (score > best_score) best_score = score, best = static_cast<int>(i);
     }
@@ -316,14 +317,16 @@ bool FillListField(TFormField& field, TDomElement& element, int mode, const TOpt
     if (!ok) {
       std::string text = values.GetString("Program_Info/Program_Categories") + "," +
                          values.GetString("Program_Info/Program_Specific_Category");
-      const std::string extra = ListVariable("Program_Info/Program_Specific_Category",
-                                             values.GetString("Program_Info/Program_Specific_Category"));
+      const std::string extra =
+          ListVariable("Program_Info/Program_Specific_Category",
+                       values.GetString("Program_Info/Program_Specific_Category"));
       if (!extra.empty()) text += "," + extra;
       ok = m.BestOption(text);
     }
   } else if (rule == "|Runtime/IsNew|" || rule == "|Runtime/IsUpdate|") {
     const bool is_new = rule == "|Runtime/IsNew|";
-    const bool flag = IsTemplateTrue(values.GetString(is_new ? "Runtime/IsNew" : "Runtime/IsUpdate"));
+    const bool flag =
+        IsTemplateTrue(values.GetString(is_new ? "Runtime/IsNew" : "Runtime/IsUpdate"));
     value = (is_new == flag) ? "new,add" : "update";
     ok = m.PartsFuzzy(value, ",");
   } else if (rule == "|Program_Info/Program_Release_Month|" ||

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fill_fixture.h"
+#include "form_corpus.h"
 #include "foundation/codepage.h"
 #include "sites/site.h"
 #include "submit/html_document.h"
@@ -10,7 +11,9 @@
 namespace quillora::testing {
 namespace {
 
-std::u16string U(const std::string& s) { return Utf8ToWide(s); }
+std::u16string U(const std::string& s) {
+  return Utf8ToWide(s);
+}
 
 TDomElement* El(THtmlDocument& doc, const char16_t* name, int form = 0) {
   return doc.FormAt(form)->ElementByName(name);
@@ -67,15 +70,15 @@ TEST_F(FillEngine, Readiness) {
 
 TEST_F(FillEngine, KnownFormFieldsByType) {
   TWebSite site;
-  TWebForm& stored = AddStoredForm(
-      site, {{"short", ftText, "|Program_Descriptions/English/Char_Desc_45|"},
-             {"agree", ftCheck, "TRUE"},
-             {"news", ftCheck, "FALSE"},
-             {"lic", ftRadio, "FALSE"},
-             {"month", ftList, "|Program_Info/Program_Release_Month|"},
-             {"day", ftList, "|Program_Info/Program_Release_Day|"},
-             {"icon", ftFile, "|Web_Info/Application_URLs/Application_Icon_URL|"},
-             {"untouched", ftText, ""}});
+  TWebForm& stored =
+      AddStoredForm(site, {{"short", ftText, "|Program_Descriptions/English/Char_Desc_45|"},
+                           {"agree", ftCheck, "TRUE"},
+                           {"news", ftCheck, "FALSE"},
+                           {"lic", ftRadio, "FALSE"},
+                           {"month", ftList, "|Program_Info/Program_Release_Month|"},
+                           {"day", ftList, "|Program_Info/Program_Release_Day|"},
+                           {"icon", ftFile, "|Web_Info/Application_URLs/Application_Icon_URL|"},
+                           {"untouched", ftText, ""}});
   stored.FieldAt(0).SetMaxLength(10);
   stored.Purpose = fpSubmit;
   stored.UpdateFingerprint();
@@ -97,11 +100,12 @@ TEST_F(FillEngine, KnownFormFieldsByType) {
   EXPECT_EQ(r.result_form, doc.FormAt(0));
   EXPECT_EQ(El(doc, u"short")->Value(), u"Fast, sear");  // cut to the stored maximum length
   EXPECT_TRUE(El(doc, u"agree")->Checked());
-  EXPECT_FALSE(El(doc, u"news")->Checked());  // a check box is cleared by FALSE
-  EXPECT_TRUE(El(doc, u"lic")->Checked());    // a radio button is not
+  EXPECT_FALSE(El(doc, u"news")->Checked());      // a check box is cleared by FALSE
+  EXPECT_TRUE(El(doc, u"lic")->Checked());        // a radio button is not
   EXPECT_EQ(Selected(El(doc, u"month")), u"03");  // padded: the third option starts with 0
   EXPECT_EQ(Selected(El(doc, u"day")), u"14");
-  EXPECT_EQ(El(doc, u"icon")->Value(), U("http://sample-company.localhost:8765/sample-notes/icon.png"));
+  EXPECT_EQ(El(doc, u"icon")->Value(),
+            U("http://sample-company.localhost:8765/sample-notes/icon.png"));
   EXPECT_EQ(El(doc, u"untouched")->Value(), u"");  // an empty rule writes an empty value
   EXPECT_FALSE(El(doc, u"untouched")->RuntimeStyle(TDomStyle::Color).has_value());
   EXPECT_EQ(*El(doc, u"agree")->RuntimeStyle(TDomStyle::Color), u"#0000FF");
@@ -119,16 +123,16 @@ TEST_F(FillEngine, ListStrategies) {
       // Month without leading zeros: the value loses its zero.
       {"<option>Month<option>1<option>2<option>3", "|Program_Info/Program_Release_Month|", u"3",
        false},
-      {"<option>Freeware<option>Shareware<option>Demo", "|Program_Info/Program_Type|",
-       u"Shareware", false},
+      {"<option>Freeware<option>Shareware<option>Demo", "|Program_Info/Program_Type|", u"Shareware",
+       false},
       {"<option>Select<option>Home &amp; Garden<option>Games<option>Productivity Tools",
        "|Program_Category|", u"Productivity Tools", true},  // the best option, below 80
       // Nothing like the product's categories: the closest option is still chosen, in red.
       {"<option>Games<option>Drivers<option>Fonts", "|Program_Category|", nullptr, true},
       {"<option>Windows 3.1<option>Windows XP<option>Linux", "|Program_Info/Program_OS_Support|",
        u"Windows XP", false},
-      {"<option>New program<option>Update of a listed program", "|Runtime/IsNew|",
-       u"New program", true},
+      {"<option>New program<option>Update of a listed program", "|Runtime/IsNew|", u"New program",
+       true},
       {"<option>Update<option>New", "|Runtime/IsNew|", u"New", false},
       {"<option>English<option>German", "German", u"German", false},
   };
@@ -273,34 +277,49 @@ TEST_F(FillEngine, AssignTemplatesLearnAndGuess) {
 
 TEST_F(FillEngine, FindSubmittedForm) {
   TWebSite site;
-  TWebForm& login = AddStoredForm(site, {{"user", ftText, ""}, {"pass", ftPassword, ""},
-                                         {"go", ftButton, ""}, {"remember", ftCheck, ""}});
+  TWebForm& login = AddStoredForm(site, {{"user", ftText, ""},
+                                         {"pass", ftPassword, ""},
+                                         {"go", ftButton, ""},
+                                         {"remember", ftCheck, ""}});
   login.Purpose = fpLogin;
   TWebForm& upload = AddStoredForm(site, {{"file", ftFile, ""}});
   upload.Method = 1;
   upload.Encoding = "multipart/form-data";
   upload.Action = "upload.php?x=1";
   // Text fields plus the clicked image button's coordinates: c / u = 1.
-  EXPECT_EQ(FindSubmittedForm(&site, "http://h/login.php", "http://h/do.php", 1.0, "",
-                              "") ,
+  EXPECT_EQ(FindSubmittedForm(&site, "http://h/login.php", "http://h/do.php", 1.0, "", ""),
             nullptr);
-  EXPECT_EQ(FindSubmittedForm(&site, "http://h/login.php", "http://h/do.php?user=a&pass=b&go.x=3&go.y=4",
-                              1.0, "", ""),
+  EXPECT_EQ(FindSubmittedForm(&site, "http://h/login.php",
+                              "http://h/do.php?user=a&pass=b&go.x=3&go.y=4", 1.0, "", ""),
             &login);
   EXPECT_EQ(FindSubmittedForm(&site, "http://h/dir/page.php", "http://h/dir/upload.php", 0.5,
                               "--boundary", ""),
             &upload);
-  EXPECT_EQ(FindSubmittedForm(&site, "http://h/dir/page.php", "http://h/other.php", 0.9,
-                              "a=1", ""),
+  EXPECT_EQ(FindSubmittedForm(&site, "http://h/dir/page.php", "http://h/other.php", 0.9, "a=1", ""),
             nullptr);
 }
 
 TEST_F(FillEngine, FocusedControlAcrossFrames) {
-  THtmlDocument doc(R"(<form><input name=top></form><iframe srcdoc="<form><input name=in></form>"></iframe>)");
+  THtmlDocument doc(
+      R"(<form><input name=top></form><iframe srcdoc="<form><input name=in></form>"></iframe>)");
   auto* frame = static_cast<THtmlDocument*>(doc.FrameAt(0));
   frame->SetActiveElement(frame->ControlAt(0));
   EXPECT_EQ(FocusedControl(&doc), frame->ControlAt(0));
   EXPECT_EQ(FocusedForm(&doc), frame->FormAt(0));
+}
+
+}  // namespace
+}  // namespace quillora::testing
+
+namespace quillora::testing {
+namespace {
+
+TEST_F(FillEngine, CorpusMeetsItsTargets) {
+  const CorpusScore known = RunCorpus(FixturePath("forms"), true);
+  const CorpusScore guessed = RunCorpus(FixturePath("forms"), false);
+  EXPECT_GE(known.pages, 25);
+  EXPECT_EQ(known.right, known.fields);
+  EXPECT_GE(guessed.Share(), 90.0) << "run bench_fill_quality for the misses";
 }
 
 }  // namespace

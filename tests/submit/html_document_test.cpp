@@ -1,8 +1,8 @@
 #include "submit/html_document.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace quillora {
 namespace {
