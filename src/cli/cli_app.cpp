@@ -11,6 +11,7 @@
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
+#include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
 #include "foundation/app_data.h"
 
@@ -45,6 +46,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSiteCommands(app, ctx);
   SetupRecordCommands(app, ctx);
   SetupFillCommands(app, ctx);
+  SetupSitesCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -1,12 +1,19 @@
 #include "cli/cmd_sites.h"
 
-#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
+#include "backup/backup.h"
 #include "foundation/app_data.h"
 #include "foundation/files.h"
+#include "foundation/stream.h"
 #include "foundation/text_utils.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
+#include "pad/records.h"
+#include "report/report.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
 #include "sites/sites_startup.h"
@@ -21,7 +28,8 @@ std::vector<int> ParseColumns(const std::string& list) {
   for (int i = 0; i < CountFields(list, ','); ++i) {
     int c = 0;
     if (!TryStrToInt(NthField(list, i, ','), c) || c < 0 || c >= kSiteColumnCount)
-      throw CliError("Bad column number in '" + list + "' (0.." + std::to_string(kSiteColumnCount - 1) + ")");
+      throw CliError("Bad column number in '" + list + "' (0.." +
+                     std::to_string(kSiteColumnCount - 1) + ")");
     columns.push_back(c);
   }
   return columns;
@@ -83,6 +91,81 @@ void RunSitesExport(const std::string& folder, CliContext& ctx) {
     throw CliError("Cannot export sites to " + folder);
 }
 
+void RunReport(const ReportArgs& args, CliContext& ctx) {
+  TReportFormat format;
+  if (args.format == "html")
+    format = rfHtml;
+  else if (args.format == "text")
+    format = rfText;
+  else
+    throw CliError("Unknown report format '" + args.format + "' (html or text)");
+  ctx.EnsureStarted();
+  TOptionsList& settings = Settings();
+  TReportData data;
+  data.Build(settings.GetString("Report Columns Order"), settings.GetString("Sites List Order"));
+  if (args.columns) {
+    // The given columns, shown in that order; the others hidden after them.
+    std::string order;
+    std::vector<bool> used(kReportColumnCount, false);
+    for (int i = 0; i < CountFields(*args.columns, ','); ++i) {
+      int c = 0;
+      if (!TryStrToInt(NthField(*args.columns, i, ','), c) || c < 0 || c >= kReportColumnCount)
+        throw CliError("Bad column number in '" + *args.columns + "' (0.." +
+                       std::to_string(kReportColumnCount - 1) + ")");
+      order += (order.empty() ? "" : ",") + std::to_string(c + 1);
+      used[static_cast<size_t>(c)] = true;
+    }
+    for (int c = 0; c < kReportColumnCount; ++c)
+      if (!used[static_cast<size_t>(c)]) order += ",-" + std::to_string(c + 1);
+    data.Build(order, "");
+  }
+  data.Total = args.total;
+
+  TSiteList& list = SiteList();
+  TSiteChoiceLists known;
+  RefreshSites(list, SiteFilter(), nullptr, known);
+  int sort = -1;
+  TryStrToInt(settings.GetString("Sites List Sort"), sort);
+  const std::vector<int> order = SortedSitePositions(list, TSitesSort::FromSetting(sort));
+  const std::string tml = Folders().data + "TML/Report.tml";
+
+  std::vector<std::string> lines;
+  TProfile& active = ActiveProfile();
+  if (args.total && format == rfText) {
+    // Every product of the active company, each under its name and version.
+    const std::string company = active.ActiveCompanyUin;
+    const std::string keep_company = settings.GetString("Active Company");
+    const std::string keep_product = settings.GetString("Active Product");
+    TProductList& products = ProductList();
+    for (int i = 0; i < products.Count(); ++i) {
+      TProduct* product = products.At(i);
+      if (product->GetString("Quillora/Company_UIN") != company) continue;
+      TProfile profile;
+      profile.Activate(company, product->Uin());
+      lines.push_back(profile.GetString("Program_Info/Program_Name") + " v." +
+                      profile.GetString("Program_Info/Program_Version"));
+      std::vector<std::string> part;
+      TReportData copy = data;
+      if (!CollectReport(list, order, &profile, profile, copy, format, tml, part)) {
+        throw CliReportedFailure();
+      }
+      lines.insert(lines.end(), part.begin(), part.end());
+      lines.emplace_back();
+    }
+    settings.SetString("Active Company", keep_company);
+    settings.SetString("Active Product", keep_product);
+  } else if (!CollectReport(list, order, &active, active, data, format, tml, lines)) {
+    throw CliReportedFailure();
+  }
+  TOptionsList out;
+  out.MutableLines() = std::move(lines);
+  try {
+    out.SaveToTextFile(args.out);
+  } catch (const std::exception&) {
+    throw CliError("Cannot save " + args.out);
+  }
+}
+
 void SetupSitesCommands(CLI::App& root, CliContext& ctx) {
   RegisterSitesStartup();
   auto* sites = root.add_subcommand("sites", "The site database");
@@ -94,7 +177,8 @@ void SetupSitesCommands(CLI::App& root, CliContext& ctx) {
   list->add_flag("--all", args->all, "Every site, whatever the filter");
   list->add_option("--filter-category", args->category, "Categories (';'-separated)");
   list->add_option("--filter-language", args->language, "Languages (';'-separated)");
-  list->add_option("--filter-status", args->status, "ALL, Complete, Pending, Default, Failed or Skipped");
+  list->add_option("--filter-status", args->status,
+                   "ALL, Complete, Pending, Default, Failed or Skipped");
   list->add_option("--filter-search", args->search, "Search words (+required, -excluded)");
   list->add_option("--filter-rating", args->rating, "Rating range FROM-TO");
   list->add_flag("--show-disabled", args->show_disabled, "Disabled sites take part");
@@ -104,6 +188,44 @@ void SetupSitesCommands(CLI::App& root, CliContext& ctx) {
   auto* exp = sites->add_subcommand("export", "Write the distribution copy of the database");
   exp->add_option("FOLDER", *folder)->required();
   exp->callback([&ctx, folder] { RunSitesExport(*folder, ctx); });
+
+  auto rargs = std::make_shared<ReportArgs>();
+  auto* report = root.add_subcommand("report", "Write the submission report of the active product");
+  report->add_option("--format", rargs->format, "html or text")->required();
+  report->add_option("--out", rargs->out, "The report file")->required();
+  report->add_option("--columns", rargs->columns, "Comma-separated column numbers (0..23)");
+  report->add_flag("--total", rargs->total,
+                   "Every site and column (text: every product of the company)");
+  report->callback([&ctx, rargs] { RunReport(*rargs, ctx); });
+
+  auto file = std::make_shared<std::string>();
+  auto* backup = root.add_subcommand("backup", "Write the user-info archive");
+  backup->add_option("FILE", *file)->required();
+  backup->callback([&ctx, file] {
+    ctx.EnsureStarted();
+    if (!BackupUserInfo(*file)) throw CliReportedFailure();
+  });
+  auto* restore = root.add_subcommand("restore", "Merge a user-info archive into the records");
+  restore->add_option("FILE", *file)->required();
+  restore->callback([&ctx, file] {
+    ctx.EnsureStarted();
+    if (!RestoreUserInfo(*file)) throw CliReportedFailure();
+  });
+
+  auto* ratings = root.add_subcommand("ratings", "Exchange the sites' ratings");
+  ratings->require_subcommand(1);
+  auto* rexp = ratings->add_subcommand("export", "Write the ratings file");
+  rexp->add_option("FILE", *file)->required();
+  rexp->callback([&ctx, file] {
+    ctx.EnsureStarted();
+    if (!ExportRatings(SiteList(), *file)) throw CliReportedFailure();
+  });
+  auto* rimp = ratings->add_subcommand("import", "Read a ratings file into the site files");
+  rimp->add_option("FILE", *file)->required();
+  rimp->callback([&ctx, file] {
+    ctx.EnsureStarted();
+    if (ImportRatings(SiteList(), *file) < 0) throw CliReportedFailure();
+  });
 }
 
 }  // namespace quillora::cli

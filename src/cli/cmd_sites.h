@@ -17,9 +17,17 @@ struct SitesListArgs {
   bool show_disabled = false;
 };
 
+struct ReportArgs {
+  std::string format;
+  std::string out;
+  std::optional<std::string> columns;
+  bool total = false;
+};
+
 // The commands' work, callable without the parser (tests). Write to ctx.out; throw CliError.
 void RunSitesList(const SitesListArgs& args, CliContext& ctx);
 void RunSitesExport(const std::string& folder, CliContext& ctx);
+void RunReport(const ReportArgs& args, CliContext& ctx);
 
 // Adds the commands to root and plugs the site list, filter and custom sets into the start-up.
 void SetupSitesCommands(CLI::App& root, CliContext& ctx);

@@ -16,11 +16,15 @@ namespace {
 
 // Status marks as character references: they need no symbol font and survive any code page.
 constexpr const char* kCheck = "&#x2714;";
-constexpr const char* kHourglass = "&#x231B;";
+// The hourglass (U+231B) exists only in emoji fonts; a quarter-filled clock face renders
+// everywhere the other marks do.
+constexpr const char* kHourglass = "&#x25F4;";
 constexpr const char* kEmptyBox = "&#x2610;";
 constexpr const char* kCrossedBox = "&#x2612;";
 
-std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string Two(int n) {
+  return (n < 10 ? "0" : "") + std::to_string(n);
+}
 
 // Cell text goes into markup: a site's comments must not become tags of the report page.
 std::string HtmlText(const std::string& s) {
@@ -28,17 +32,30 @@ std::string HtmlText(const std::string& s) {
   for (size_t i = 0; i < s.size(); ++i) {
     const char c = s[i];
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case ' ': out += "&nbsp;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case ' ':
+        out += "&nbsp;";
+        break;
       case '\r':
         out += "<br>";
         if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
         break;
-      case '\n': out += "<br>"; break;
-      default: out += c;
+      case '\n':
+        out += "<br>";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -48,11 +65,20 @@ std::string TextEscape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '%': out += "%25"; break;
-      case '\r': out += "%0D"; break;
-      case '\n': out += "%0A"; break;
-      case '\t': out += "%09"; break;
-      default: out += c;
+      case '%':
+        out += "%25";
+        break;
+      case '\r':
+        out += "%0D";
+        break;
+      case '\n':
+        out += "%0A";
+        break;
+      case '\t':
+        out += "%09";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -90,13 +116,15 @@ void TReportData::Build(const std::string& report_order, const std::string& site
       c->Visible = entry > 0;
     }
   }
-  std::stable_sort(Columns.begin(), Columns.end(),
-                   [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
+  std::stable_sort(
+      Columns.begin(), Columns.end(),
+      [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
 }
 
 std::string TReportData::OrderSetting() const {
   std::string s;
-  for (const auto& c : Columns) s += (s.empty() ? "" : ",") + std::to_string(c.Visible ? c.Id : -c.Id);
+  for (const auto& c : Columns)
+    s += (s.empty() ? "" : ",") + std::to_string(c.Visible ? c.Id : -c.Id);
   return s;
 }
 
@@ -118,8 +146,8 @@ std::string FormatCell(TReportFormat format, int column, const std::string& raw)
   if (column == 1) {
     std::string address = text;
     if (AnsiLowerCase(address.substr(0, 7)) != "http://") address = "http://" + address;
-    return "<a href=\"" + ReplaceAll(HtmlText(address), "&nbsp;", "%20") + "\">" + HtmlText(address) +
-           "</a>";
+    return "<a href=\"" + ReplaceAll(HtmlText(address), "&nbsp;", "%20") + "\">" +
+           HtmlText(address) + "</a>";
   }
   if (column == 6) {
     if (text == "3") return kCheck;
@@ -136,18 +164,27 @@ std::string ReportGraph(int n, int t) {
   const int filled = t > 0 ? std::clamp(n * 20 / t, 0, 20) : 0;
   std::string s;
   for (int i = 0; i < 20; ++i)
-    s += i < filled ? "        <td width=\"5%\" bgcolor=\"#000080\" style=\"border-style: outset; border-width: 1\">&nbsp;</td>\r\n"
-                    : "        <td width=\"5%\" style=\"border-style: outset; border-width: 1\">&nbsp;</td>\r\n";
+    s += i < filled ? "        <td width=\"5%\" bgcolor=\"#000080\" style=\"border-style: outset; "
+                      "border-width: 1\">&nbsp;</td>\r\n"
+                    : "        <td width=\"5%\" style=\"border-style: outset; border-width: "
+                      "1\">&nbsp;</td>\r\n";
   return s;
 }
 
 void SetReportVariables(TOptionsList& v, const TSiteStatistics& s, int sites_in_list) {
-  const std::pair<const char*, int> counts[] = {
-      {"Total", s.Total},         {"Processed", s.Processed}, {"Submitted", s.Submitted},
-      {"Listed", s.Listed},       {"NotListed", s.NotListed}, {"Complete", s.Complete},
-      {"Pending", s.Pending},     {"Failed", s.Failed},       {"Skipped", s.Skipped},
-      {"Found", s.Found},         {"NotFound", s.NotFound},   {"QueryError", s.QueryError},
-      {"NotSupported", s.NotSupported}};
+  const std::pair<const char*, int> counts[] = {{"Total", s.Total},
+                                                {"Processed", s.Processed},
+                                                {"Submitted", s.Submitted},
+                                                {"Listed", s.Listed},
+                                                {"NotListed", s.NotListed},
+                                                {"Complete", s.Complete},
+                                                {"Pending", s.Pending},
+                                                {"Failed", s.Failed},
+                                                {"Skipped", s.Skipped},
+                                                {"Found", s.Found},
+                                                {"NotFound", s.NotFound},
+                                                {"QueryError", s.QueryError},
+                                                {"NotSupported", s.NotSupported}};
   auto percent = [](int n, int t) { return t > 0 ? n * 100 / t : 0; };
   for (const auto& [name, n] : counts) {
     v.SetString(std::string("Report/") + name, std::to_string(n));
@@ -175,14 +212,15 @@ bool GenerateReport(TReportFormat format, std::vector<std::string>& lines, TRepo
   auto shown = [&](const TReportColumn& c) { return data.Total || c.Visible; };
   std::string header = html ? " <tr>\r\n" : "";
   for (auto& c : data.Columns) {
-    c.CellTemplate = !html ? "|Data|\t"
+    c.CellTemplate = !html                       ? "|Data|\t"
                      : (c.Id == 7 || c.Id == 19) ? "  <td align=center>|Data|</td>\r\n"
                                                  : "  <td>|Data|</td>\r\n";
     if (shown(c)) header += html ? "  <th>" + c.Caption + "</th>\r\n" : c.Caption + "\t";
   }
   if (html) header += " </tr>";
   const std::string row_template =
-      html ? " <tr |IF(RowOdd){\"class='rowodd'\"}ELSE{\"class='roweven'\"}|>\r\n|Cells| </tr>" : "|Cells|";
+      html ? " <tr |IF(RowOdd){\"class='rowodd'\"}ELSE{\"class='roweven'\"}|>\r\n|Cells| </tr>"
+           : "|Cells|";
 
   TOptionsList scratch;
   size_t rows = 0;
@@ -252,8 +290,9 @@ bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSitePr
     }
     UI().Progress(++done, static_cast<long long>(data.Columns.size()));
   }
-  std::stable_sort(data.Columns.begin(), data.Columns.end(),
-                   [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
+  std::stable_sort(
+      data.Columns.begin(), data.Columns.end(),
+      [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
   list.ResetStatistics();
   for (TWebSite* s : included) list.CountStatistics(s, profile);
   TOptionsList vars = profile_values;

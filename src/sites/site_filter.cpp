@@ -1,6 +1,5 @@
 #include "sites/site_filter.h"
 
-#include <array>
 #include <stdexcept>
 
 #include "foundation/codepage.h"
@@ -14,7 +13,7 @@ namespace quillora {
 namespace {
 
 constexpr std::array<const char*, 7> kStatusNames = {"ALL",     "Auto",   "Complete", "Pending",
-                                                    "Default", "Failed", "Skipped"};
+                                                     "Default", "Failed", "Skipped"};
 
 std::vector<std::string> SplitAt(std::string_view s, char separator) {
   std::vector<std::string> parts;
@@ -49,44 +48,46 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
     return false;
   if (filter.ShowAll) return true;
   if (filter.Status != 0 && filter.Status != site.Summary.Status) return false;
+  // The summary (refreshed before every filtering) already holds lower-case copies of the
+  // name, home address, language and categories.
+  const auto& lower = site.Summary.Lower;
   auto common = [&](std::string_view key) {
     return AnsiLowerCase(site.Info.Value("Common info", key));
   };
   if (prepared.has_categories) {
-    std::array<std::string, 4> cats = {common("Category 1"), common("Category 2"),
-                                       common("Category 3"), common("Category 4")};
     bool ok = false;
     for (const std::string& part : prepared.categories)
-      for (const std::string& c : cats)
-        if (part == c) ok = true;
+      for (int c = 8; c <= 11; ++c)
+        if (part == lower[static_cast<size_t>(c)]) ok = true;
     if (!ok) return false;
   }
   if (prepared.has_languages) {
-    const std::string lang = common("Language");
     bool ok = false;
     for (const std::string& part : prepared.languages)
-      if (part == lang) ok = true;
+      if (part == lower[5]) ok = true;
     if (!ok) return false;
   }
   if (!prepared.words.empty()) {
-    std::vector<std::string> texts = {common("Name"),
-                                      AnsiLowerCase(site.Info.URLs.AddressOf("Home")),
+    std::vector<std::string> texts = {lower[0],
+                                      lower[1],
                                       AnsiLowerCase(site.Info.URLs.AddressOf("Search")),
                                       AnsiLowerCase(site.Info.URLs.AddressOf("Submit")),
                                       AnsiLowerCase(site.Info.URLs.AddressOf("Update")),
-                                      common("Category 1"),
-                                      common("Category 2"),
-                                      common("Category 3"),
-                                      common("Category 4"),
-                                      common("Language"),
+                                      lower[8],
+                                      lower[9],
+                                      lower[10],
+                                      lower[11],
+                                      lower[5],
                                       common("Comments"),
                                       common("Contributor Name"),
                                       common("Contributor e-mail"),
                                       common("Contributor Company"),
                                       common("Contributor URL")};
     if (profile) {
-      texts.push_back(AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, site.UIN())));
-      texts.push_back(AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN())));
+      texts.push_back(
+          AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, site.UIN())));
+      texts.push_back(
+          AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN())));
     }
     bool hidden = true;
     for (const std::string& raw : prepared.words) {
@@ -157,7 +158,8 @@ void LoadFilterSettings(TSiteFilter& f, const TOptionsList& settings) {
   f.RatingTo = to.empty() ? 100 : StrToInt(to);
   f.ShowDisabled = settings.GetBool("Filter ShowDisabled");
   f.HideUnchecked = 0;
-  f.ShowAll = settings.GetBool("Filter Show Apply Button") ? settings.GetBool("Filter Show All") : 1;
+  f.ShowAll =
+      settings.GetBool("Filter Show Apply Button") ? settings.GetBool("Filter Show All") : 1;
 }
 
 void SaveFilterSettings(const TSiteFilter& f, TOptionsList& settings) {
@@ -177,7 +179,8 @@ std::string SavedFilterValue(const TSiteFilter& f, std::string_view status_text)
   for (const std::string& field :
        {f.Categories, f.Languages, std::string(status_text), f.SearchText,
         std::to_string(f.RatingFrom), std::to_string(f.RatingTo),
-        std::string(f.ShowDisabled ? "TRUE" : "FALSE"), std::string(f.HideUnchecked ? "TRUE" : "FALSE")})
+        std::string(f.ShowDisabled ? "TRUE" : "FALSE"),
+        std::string(f.HideUnchecked ? "TRUE" : "FALSE")})
     v += field + "|";
   return v;
 }
@@ -257,13 +260,17 @@ TCustomSet* TCustomSets::FindSet(std::string_view name) const {
   return static_cast<TCustomSet*>(FindSection(name));
 }
 
-TCustomSet* TCustomSets::SetAt(int i) const { return static_cast<TCustomSet*>(ItemAt(i)); }
+TCustomSet* TCustomSets::SetAt(int i) const {
+  return static_cast<TCustomSet*>(ItemAt(i));
+}
 
 TCustomSet* TCustomSets::NewSet(std::string_view name) {
   return static_cast<TCustomSet*>(&Section(name));
 }
 
-void TCustomSets::DeleteSet(std::string_view name) { DeleteSection(name); }
+void TCustomSets::DeleteSet(std::string_view name) {
+  DeleteSection(name);
+}
 
 std::vector<std::string> TCustomSets::Names() const {
   std::vector<std::string> names;

@@ -30,7 +30,9 @@ int AutoSearchAttempts() {
   return TryStrToInt(Settings().GetString("AUTOSEARCH_ATTEMPTS"), n) ? n : 3;
 }
 
-std::string BuildNumber() { return QUILLORA_BUILD; }
+std::string BuildNumber() {
+  return QUILLORA_BUILD;
+}
 
 }  // namespace
 
@@ -160,7 +162,9 @@ void TSiteList::RemoveSite(TWebSite* site) {
   Delete(i);
 }
 
-bool TSiteList::Contains(const TWebSite* site) const { return site && IndexOf(site) >= 0; }
+bool TSiteList::Contains(const TWebSite* site) const {
+  return site && IndexOf(site) >= 0;
+}
 
 void TSiteList::RebuildIndex() const {
   index_.clear();
@@ -325,8 +329,8 @@ bool TSiteList::ExportSites(const std::string& folder) {
       TWebSite* site = SiteAt(i);
       const std::string name = ExtractFileName(site->FileName);
       if (!name.empty() && site->ExportSiteFile(folder + name))
-        lines.AddLine(site->UIN() + "," + site->Info.Value("Common info", "Last contributed") + "," +
-                      name + "," + std::to_string(FileChecksum(folder + name)));
+        lines.AddLine(site->UIN() + "," + site->Info.Value("Common info", "Last contributed") +
+                      "," + name + "," + std::to_string(FileChecksum(folder + name)));
       UI().Progress(i + 1, Count());
     }
     tree.SaveToTextFile(index_path);
@@ -355,7 +359,8 @@ void TSiteList::ApplyRatings(const TOptionsList& ratings, bool page_rank_fallbac
     if (!TryStrToInt(current, r)) r = -1;
     int fresh = 0;
     const std::string uin = site->UIN();
-    if (!uin.empty() && ratings.HasKey(uin) && TryStrToInt(ratings.GetString(uin), fresh)) r = fresh;
+    if (!uin.empty() && ratings.HasKey(uin) && TryStrToInt(ratings.GetString(uin), fresh))
+      r = fresh;
     if (page_rank_fallback && r < 1) {
       int rank = 0;
       r = TryStrToInt(site->Info.Value("Common info", "Page Rank"), rank) ? rank : 1;

@@ -18,7 +18,7 @@
 
 namespace quillora {
 
-class TSiteFilter;
+struct TSiteFilter;
 
 // The thirteen counters the reports publish as "Report/<name>".
 struct TSiteStatistics {

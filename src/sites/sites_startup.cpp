@@ -24,7 +24,9 @@ TSiteList& SiteList() {
   return *ListHolder();
 }
 
-bool SiteListReady() { return ListHolder() != nullptr; }
+bool SiteListReady() {
+  return ListHolder() != nullptr;
+}
 
 TSiteFilter& SiteFilter() {
   static TSiteFilter filter;

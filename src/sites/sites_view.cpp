@@ -6,14 +6,32 @@
 namespace quillora {
 
 const std::array<const char*, kSiteColumnCount>& SiteColumnCaptions() {
-  static const std::array<const char*, kSiteColumnCount> captions = {
-      "Site Name",      "Site URL",          "Site UIN",       "Last Modified",
-      "Last Exported",  "Language",          "Status",         "Page Rank",
-      "Category1",      "Category2",         "Category3",      "Category4",
-      "Comments",       "Version Listed",    "Version Submitted", "Date Submitted",
-      "Search Results Short", "Search Flag", "Protected",      "Contributor",
-      "Login",          "Password",          "Last Contributed", "Method",
-      "Flags",          "Product Listings"};
+  static const std::array<const char*, kSiteColumnCount> captions = {"Site Name",
+                                                                     "Site URL",
+                                                                     "Site UIN",
+                                                                     "Last Modified",
+                                                                     "Last Exported",
+                                                                     "Language",
+                                                                     "Status",
+                                                                     "Page Rank",
+                                                                     "Category1",
+                                                                     "Category2",
+                                                                     "Category3",
+                                                                     "Category4",
+                                                                     "Comments",
+                                                                     "Version Listed",
+                                                                     "Version Submitted",
+                                                                     "Date Submitted",
+                                                                     "Search Results Short",
+                                                                     "Search Flag",
+                                                                     "Protected",
+                                                                     "Contributor",
+                                                                     "Login",
+                                                                     "Password",
+                                                                     "Last Contributed",
+                                                                     "Method",
+                                                                     "Flags",
+                                                                     "Product Listings"};
   return captions;
 }
 

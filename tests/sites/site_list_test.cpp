@@ -1,9 +1,9 @@
 #include "sites/site_list.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <map>
+
+#include <gtest/gtest.h>
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
@@ -130,7 +130,8 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   p.site[{K::SearchFlag, "D"}] = "ERROR";
   p.site[{K::StatusOverride, "E"}] = "Skipped";
   p.site[{K::SearchFlag, "E"}] = "NOT SUPPORTED";
-  for (const char* uin : {"A", "B", "C", "D", "E"}) list.CountStatistics(list.AddSite(MakeSite(uin, uin)), &p);
+  for (const char* uin : {"A", "B", "C", "D", "E"})
+    list.CountStatistics(list.AddSite(MakeSite(uin, uin)), &p);
   list.CountStatistics(nullptr, &p);
   const TSiteStatistics& s = list.Statistics;
   EXPECT_EQ(s.Total, 5);
@@ -172,7 +173,8 @@ TEST(SiteList, RatingsFileChecksumAndFallback) {
   StringToFile(dir / "Ratings.dat", MakeRatingsText(low, "01-01-2024"));
   list.ApplyRatingsFile(dir / "Ratings.dat");
   EXPECT_TRUE(ui.Texts("error").empty());
-  EXPECT_EQ(list.SiteAt(0)->Info.Value("Common info", "Rating"), low.GetString("SITE-1") == "0" ? "1" : low.GetString("SITE-1"));
+  EXPECT_EQ(list.SiteAt(0)->Info.Value("Common info", "Rating"),
+            low.GetString("SITE-1") == "0" ? "1" : low.GetString("SITE-1"));
   EXPECT_EQ(two->Info.Value("Common info", "Rating"), "5");  // missing: the page rank
 
   // The stored CRC is read as a signed number, so a checksum of 2^31 or more never matches.
@@ -218,7 +220,8 @@ TEST(SiteList, ExportWritesSitesIndexAndVersionFile) {
   EXPECT_EQ(version.NameAt(0), "Build");
   EXPECT_EQ(version.NameAt(1), "Exported");
   // An older index (no sections) is read as "Sites" lines; bad lines are skipped.
-  const auto old = ReadSiteIndex("U1,01-01-2020,x,y.wsd,4294967295\r\nbroken\r\nU2,d,f,notanumber\r\n");
+  const auto old =
+      ReadSiteIndex("U1,01-01-2020,x,y.wsd,4294967295\r\nbroken\r\nU2,d,f,notanumber\r\n");
   ASSERT_EQ(old.size(), 1u);
   EXPECT_EQ(old[0].FileName, "x,y.wsd");
   EXPECT_EQ(old[0].Checksum, 4294967295u);
@@ -270,7 +273,9 @@ TEST(SiteFilter, CasesOverAFixedList) {
   };
   const std::vector<FilterCase> cases = {
       {"show all hides disabled only", TSiteFilter{}, {"A", "B", "C"}},
-      {"show disabled", f([](TSiteFilter& x) { x.ShowAll = 1, x.ShowDisabled = 1; }), {"A", "B", "C", "D"}},
+      {"show disabled",
+       f([](TSiteFilter& x) { x.ShowAll = 1, x.ShowDisabled = 1; }),
+       {"A", "B", "C", "D"}},
       {"categories", f([](TSiteFilter& x) { x.Categories = "games;utilities"; }), {"A", "B"}},
       {"search words", f([](TSiteFilter& x) { x.SearchText = "mail +free -spam"; }), {"A"}},
       {"excluded only", f([](TSiteFilter& x) { x.SearchText = "-spam"; }), {}},
@@ -337,7 +342,8 @@ TEST(CustomSets, ExportImportAsksBeforeOverwriting) {
   EXPECT_EQ(other.ImportSets(dir / "x.csf"), std::vector<std::string>{"Two"});
   EXPECT_EQ(other.FindSet("One")->Lines(), std::vector<std::string>{"KEEP"});
   EXPECT_EQ(ui.Texts("yesno"),
-            std::vector<std::string>{"Custom set \"One\" already exists.\r\nDo you wish to overwrite it?"});
+            std::vector<std::string>{
+                "Custom set \"One\" already exists.\r\nDo you wish to overwrite it?"});
   EXPECT_THROW(other.ImportSets(dir / "missing.csf"), std::runtime_error);
   EXPECT_EQ(other.Count(), 2);
 
@@ -354,7 +360,8 @@ TEST(SitesView, SortOrdersAndNextSite) {
   const char* ranks[] = {"5", "100", "20"};
   const char* versions[] = {"1.9", "1.10", "2.0"};
   for (int i = 0; i < 3; ++i) {
-    TWebSite* s = list.AddSite(MakeSite("S" + std::to_string(i), std::string(1, static_cast<char>('c' - i))));
+    TWebSite* s =
+        list.AddSite(MakeSite("S" + std::to_string(i), std::string(1, static_cast<char>('c' - i))));
     s->Info.CommonInfo().SetString("Rating", ranks[i]);
     s->RefreshSummary();
     s->Summary.Text[13] = s->Summary.Lower[13] = versions[i];
@@ -371,7 +378,9 @@ TEST(SitesView, SortOrdersAndNextSite) {
   EXPECT_EQ(NextSiteUIN(list, order, nullptr, true), "S2");
   EXPECT_EQ(NextSiteUIN(list, order, nullptr, false), "S0");
   EXPECT_EQ(NextSiteUIN(list, order, list.SiteAt(0), true), "");
-  EXPECT_EQ(NextSiteUIN(list, order, nullptr, true, [](const TWebSite& s) { return s.UIN() == "S2"; }), "S0");
+  EXPECT_EQ(
+      NextSiteUIN(list, order, nullptr, true, [](const TWebSite& s) { return s.UIN() == "S2"; }),
+      "S0");
   EXPECT_EQ(EscapeCell("a\tb\\c\r\n"), "a\\tb\\\\c\\r\\n");
 }
 

@@ -1,0 +1,16 @@
+// Index files ("Index.dat", older plain form too): every entry read must come from one line.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "sites/site_list.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  quillora::TOptionsList general;
+  for (const auto& e : quillora::ReadSiteIndex(text, &general))
+    if (e.UIN.find('\n') != std::string::npos || e.FileName.find('\r') != std::string::npos)
+      std::abort();
+  return 0;
+}

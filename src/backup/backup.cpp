@@ -1,0 +1,271 @@
+#include "backup/backup.h"
+
+#include <stdexcept>
+
+#include <bzlib.h>
+
+#include "foundation/app_data.h"
+#include "foundation/files.h"
+#include "foundation/stream.h"
+#include "foundation/text_utils.h"
+#include "foundation/ui_port.h"
+#include "pad/product_data.h"
+#include "pad/records.h"
+#include "sites/site_filter.h"
+#include "sites/site_list.h"
+
+namespace quillora {
+
+namespace {
+
+// Archives hold typed-in records; anything near this is not one of ours.
+constexpr size_t kMaxArchiveSize = size_t{512} << 20;
+
+std::string Compress(const std::string& data) {
+  bz_stream z{};
+  if (BZ2_bzCompressInit(&z, 9, 0, 0) != BZ_OK) throw std::runtime_error("bzip2 init");
+  std::string out;
+  char buffer[64 * 1024];
+  z.next_in = const_cast<char*>(data.data());
+  z.avail_in = static_cast<unsigned>(data.size());
+  int rc;
+  do {
+    z.next_out = buffer;
+    z.avail_out = sizeof buffer;
+    rc = BZ2_bzCompress(&z, BZ_FINISH);
+    if (rc < 0) {
+      BZ2_bzCompressEnd(&z);
+      throw std::runtime_error("bzip2 compression failed");
+    }
+    out.append(buffer, sizeof buffer - z.avail_out);
+  } while (rc != BZ_STREAM_END);
+  BZ2_bzCompressEnd(&z);
+  return out;
+}
+
+// The next blob, refusing a size beyond what the stream holds.
+void ReadBlobStrict(TStream& s, TMemoryStream& out) {
+  const int32_t n = ReadInt32(s);
+  if (n < 0 || n > s.Remaining()) throw std::runtime_error("Damaged archive");
+  std::string bytes(static_cast<size_t>(n), '\0');
+  s.ReadExact(bytes.data(), bytes.size());
+  out = TMemoryStream(std::move(bytes));
+}
+
+template <typename List, typename Record>
+void MergeRecords(TStream& s, List& list, const char* question_prefix, const char* name_key) {
+  const int32_t count = ReadSizedInt(s);
+  if (count < 0) throw std::runtime_error("Damaged archive");
+  bool remembered = false, remembered_yes = false;
+  for (int32_t i = 0; i < count; ++i) {
+    TMemoryStream blob;
+    ReadBlobStrict(s, blob);
+    auto record = std::make_unique<Record>();
+    record->LoadFromStream(blob);
+    const std::string uin = record->Uin();
+    TRecord* existing = list.FindRecordByUin(uin);
+    if (!existing || uin.empty()) {
+      TRecord* added = list.AddRecord(std::move(record));
+      added->FileName.clear();
+      added->SaveRecordFile();
+      continue;
+    }
+    bool yes = remembered_yes;
+    if (!remembered) {
+      const TYesNoAll a =
+          UI().AskYesNoAll(std::string(question_prefix) + " \"" + record->GetString(name_key) +
+                           "\" already exists.\r\nOverride old info?");
+      yes = a == TYesNoAll::Yes || a == TYesNoAll::YesToAll;
+      if (a == TYesNoAll::YesToAll || a == TYesNoAll::NoToAll)
+        remembered = true, remembered_yes = yes;
+    }
+    if (yes) {
+      existing->Assign(*record);
+      existing->SaveRecordFile();
+    }
+  }
+}
+
+}  // namespace
+
+std::string DecompressArchive(const std::string& compressed) {
+  bz_stream z{};
+  if (BZ2_bzDecompressInit(&z, 0, 0) != BZ_OK) throw std::runtime_error("bzip2 init");
+  std::string out;
+  char buffer[64 * 1024];
+  z.next_in = const_cast<char*>(compressed.data());
+  z.avail_in = static_cast<unsigned>(compressed.size());
+  int rc = BZ_OK;
+  while (rc != BZ_STREAM_END) {
+    z.next_out = buffer;
+    z.avail_out = sizeof buffer;
+    rc = BZ2_bzDecompress(&z);
+    const size_t produced = sizeof buffer - z.avail_out;
+    if (rc != BZ_OK && rc != BZ_STREAM_END) break;
+    out.append(buffer, produced);
+    if (out.size() > kMaxArchiveSize) rc = BZ_MEM_ERROR;
+    if (rc == BZ_OK && produced == 0 && z.avail_in == 0) rc = BZ_UNEXPECTED_EOF;
+    if (rc != BZ_OK && rc != BZ_STREAM_END) break;
+  }
+  BZ2_bzDecompressEnd(&z);
+  if (rc != BZ_STREAM_END) throw std::runtime_error("Damaged archive");
+  return out;
+}
+
+bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
+                    const TProductList& products, const TCustomSets& sets) {
+  if (file_name.empty()) return false;
+  const std::string temp = file_name + ".$$$";
+  try {
+    TFileStream probe(temp, TFileStream::Mode::Create);
+  } catch (const std::exception&) {
+    ShowError("Cannot create " + file_name);
+    return false;
+  }
+  try {
+    TMemoryStream body;
+    companies.SaveToStream(body);
+    products.SaveToStream(body);
+    WriteObjectBlob(body, sets);
+    TMemoryStream whole;
+    WriteBlob(whole, body);
+    const std::string packed = Compress(whole.Data());
+    {
+      TFileStream f(temp, TFileStream::Mode::Create);
+      f.Write(packed);
+      f.Flush(true);
+    }
+    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    return true;
+  } catch (const std::exception&) {
+    DeleteFileAt(temp);
+    ShowError("Cannot write " + file_name);
+    return false;
+  }
+}
+
+bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TProductList& products,
+                     TCustomSets& sets) {
+  if (file_name.empty()) return false;
+  std::string packed;
+  try {
+    if (FileSizeOf(file_name) > static_cast<int64_t>(kMaxArchiveSize))
+      throw std::runtime_error("size");
+    packed = FileToString(file_name);
+  } catch (const std::exception&) {
+    ShowError("Cannot open " + file_name);
+    return false;
+  }
+  try {
+    TMemoryStream file(DecompressArchive(packed));
+    TMemoryStream body;
+    ReadBlobStrict(file, body);
+    MergeRecords<TCompanyList, TCompany>(body, companies, "Company", "Company_Info/Company_Name");
+    MergeRecords<TProductList, TProduct>(body, products, "Product", "Program_Info/Program_Name");
+    TMemoryStream set_blob;
+    ReadBlobStrict(body, set_blob);
+    TCustomSets fresh;
+    fresh.LoadFromStream(set_blob);
+    sets.Clear();
+    sets.SetText(fresh.Text());
+    return true;
+  } catch (const std::exception&) {
+    ShowError("Cannot read " + file_name);
+    return false;
+  }
+}
+
+bool BackupUserInfo(const std::string& file_name) {
+  return BackupUserInfo(file_name, CompanyList(), ProductList(), CustomSets());
+}
+
+bool RestoreUserInfo(const std::string& file_name) {
+  return RestoreUserInfo(file_name, CompanyList(), ProductList(), CustomSets());
+}
+
+bool AutomaticBackup() {
+  TOptionsList& s = Settings();
+  if (!s.GetBool("Automatically backup")) return false;
+  std::string path = s.GetString("Automatically backup directory");
+  if (path.empty()) {
+    if (!UI().SaveFileDialog("Enter user info archive", "User info archive|*.uibk|All files|*.*",
+                             path))
+      return false;
+    s.SetString("Automatically backup directory", path);
+  }
+  return BackupUserInfo(path);
+}
+
+std::vector<std::string> RatingsExportLines(const TSiteList& list) {
+  std::vector<std::string> lines{kRatingsBegin};
+  for (int i = 0; i < list.Count(); ++i) {
+    const TWebSite* s = list.SiteAt(i);
+    lines.push_back(s->UIN() + "," + s->Info.Value("Common info", "Rating") + "," + s->Name());
+  }
+  lines.push_back(kRatingsEnd);
+  return lines;
+}
+
+bool ExportRatings(const TSiteList& list, const std::string& file_name) {
+  UI().BeginBusy("Exporting");
+  try {
+    TOptionsList text;
+    text.MutableLines() = RatingsExportLines(list);
+    const std::string temp = file_name + ".$$$";
+    text.SaveToTextFile(temp);
+    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    UI().EndBusy();
+    return true;
+  } catch (const std::exception&) {
+    UI().EndBusy();
+    ShowError("Cannot export to " + file_name);
+    return false;
+  }
+}
+
+std::vector<std::string> RatingsImportLines(std::vector<std::string> lines) {
+  size_t first = 0;
+  while (first < lines.size() && lines[first] != kRatingsBegin) ++first;
+  size_t last = lines.size();
+  while (last > first + 1 && lines[last - 1] != kRatingsEnd) --last;
+  if (first >= lines.size() || last <= first + 1) return {};
+  return std::vector<std::string>(lines.begin() + static_cast<long>(first) + 1,
+                                  lines.begin() + static_cast<long>(last) - 1);
+}
+
+int ImportRatings(TSiteList& list, const std::string& file_name) {
+  UI().BeginBusy("Importing");
+  struct Close {
+    ~Close() { UI().EndBusy(); }
+  } close;
+  std::vector<std::string> lines;
+  try {
+    TOptionsList text;
+    text.LoadFromTextFile(file_name);
+    lines = RatingsImportLines(text.Lines());
+  } catch (const std::exception&) {
+    ShowError("Cannot import from " + file_name);
+    return -1;
+  }
+  if (lines.empty()) {
+    ShowError("Sorry, it is not a Quillora ratings file.");
+    return -1;
+  }
+  int changed = 0;
+  for (const std::string& line : lines) {
+    const size_t c1 = line.find(',');
+    if (c1 == std::string::npos || c1 == 0) continue;
+    TWebSite* site = list.FindByUIN(std::string_view(line).substr(0, c1));
+    if (!site) continue;
+    const size_t c2 = line.find(',', c1 + 1);
+    const std::string rating =
+        line.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
+    if (rating.empty()) continue;
+    site->Info.CommonInfo().SetString("Rating", rating);
+    site->SaveSiteFile(site->FileName, true);
+    ++changed;
+  }
+  return changed;
+}
+
+}  // namespace quillora
