@@ -1,4 +1,5 @@
-// Option-tree and option-list text: parse, write back, parse again; the second round must be stable.
+// Option-tree and option-list text: parse, write back, parse again; the second round must be
+// stable.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

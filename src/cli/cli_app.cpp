@@ -1,8 +1,9 @@
 #include "cli/cli_app.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/cli_context.h"
 #include "cli/cli_ui.h"
@@ -26,11 +27,12 @@ void CliContext::EnsureStarted() {
   started = true;
 }
 
-int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
-           bool interactive) {
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err, bool interactive) {
   CliContext ctx{out, err};
   CLI::App app{"quillora-cli: the program's work without windows", "quillora-cli"};
-  app.set_version_flag("--version", std::string("quillora-cli ") + QUILLORA_VERSION + " (build " + QUILLORA_BUILD + ")");
+  app.set_version_flag("--version", std::string("quillora-cli ") + QUILLORA_VERSION + " (build " +
+                                        QUILLORA_BUILD + ")");
   app.option_defaults()->always_capture_default(false);
   app.add_option("--data-dir", ctx.data_dir, "The data folder")->type_name("DIR");
   app.add_option("--user-dir", ctx.user_dir, "The user folder")->type_name("DIR");

@@ -8,7 +8,8 @@
 
 namespace quillora::cli {
 
-TCliUserInterface::TCliUserInterface(std::istream& in, std::ostream& err, Answer answer, bool interactive)
+TCliUserInterface::TCliUserInterface(std::istream& in, std::ostream& err, Answer answer,
+                                     bool interactive)
     : in_(in), err_(err), answer_(answer), interactive_(interactive) {}
 
 std::string TCliUserInterface::OneLine(const std::string& text) const {
@@ -51,13 +52,17 @@ TYesNoCancel TCliUserInterface::AskYesNoCancel(const std::string& text) {
 }
 
 TYesNoAll TCliUserInterface::AskYesNoAll(const std::string& text) {
-  if (answer_ != Answer::Ask) return answer_ == Answer::Yes ? TYesNoAll::YesToAll : TYesNoAll::NoToAll;
+  if (answer_ != Answer::Ask)
+    return answer_ == Answer::Yes ? TYesNoAll::YesToAll : TYesNoAll::NoToAll;
   if (!interactive_) {
     err_ << "note: " << OneLine(text) << " -> No (no terminal; use --yes or --no)" << std::endl;
     return TYesNoAll::No;
   }
   char c = Ask(text, "y/n/a=yes to all/o=no to all");
-  return c == 'y' ? TYesNoAll::Yes : c == 'a' ? TYesNoAll::YesToAll : c == 'o' ? TYesNoAll::NoToAll : TYesNoAll::No;
+  return c == 'y'   ? TYesNoAll::Yes
+         : c == 'a' ? TYesNoAll::YesToAll
+         : c == 'o' ? TYesNoAll::NoToAll
+                    : TYesNoAll::No;
 }
 
 bool TCliUserInterface::AskRetry(const std::string& text) {
@@ -88,8 +93,10 @@ bool TCliUserInterface::SelectFolderDialog(const std::string&, std::string& path
   return true;
 }
 
-bool TCliUserInterface::InputText(const std::string& title, const std::string& prompt, std::string& value) {
-  if (!interactive_ || answer_ != Answer::Ask) return answer_ == Answer::Yes;  // keep the proposed value
+bool TCliUserInterface::InputText(const std::string& title, const std::string& prompt,
+                                  std::string& value) {
+  if (!interactive_ || answer_ != Answer::Ask)
+    return answer_ == Answer::Yes;  // keep the proposed value
   err_ << title << ": " << prompt << " [" << value << "] " << std::flush;
   std::string line;
   if (!std::getline(in_, line)) return false;
@@ -97,7 +104,8 @@ bool TCliUserInterface::InputText(const std::string& title, const std::string& p
   return true;
 }
 
-bool TCliUserInterface::CheckList(const std::string&, const std::vector<std::string>&, std::vector<bool>&) {
+bool TCliUserInterface::CheckList(const std::string&, const std::vector<std::string>&,
+                                  std::vector<bool>&) {
   // Unattended, the proposed ticks stand when the user said --yes.
   return answer_ == Answer::Yes;
 }

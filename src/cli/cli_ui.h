@@ -20,8 +20,10 @@ class TCliUserInterface : public TUserInterface {
   TYesNoCancel AskYesNoCancel(const std::string& text) override;
   TYesNoAll AskYesNoAll(const std::string& text) override;
   bool AskRetry(const std::string& text) override;
-  bool OpenFileDialog(const std::string& title, const std::string& filter, std::string& path) override;
-  bool SaveFileDialog(const std::string& title, const std::string& filter, std::string& path) override;
+  bool OpenFileDialog(const std::string& title, const std::string& filter,
+                      std::string& path) override;
+  bool SaveFileDialog(const std::string& title, const std::string& filter,
+                      std::string& path) override;
   bool SelectFolderDialog(const std::string& title, std::string& path) override;
   bool InputText(const std::string& title, const std::string& prompt, std::string& value) override;
   bool CheckList(const std::string& title, const std::vector<std::string>& items,

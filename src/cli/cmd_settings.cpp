@@ -1,11 +1,15 @@
 #include "cli/cmd_settings.h"
 
-#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "foundation/app_data.h"
 #include "foundation/codepage.h"
+#include "pad/product_data.h"
+#include "pad/records.h"
+#include "sites/site_list.h"
 
 namespace quillora::cli {
 
@@ -37,13 +41,15 @@ void SetupSettingsCommands(CLI::App& root, CliContext& ctx) {
     for (const std::string& line : Settings().Lines()) ctx.out << line << '\n';
   });
 
-  auto* summary = root.add_subcommand("summary", "Show the folders, the settings and the data tables loaded at start-up");
+  auto* summary = root.add_subcommand(
+      "summary", "Show the folders, the settings and the data tables loaded at start-up");
   summary->callback([&ctx] {
     ctx.EnsureStarted();
     const TAppFolders& f = Folders();
     std::ostream& o = ctx.out;
     o << "Quillora " << QUILLORA_VERSION << " (build " << QUILLORA_BUILD << ")\n";
-    o << "System:      " << SystemDescription().operating_system << ", " << SystemDescription().memory << "\n";
+    o << "System:      " << SystemDescription().operating_system << ", "
+      << SystemDescription().memory << "\n";
     o << "Code page:   " << SystemCodePage() << "\n";
     o << "User folder: " << f.user << "\n";
     o << "Settings:    " << f.settings_file << " (" << Settings().Count() << " values)\n";
@@ -54,7 +60,9 @@ void SetupSettingsCommands(CLI::App& root, CliContext& ctx) {
       for (int i = 0; i < m.Count(); ++i) lines += m.SectionAt(i).Count();
       o << "  " << name << ": " << m.Count() << " sections, " << lines << " lines\n";
     };
-    auto flat = [&](const char* name, const TOptionsList& l) { o << "  " << name << ": " << l.Count() << " lines\n"; };
+    auto flat = [&](const char* name, const TOptionsList& l) {
+      o << "  " << name << ": " << l.Count() << " lines\n";
+    };
     o << "Data tables:\n";
     tree("NameSpace.dat", t.name_space);
     flat("month_short.dat", t.month_short);
@@ -72,6 +80,12 @@ void SetupSettingsCommands(CLI::App& root, CliContext& ctx) {
     tree("custom_sets.dat", t.custom_sets);
     flat("filters.dat", t.filters);
     o << "Exception log: " << t.exceptions.Count() << " lines\n";
+    if (SiteListReady()) o << "Sites: " << SiteList().Count() << "\n";
+    if (RecordListsReady()) {
+      o << "Companies: " << CompanyList().Count() << ", products: " << ProductList().Count()
+        << "\n";
+      o << "Active product: " << Settings().GetString("Active Product") << "\n";
+    }
   });
 }
 

@@ -1,7 +1,6 @@
-#include <unistd.h>
-
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/cli_app.h"

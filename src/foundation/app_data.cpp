@@ -123,11 +123,24 @@ const TDefault kDefaults[] = {
 };
 
 const char* const kCompanyEditorPages[] = {"Company", "Private", "ASP", "Accounts", "Comments"};
-const char* const kProductEditorPages[] = {
-    "Program Info I", "Program Info II", "Descriptions",      "Web Info",       "Permissions",
-    "Simtel",         "VCL",             "PAD Ring",          "Affiliates",     "Quillora",
-    "User Defined",   "Passwords",       "Version Listed",    "Version Submitted",
-    "Date Submitted", "Search Results",  "Search Flag",       "Category"};
+const char* const kProductEditorPages[] = {"Program Info I",
+                                           "Program Info II",
+                                           "Descriptions",
+                                           "Web Info",
+                                           "Permissions",
+                                           "Simtel",
+                                           "VCL",
+                                           "PAD Ring",
+                                           "Affiliates",
+                                           "Quillora",
+                                           "User Defined",
+                                           "Passwords",
+                                           "Version Listed",
+                                           "Version Submitted",
+                                           "Date Submitted",
+                                           "Search Results",
+                                           "Search Flag",
+                                           "Category"};
 
 // Parses "a,b,c" into integers; false when an entry is not an integer.
 bool ParseIntList(const std::string& text, std::vector<int>& out) {
@@ -198,16 +211,34 @@ void SaveSideFile(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-void RegisterStartupHook(TStartupStep step, TStartupHook hook) { StartupHooks()[step].push_back(std::move(hook)); }
-void RegisterSaveSettingsHook(std::function<void()> hook) { SaveHooks().push_back(std::move(hook)); }
-void RegisterShutdownHook(std::function<void()> hook) { ShutdownHooks().push_back(std::move(hook)); }
+void RegisterStartupHook(TStartupStep step, TStartupHook hook) {
+  StartupHooks()[step].push_back(std::move(hook));
+}
+void RegisterSaveSettingsHook(std::function<void()> hook) {
+  SaveHooks().push_back(std::move(hook));
+}
+void RegisterShutdownHook(std::function<void()> hook) {
+  ShutdownHooks().push_back(std::move(hook));
+}
 
-bool ApplicationDataReady() { return g_state != nullptr; }
-TOptionsList& Settings() { return State().settings; }
-const TAppFolders& Folders() { return State().folders; }
-TDataTables& Tables() { return *State().tables; }
-const TSystemDescription& SystemDescription() { return State().system; }
-TMonitorsList& Monitors() { return *State().monitors; }
+bool ApplicationDataReady() {
+  return g_state != nullptr;
+}
+TOptionsList& Settings() {
+  return State().settings;
+}
+const TAppFolders& Folders() {
+  return State().folders;
+}
+TDataTables& Tables() {
+  return *State().tables;
+}
+const TSystemDescription& SystemDescription() {
+  return State().system;
+}
+TMonitorsList& Monitors() {
+  return *State().monitors;
+}
 
 void ApplySettingsDefaults(TOptionsList& s) {
   for (const TDefault& d : kDefaults) {
@@ -378,10 +409,12 @@ bool InitApplicationData(const TStartupOptions& options) {
   for (int i = 0; i < t.name_space.Count(); ++i) {
     TOptionsList& section = t.name_space.SectionAt(i);
     for (int j = 0; j < section.Count(); ++j)
-      if (section.Line(j).find('=') == std::string::npos) section.SetLine(j, section.Line(j) + "= ");
+      if (section.Line(j).find('=') == std::string::npos)
+        section.SetLine(j, section.Line(j) + "= ");
     for (const std::string& line : section.Lines()) t.name_space_flat.AddLine(line);
   }
-  if (!required("month_short.dat", t.month_short) || !required("country_short.dat", t.country_short) ||
+  if (!required("month_short.dat", t.month_short) ||
+      !required("country_short.dat", t.country_short) ||
       !required("state_short.dat", t.state_short) ||
       !required("TML/siteinfo.tml", t.site_info_template) || !required("status.dat", t.status))
     return fail();
@@ -402,7 +435,8 @@ bool InitApplicationData(const TStartupOptions& options) {
   optional("bugs_history.dat", t.bugs_history, "");
   optional("Favorites.dat", t.favorites, "");
   try {
-    if (FileExists(f.data + "exceptions.dat")) t.exceptions.LoadFromTextFile(f.data + "exceptions.dat");
+    if (FileExists(f.data + "exceptions.dat"))
+      t.exceptions.LoadFromTextFile(f.data + "exceptions.dat");
   } catch (...) {
     t.exceptions.Clear();
   }
@@ -457,8 +491,9 @@ std::string FormatWindowPlacement(const TWindowPlacement& p) {
                       : p.state == TWindowPlacement::State::ScreenCenter  ? "SC"
                       : p.state == TWindowPlacement::State::DesktopCenter ? "DC"
                                                                           : "D";
-  return std::string("State:") + state + " L:" + std::to_string(p.left) + " T:" + std::to_string(p.top) +
-         " W:" + std::to_string(p.width) + " H:" + std::to_string(p.height);
+  return std::string("State:") + state + " L:" + std::to_string(p.left) +
+         " T:" + std::to_string(p.top) + " W:" + std::to_string(p.width) +
+         " H:" + std::to_string(p.height);
 }
 
 TWindowPlacement ParseWindowPlacement(const std::string& text) {
@@ -485,7 +520,8 @@ TWindowPlacement ParseWindowPlacement(const std::string& text) {
   return p;
 }
 
-void StoreWindowPlacement(TOptionsList& settings, const std::string& window_name, const TWindowPlacement& p) {
+void StoreWindowPlacement(TOptionsList& settings, const std::string& window_name,
+                          const TWindowPlacement& p) {
   settings.SetString("Window_" + window_name, FormatWindowPlacement(p));
 }
 
@@ -493,8 +529,10 @@ std::string StoredWindowPlacement(const TOptionsList& settings, const std::strin
   return settings.GetString("Window_" + window_name);
 }
 
-void SaveEditorPages(TOptionsList& settings, const std::string& editor_prefix, const std::vector<TEditorPage>& pages) {
-  for (const auto& page : pages) settings.SetBool(editor_prefix + " Tab " + page.caption, page.visible);
+void SaveEditorPages(TOptionsList& settings, const std::string& editor_prefix,
+                     const std::vector<TEditorPage>& pages) {
+  for (const auto& page : pages)
+    settings.SetBool(editor_prefix + " Tab " + page.caption, page.visible);
 }
 
 void RestoreEditorPages(const TOptionsList& settings, const std::string& editor_prefix,
@@ -506,7 +544,8 @@ void RestoreEditorPages(const TOptionsList& settings, const std::string& editor_
 }
 
 void OpenHelp(const std::string& topic) {
-  std::string file = g_state ? Folders().executable + Settings().GetString("Help FileName") : std::string();
+  std::string file =
+      g_state ? Folders().executable + Settings().GetString("Help FileName") : std::string();
   UI().OpenDocument(topic.empty() ? file : file + "::/" + topic);
 }
 

@@ -52,11 +52,11 @@ struct TDataTables {
 
 // Where later subsystems plug into the start-up and shutdown order without changing it.
 enum class TStartupStep {
-  Profile,     // after "status.dat": create the active profile
-  SiteFilter,  // create the site filter from the settings
-  SiteList,    // create and load the site list (progress through the callback)
-  RecordLists, // create the company and product lists
-  Ratings,     // apply "Ratings.dat"
+  Profile,      // after "status.dat": create the active profile
+  SiteFilter,   // create the site filter from the settings
+  SiteList,     // create and load the site list (progress through the callback)
+  RecordLists,  // create the company and product lists
+  Ratings,      // apply "Ratings.dat"
 };
 
 using TProgressCallback = std::function<void(int position, int total)>;
@@ -108,7 +108,8 @@ struct TWindowPlacement {
 };
 std::string FormatWindowPlacement(const TWindowPlacement& p);
 TWindowPlacement ParseWindowPlacement(const std::string& text);  // non-numbers are skipped
-void StoreWindowPlacement(TOptionsList& settings, const std::string& window_name, const TWindowPlacement& p);
+void StoreWindowPlacement(TOptionsList& settings, const std::string& window_name,
+                          const TWindowPlacement& p);
 // Empty when the window has no stored placement.
 std::string StoredWindowPlacement(const TOptionsList& settings, const std::string& window_name);
 
@@ -117,9 +118,11 @@ struct TEditorPage {
   std::string caption;
   bool visible = true;
 };
-void SaveEditorPages(TOptionsList& settings, const std::string& editor_prefix, const std::vector<TEditorPage>& pages);
+void SaveEditorPages(TOptionsList& settings, const std::string& editor_prefix,
+                     const std::vector<TEditorPage>& pages);
 // Pages whose setting is empty keep their state.
-void RestoreEditorPages(const TOptionsList& settings, const std::string& editor_prefix, std::vector<TEditorPage>& pages);
+void RestoreEditorPages(const TOptionsList& settings, const std::string& editor_prefix,
+                        std::vector<TEditorPage>& pages);
 
 // Opens the help file (executable folder + "Help FileName"), at a topic when one is given.
 void OpenHelp(const std::string& topic = {});

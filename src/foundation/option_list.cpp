@@ -27,7 +27,8 @@ int AnyHexDigit(char c) {
 
 // The older stored form: "%" at both ends, hex escapes and doubled "%" inside.
 std::string DecodeLegacyValue(std::string_view stored) {
-  std::string_view inner = stored.size() >= 2 ? stored.substr(1, stored.size() - 2) : std::string_view{};
+  std::string_view inner =
+      stored.size() >= 2 ? stored.substr(1, stored.size() - 2) : std::string_view{};
   std::string rebuilt = "%";
   for (size_t i = 0; i < inner.size(); ++i) {
     char c = inner[i];
@@ -186,23 +187,37 @@ void TOptionsList::SetRawValue(std::string_view key, std::string_view raw) {
     lines_.push_back(std::move(line));
 }
 
-std::string TOptionsList::Text() const { return JoinLines(lines_); }
+std::string TOptionsList::Text() const {
+  return JoinLines(lines_);
+}
 
-void TOptionsList::SetText(std::string_view text) { lines_ = SplitLines(text); }
+void TOptionsList::SetText(std::string_view text) {
+  lines_ = SplitLines(text);
+}
 
-void TOptionsList::LoadFromTextFile(const std::string& path) { SetText(FileToString(path)); }
+void TOptionsList::LoadFromTextFile(const std::string& path) {
+  SetText(FileToString(path));
+}
 
-void TOptionsList::SaveToTextFile(const std::string& path) const { StringToFile(path, Text()); }
+void TOptionsList::SaveToTextFile(const std::string& path) const {
+  StringToFile(path, Text());
+}
 
-std::string TOptionsList::GetString(std::string_view key) const { return DecodeValue(RawValue(key)); }
+std::string TOptionsList::GetString(std::string_view key) const {
+  return DecodeValue(RawValue(key));
+}
 
 void TOptionsList::SetString(std::string_view key, std::string_view value) {
   SetRawValue(key, EncodeValue(value));
 }
 
-bool TOptionsList::GetBool(std::string_view key) const { return GetString(key) == "TRUE"; }
+bool TOptionsList::GetBool(std::string_view key) const {
+  return GetString(key) == "TRUE";
+}
 
-void TOptionsList::SetBool(std::string_view key, bool flag) { SetString(key, flag ? "TRUE" : "FALSE"); }
+void TOptionsList::SetBool(std::string_view key, bool flag) {
+  SetString(key, flag ? "TRUE" : "FALSE");
+}
 
 int TOptionsList::GetInt(std::string_view key) const {
   std::string v = GetString(key);
@@ -210,7 +225,9 @@ int TOptionsList::GetInt(std::string_view key) const {
   return StrToInt(v);
 }
 
-void TOptionsList::SetInt(std::string_view key, int n) { SetString(key, std::to_string(n)); }
+void TOptionsList::SetInt(std::string_view key, int n) {
+  SetString(key, std::to_string(n));
+}
 
 std::string TOptionsList::GetValueAt(int i) const {
   std::string name = NameAt(i);
@@ -226,9 +243,13 @@ void TOptionsList::SetValueAt(int i, std::string_view value) {
     SetLine(i, EncodeValue(value));
 }
 
-void TOptionsList::SaveToStream(TStream& s) const { WriteStringToStream(s, Text()); }
+void TOptionsList::SaveToStream(TStream& s) const {
+  WriteStringToStream(s, Text());
+}
 
-void TOptionsList::LoadFromStream(TStream& s) { SetText(s.ReadToEnd()); }
+void TOptionsList::LoadFromStream(TStream& s) {
+  SetText(s.ReadToEnd());
+}
 
 // --- TMultiOptions
 
@@ -302,14 +323,24 @@ void TMultiOptions::SetText(std::string_view text) {
   }
 }
 
-void TMultiOptions::LoadFromTextFile(const std::string& path) { SetText(FileToString(path)); }
+void TMultiOptions::LoadFromTextFile(const std::string& path) {
+  SetText(FileToString(path));
+}
 
-void TMultiOptions::SaveToTextFile(const std::string& path) const { StringToFile(path, Text()); }
+void TMultiOptions::SaveToTextFile(const std::string& path) const {
+  StringToFile(path, Text());
+}
 
-void TMultiOptions::SaveToStream(TStream& s) const { WriteStringToStream(s, Text()); }
+void TMultiOptions::SaveToStream(TStream& s) const {
+  WriteStringToStream(s, Text());
+}
 
-void TMultiOptions::LoadFromStream(TStream& s) { SetText(s.ReadToEnd()); }
+void TMultiOptions::LoadFromStream(TStream& s) {
+  SetText(s.ReadToEnd());
+}
 
-std::unique_ptr<TPersistObj> TMultiOptions::CreateItem() { return std::make_unique<TOptionsList>(); }
+std::unique_ptr<TPersistObj> TMultiOptions::CreateItem() {
+  return std::make_unique<TOptionsList>();
+}
 
 }  // namespace quillora

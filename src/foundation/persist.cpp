@@ -42,7 +42,9 @@ void TPersistObjList::LoadFromStream(TStream& s) {
   for (int i = 0; i < n; ++i) ReadObjectBlob(s, *ItemAt(i));
 }
 
-int TPersistObjList::AddNew() { return Add(CreateItem()); }
+int TPersistObjList::AddNew() {
+  return Add(CreateItem());
+}
 
 void TPersistObjList::SetItemCount(int n) {
   Clear();
@@ -60,7 +62,9 @@ void TPersistObjList::Insert(int pos, std::unique_ptr<TPersistObj> item) {
   items_.insert(items_.begin() + pos, std::move(item));
 }
 
-void TPersistObjList::Delete(int i) { items_.erase(items_.begin() + i); }
+void TPersistObjList::Delete(int i) {
+  items_.erase(items_.begin() + i);
+}
 
 std::unique_ptr<TPersistObj> TPersistObjList::Extract(int i) {
   auto item = std::move(items_.at(static_cast<size_t>(i)));

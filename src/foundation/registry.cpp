@@ -28,7 +28,8 @@ RegistryPath ParseRegistryPath(std::string_view path) {
   std::string_view key = path.substr(0, last);
   size_t first = key.find('\\');
   std::string root = AnsiUpperCase(key.substr(0, first));
-  std::string_view rest = first == std::string_view::npos ? std::string_view{} : key.substr(first + 1);
+  std::string_view rest =
+      first == std::string_view::npos ? std::string_view{} : key.substr(first + 1);
   static const char* const kRoots[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
   bool known = false;
   for (const char* r : kRoots) known = known || root == r;

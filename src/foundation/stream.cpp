@@ -72,16 +72,22 @@ TFileStream::~TFileStream() {
   if (file_) std::fclose(file_);
 }
 
-size_t TFileStream::Read(void* buffer, size_t count) { return std::fread(buffer, 1, count, file_); }
+size_t TFileStream::Read(void* buffer, size_t count) {
+  return std::fread(buffer, 1, count, file_);
+}
 
 void TFileStream::Write(const void* buffer, size_t count) {
   if (count && std::fwrite(buffer, 1, count, file_) != count)
     throw std::runtime_error("Error writing file " + path_ + ". " + std::strerror(errno));
 }
 
-int64_t TFileStream::Position() const { return ftello(file_); }
+int64_t TFileStream::Position() const {
+  return ftello(file_);
+}
 
-void TFileStream::SetPosition(int64_t pos) { fseeko(file_, pos, SEEK_SET); }
+void TFileStream::SetPosition(int64_t pos) {
+  fseeko(file_, pos, SEEK_SET);
+}
 
 int64_t TFileStream::Size() const {
   off_t here = ftello(file_);
@@ -96,7 +102,9 @@ void TFileStream::Flush(bool sync) {
     throw std::runtime_error("Error writing file " + path_ + ". " + std::strerror(errno));
 }
 
-int TFileStream::Handle() const { return fileno(file_); }
+int TFileStream::Handle() const {
+  return fileno(file_);
+}
 
 // --- binary helpers
 
@@ -123,12 +131,24 @@ T ReadLE(TStream& s) {
 
 }  // namespace
 
-void WriteUInt16(TStream& s, uint16_t v) { WriteLE(s, v); }
-void WriteInt32(TStream& s, int32_t v) { WriteLE(s, v); }
-void WriteUInt32(TStream& s, uint32_t v) { WriteLE(s, v); }
-uint16_t ReadUInt16(TStream& s) { return ReadLE<uint16_t>(s); }
-int32_t ReadInt32(TStream& s) { return ReadLE<int32_t>(s); }
-uint32_t ReadUInt32(TStream& s) { return ReadLE<uint32_t>(s); }
+void WriteUInt16(TStream& s, uint16_t v) {
+  WriteLE(s, v);
+}
+void WriteInt32(TStream& s, int32_t v) {
+  WriteLE(s, v);
+}
+void WriteUInt32(TStream& s, uint32_t v) {
+  WriteLE(s, v);
+}
+uint16_t ReadUInt16(TStream& s) {
+  return ReadLE<uint16_t>(s);
+}
+int32_t ReadInt32(TStream& s) {
+  return ReadLE<int32_t>(s);
+}
+uint32_t ReadUInt32(TStream& s) {
+  return ReadLE<uint32_t>(s);
+}
 
 void WriteDouble(TStream& s, double v) {
   uint64_t bits;
@@ -171,7 +191,8 @@ int32_t ReadSizedInt(TStream& s) {
   unsigned char b[4] = {};
   ReadSized(s, b, sizeof b);
   return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
+                              static_cast<uint32_t>(b[2]) << 16 |
+                              static_cast<uint32_t>(b[3]) << 24);
 }
 
 void WriteSizedDouble(TStream& s, double v) {
@@ -220,8 +241,8 @@ void ReadBlob(TStream& s, TMemoryStream& buffer) {
   // allocate whatever a broken or hostile file claims.
   if (n > s.Remaining())
     throw std::runtime_error("Damaged data: a block of " + std::to_string(n) +
-                             " bytes where only " + std::to_string(std::max<int64_t>(0, s.Remaining())) +
-                             " remain");
+                             " bytes where only " +
+                             std::to_string(std::max<int64_t>(0, s.Remaining())) + " remain");
   std::string& d = buffer.Data();
   d.resize(static_cast<size_t>(n));
   s.ReadExact(d.data(), d.size());
@@ -252,7 +273,9 @@ void ReadListBlob(TStream& s, TPersistObjList& list) {
   list.LoadFromStream(buffer);
 }
 
-void WriteStringToStream(TStream& s, std::string_view text) { s.Write(text.data(), text.size()); }
+void WriteStringToStream(TStream& s, std::string_view text) {
+  s.Write(text.data(), text.size());
+}
 
 void StringToFile(const std::string& path, std::string_view text) {
   TFileStream f(path, TFileStream::Mode::Create);

@@ -53,13 +53,25 @@ TSilentUserInterface& SilentUI() {
 TUserInterface* g_ui = nullptr;
 }  // namespace
 
-TUserInterface& UI() { return g_ui ? *g_ui : SilentUI(); }
-void SetUI(TUserInterface* ui) { g_ui = ui; }
+TUserInterface& UI() {
+  return g_ui ? *g_ui : SilentUI();
+}
+void SetUI(TUserInterface* ui) {
+  g_ui = ui;
+}
 
-void ShowError(const std::string& text) { UI().ShowMessage(TMessageKind::Error, text); }
-void ShowInfo(const std::string& text) { UI().ShowMessage(TMessageKind::Info, text); }
-void ShowWarning(const std::string& text) { UI().ShowMessage(TMessageKind::Warning, text); }
-bool AskYesNo(const std::string& text) { return UI().AskYesNo(text); }
+void ShowError(const std::string& text) {
+  UI().ShowMessage(TMessageKind::Error, text);
+}
+void ShowInfo(const std::string& text) {
+  UI().ShowMessage(TMessageKind::Info, text);
+}
+void ShowWarning(const std::string& text) {
+  UI().ShowMessage(TMessageKind::Warning, text);
+}
+bool AskYesNo(const std::string& text) {
+  return UI().AskYesNo(text);
+}
 
 void RetryFileOperation(const std::function<void()>& op, int attempts, int delay_ms) {
   for (;;) {

@@ -31,11 +31,14 @@ class TUserInterface {
   virtual bool AskRetry(const std::string& text) = 0;
 
   // File and folder dialogs: false when cancelled. path holds the initial and the chosen path.
-  virtual bool OpenFileDialog(const std::string& title, const std::string& filter, std::string& path) = 0;
-  virtual bool SaveFileDialog(const std::string& title, const std::string& filter, std::string& path) = 0;
+  virtual bool OpenFileDialog(const std::string& title, const std::string& filter,
+                              std::string& path) = 0;
+  virtual bool SaveFileDialog(const std::string& title, const std::string& filter,
+                              std::string& path) = 0;
   virtual bool SelectFolderDialog(const std::string& title, std::string& path) = 0;
   // A line of text; false when cancelled.
-  virtual bool InputText(const std::string& title, const std::string& prompt, std::string& value) = 0;
+  virtual bool InputText(const std::string& title, const std::string& prompt,
+                         std::string& value) = 0;
   // A list with check boxes; false when cancelled.
   virtual bool CheckList(const std::string& title, const std::vector<std::string>& items,
                          std::vector<bool>& checked) = 0;
@@ -81,8 +84,12 @@ class TSilentUserInterface : public TUserInterface {
   TYesNoCancel AskYesNoCancel(const std::string&) override { return TYesNoCancel::Cancel; }
   TYesNoAll AskYesNoAll(const std::string&) override { return TYesNoAll::No; }
   bool AskRetry(const std::string&) override { return false; }
-  bool OpenFileDialog(const std::string&, const std::string&, std::string&) override { return false; }
-  bool SaveFileDialog(const std::string&, const std::string&, std::string&) override { return false; }
+  bool OpenFileDialog(const std::string&, const std::string&, std::string&) override {
+    return false;
+  }
+  bool SaveFileDialog(const std::string&, const std::string&, std::string&) override {
+    return false;
+  }
   bool SelectFolderDialog(const std::string&, std::string&) override { return false; }
   bool InputText(const std::string&, const std::string&, std::string&) override { return false; }
   bool CheckList(const std::string&, const std::vector<std::string>&, std::vector<bool>&) override {
@@ -104,8 +111,12 @@ void ShowError(const std::string& text);
 void ShowInfo(const std::string& text);
 void ShowWarning(const std::string& text);
 bool AskYesNo(const std::string& text);
-inline void Synchronize(const std::function<void()>& fn) { UI().Synchronize(fn); }
-inline void ProcessMessages() { UI().ProcessMessages(); }
+inline void Synchronize(const std::function<void()>& fn) {
+  UI().Synchronize(fn);
+}
+inline void ProcessMessages() {
+  UI().ProcessMessages();
+}
 
 // Runs op until it succeeds: up to `attempts` tries `delay_ms` apart, then the Abort/Retry box
 // with the last error's message (Retry starts another round). Abort rethrows the last error.

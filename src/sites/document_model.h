@@ -48,7 +48,8 @@ class TDomElement {
   // Selects the control's text (inputs), as the page's select() does.
   virtual void Select() = 0;
   // Puts a file name into a file input. Scripts cannot write a file input's value, so a browser
-  // document answers the page's file chooser with it instead; by default it is written as the value.
+  // document answers the page's file chooser with it instead; by default it is written as the
+  // value.
   virtual void SetFileValue(std::u16string_view path) { SetValue(path); }
   virtual std::u16string OuterHTML() const = 0;
   // 0 uninitialized .. 4 complete (the element's own readiness).

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "cli/cli_app.h"
 #include "foundation/files.h"
@@ -70,13 +70,14 @@ TEST_F(CliTest, UsageErrorsAndVersion) {
   EXPECT_EQ(Cli({"settings", "get"}).status, 2);
   CliRun v = Cli({"--version"});
   EXPECT_EQ(v.status, 0);
-  EXPECT_EQ(v.out, std::string("quillora-cli ") + QUILLORA_VERSION + " (build " + QUILLORA_BUILD + ")\n");
+  EXPECT_EQ(v.out,
+            std::string("quillora-cli ") + QUILLORA_VERSION + " (build " + QUILLORA_BUILD + ")\n");
 }
 
 // The real binary, as scripts use it.
 TEST_F(CliTest, BinaryRunsOnTheShippedDataCopy) {
-  std::string cmd = std::string(QUILLORA_CLI_PATH) + " --data-dir " + data_dir() + " --user-dir " + user_dir() +
-                    " settings get \"Filter Status\" 2>&1";
+  std::string cmd = std::string(QUILLORA_CLI_PATH) + " --data-dir " + data_dir() + " --user-dir " +
+                    user_dir() + " settings get \"Filter Status\" 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
   ASSERT_NE(p, nullptr);
   char buf[256] = {};

@@ -1,8 +1,8 @@
 #include "foundation/app_data.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+
+#include <gtest/gtest.h>
 
 #include "foundation/files.h"
 #include "foundation/registry.h"
@@ -61,8 +61,9 @@ TEST_F(AppDataTest, StoredSettingsSurviveAndResetKeysAreRepaired) {
                "Sites List Order=1,2,3\r\nSites List Width=10,20,30\r\n"
                "AppData_Dir=/no/such/folder/\r\nAutosearch2_Folder=/abs/dump/\r\n");
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Settings().GetString("Font Color"), "FFFFFF");   // three characters: replaced
-  EXPECT_EQ(Settings().GetString("Color Found"), "12AB9Z");  // six characters: kept whatever they are
+  EXPECT_EQ(Settings().GetString("Font Color"), "FFFFFF");  // three characters: replaced
+  EXPECT_EQ(Settings().GetString("Color Found"),
+            "12AB9Z");  // six characters: kept whatever they are
   EXPECT_EQ(Settings().GetString("Filter RatingTo"), "50");
   EXPECT_EQ(Settings().GetString("Sites List Order"), "25,1,2,3");
   EXPECT_EQ(Settings().GetString("Sites List Width"), "20,10,20,30");
@@ -76,9 +77,9 @@ TEST(AppDataMigration, ColumnOrderCases) {
       {"1,2,3", "10,20,30", "25,1,2,3", "20,10,20,30"},
       {"7,-1,2", "5,6,7", "7,25,-1,2", "5,20,6,7"},
       {"1,-25,3", "10,20,30", "1,-25,3", "10,20,30"},  // already has the column
-      {"2,3", "10,20", "2,3", "10,20"},                 // no column 1: nothing changes
+      {"2,3", "10,20", "2,3", "10,20"},                // no column 1: nothing changes
       {"", "", "", ""},
-      {"1,x", "10,20", "1,x", "10,20"},                 // unreadable: left alone
+      {"1,x", "10,20", "1,x", "10,20"},  // unreadable: left alone
   };
   for (const auto& c : cases) {
     TOptionsList s;
@@ -102,21 +103,23 @@ TEST_F(AppDataTest, OptionalTablesReportAndContinue) {
   DeleteFileAt(data_dir() + "categories.dat");
   DeleteFileAt(data_dir() + "Translate.dat");  // absent optional tables are fine
   ASSERT_TRUE(Start());
-  EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"Cannot load " + data_dir() + "categories.dat"});
+  EXPECT_EQ(ui_.Texts("error"),
+            std::vector<std::string>{"Cannot load " + data_dir() + "categories.dat"});
 }
 
 TEST_F(AppDataTest, SettingsFileNamedByTheRegistryMustExist) {
   WriteRegistryValue(kRegistryUserDir, tmp_ / "elsewhere/");
   EXPECT_FALSE(InitApplicationData({data_dir(), "", {}}));
-  EXPECT_EQ(ui_.Texts("error"),
-            std::vector<std::string>{"Alter config does not found at " + (tmp_ / "elsewhere/data/config.dat")});
+  EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"Alter config does not found at " +
+                                                         (tmp_ / "elsewhere/data/config.dat")});
 }
 
 TEST_F(AppDataTest, HostileSettingsFileDoesNotStopTheStart) {
   ForceDirectories(user_dir() + "data/");
   std::string junk;
   for (int i = 0; i < 5000; ++i) junk += static_cast<char>((i * 131) % 256);
-  StringToFile(user_dir() + "data/config.dat", junk + "\r\nFilter RatingFrom=1\r\nSites List Order=1,,,\r\n");
+  StringToFile(user_dir() + "data/config.dat",
+               junk + "\r\nFilter RatingFrom=1\r\nSites List Order=1,,,\r\n");
   ASSERT_TRUE(Start());
   EXPECT_EQ(Settings().GetString("Sites List Sort"), "-1");
 }

@@ -73,11 +73,11 @@ TEST(DecodeValue, Cases) {
   } cases[] = {
       {"abc", "abc"},
       {"%41%42", "AB"},
-      {"x%4", "x%4"},      // one hex digit at the end: both kept
-      {"x%4z", "x%4z"},    // one hex digit then a non-digit
-      {"x%zz", "x%zz"},    // no hex digits: the "%" stays
+      {"x%4", "x%4"},    // one hex digit at the end: both kept
+      {"x%4z", "x%4z"},  // one hex digit then a non-digit
+      {"x%zz", "x%zz"},  // no hex digits: the "%" stays
       {"x%", "x%"},
-      {"x%e9", "x%e9"},    // lower-case digits are not escapes
+      {"x%e9", "x%e9"},           // lower-case digits are not escapes
       {"%abc%%def%", "abc%def"},  // the older form
       {"%a%41b%", "aAb"},
       {"%a%zzb%", "a%zzb"},
@@ -110,7 +110,8 @@ TEST(MultiOptions, SaveAndLoadTextForm) {
   m.Section("Comments");
   std::string text = m.Text();
   EXPECT_EQ(text,
-            "[General]\r\nProgram_Info/Program_Name=My Tool\r\nProgram_Info/Program_Desc=Line 1%0D%0ALine 2\r\n"
+            "[General]\r\nProgram_Info/Program_Name=My Tool\r\nProgram_Info/Program_Desc=Line "
+            "1%0D%0ALine 2\r\n"
             "\r\n[Comments]\r\n\r\n");
   TMultiOptions back;
   back.SetText(text);
@@ -123,7 +124,9 @@ TEST(MultiOptions, SaveAndLoadTextForm) {
 
 TEST(MultiOptions, HeadersAreExactAndRepeatsKeepTheLastGroupInPlace) {
   TMultiOptions m;
-  m.SetText("lost=1\r\n[A]\r\nx=1\r\n[general]\r\ny=1\r\n[A]\r\nx=2\r\nz=3\r\n [B]\r\n[]\r\nq=1\r\n[k]ey]\r\n");
+  m.SetText(
+      "lost=1\r\n[A]\r\nx=1\r\n[general]\r\ny=1\r\n[A]\r\nx=2\r\nz=3\r\n "
+      "[B]\r\n[]\r\nq=1\r\n[k]ey]\r\n");
   ASSERT_EQ(m.Count(), 4);
   EXPECT_EQ(m.SectionAt(0).Name, "A");
   EXPECT_EQ(m.SectionAt(0).Text(), "x=2\r\nz=3\r\n [B]\r\n");  // a leading blank is not a header

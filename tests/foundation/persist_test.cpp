@@ -94,7 +94,10 @@ TEST(PersistObjList, TruncatedOrHostileStreamsAreRefused) {
   RecList c;
   EXPECT_THROW(c.LoadFromStream(hostile), std::runtime_error);
   // A blob size beyond the stream is refused too.
-  TMemoryStream big(std::string("\xFF\xFF\xFF\x7F" "abc", 7));
+  TMemoryStream big(
+      std::string("\xFF\xFF\xFF\x7F"
+                  "abc",
+                  7));
   TMemoryStream buffer;
   EXPECT_THROW(ReadBlob(big, buffer), std::runtime_error);
 }

@@ -30,7 +30,12 @@ TEST(Stream, SizedAndShortStringLayouts) {
 }
 
 TEST(Stream, ReadSizedNeverWritesPastTheDestination) {
-  TMemoryStream s(std::string("\x08\x00" "12345678" "\x02\x00" "xy", 14));
+  TMemoryStream s(
+      std::string("\x08\x00"
+                  "12345678"
+                  "\x02\x00"
+                  "xy",
+                  14));
   char dest[4] = {'.', '.', '.', '.'};
   EXPECT_EQ(ReadSized(s, dest, sizeof dest), 8);
   EXPECT_EQ(std::string(dest, 4), "1234");

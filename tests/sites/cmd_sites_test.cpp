@@ -1,6 +1,7 @@
 #include "cli/cmd_sites.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,8 @@ class SitesCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::CopyTree(testing::ShippedDataDir(), tmp_ / "data/");
+    // Only the sites this test writes take part, not the shipped demo sites.
+    std::filesystem::remove_all(tmp_ / "data/Sites/");
     setenv("QUILLORA_REGISTRY", (tmp_ / "registry.dat").c_str(), 1);
     ForceDirectories(tmp_ / "data/Sites");
     const char* names[] = {"Zeta\tTab", "alpha", "Mid"};

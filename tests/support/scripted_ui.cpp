@@ -12,8 +12,12 @@ bool Pop(std::deque<T>& q, T& out) {
 }
 }  // namespace
 
-ScriptedUI::ScriptedUI() { SetUI(this); }
-ScriptedUI::~ScriptedUI() { SetUI(nullptr); }
+ScriptedUI::ScriptedUI() {
+  SetUI(this);
+}
+ScriptedUI::~ScriptedUI() {
+  SetUI(nullptr);
+}
 
 std::vector<std::string> ScriptedUI::Texts(const std::string& kind) const {
   std::vector<std::string> out;
@@ -23,7 +27,10 @@ std::vector<std::string> ScriptedUI::Texts(const std::string& kind) const {
 }
 
 void ScriptedUI::ShowMessage(TMessageKind kind, const std::string& text) {
-  events_.push_back({kind == TMessageKind::Error ? "error" : kind == TMessageKind::Warning ? "warning" : "info", text});
+  events_.push_back({kind == TMessageKind::Error     ? "error"
+                     : kind == TMessageKind::Warning ? "warning"
+                                                     : "info",
+                     text});
 }
 
 bool ScriptedUI::AskYesNo(const std::string& text) {
@@ -69,12 +76,14 @@ bool ScriptedUI::SelectFolderDialog(const std::string& title, std::string& path)
   return NextPath("folder", title, path);
 }
 
-bool ScriptedUI::InputText(const std::string& title, const std::string& prompt, std::string& value) {
+bool ScriptedUI::InputText(const std::string& title, const std::string& prompt,
+                           std::string& value) {
   events_.push_back({"input", title + ": " + prompt});
   return Pop(texts_, value);
 }
 
-bool ScriptedUI::CheckList(const std::string& title, const std::vector<std::string>&, std::vector<bool>&) {
+bool ScriptedUI::CheckList(const std::string& title, const std::vector<std::string>&,
+                           std::vector<bool>&) {
   events_.push_back({"checklist", title});
   return false;
 }

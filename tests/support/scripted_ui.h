@@ -12,7 +12,8 @@ namespace quillora::testing {
 class ScriptedUI : public TUserInterface {
  public:
   struct Event {
-    std::string kind;  // "error", "info", "warning", "yesno", "yesnocancel", "yesnoall", "retry", "dialog", ...
+    std::string kind;  // "error", "info", "warning", "yesno", "yesnocancel", "yesnoall", "retry",
+                       // "dialog", ...
     std::string text;
   };
 
@@ -39,8 +40,10 @@ class ScriptedUI : public TUserInterface {
   TYesNoCancel AskYesNoCancel(const std::string& text) override;
   TYesNoAll AskYesNoAll(const std::string& text) override;
   bool AskRetry(const std::string& text) override;
-  bool OpenFileDialog(const std::string& title, const std::string& filter, std::string& path) override;
-  bool SaveFileDialog(const std::string& title, const std::string& filter, std::string& path) override;
+  bool OpenFileDialog(const std::string& title, const std::string& filter,
+                      std::string& path) override;
+  bool SaveFileDialog(const std::string& title, const std::string& filter,
+                      std::string& path) override;
   bool SelectFolderDialog(const std::string& title, std::string& path) override;
   bool InputText(const std::string& title, const std::string& prompt, std::string& value) override;
   bool CheckList(const std::string& title, const std::vector<std::string>& items,

@@ -17,14 +17,19 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string FixturePath(const std::string& relative) { return std::string(QUILLORA_TEST_DATA_DIR) + "/" + relative; }
+std::string FixturePath(const std::string& relative) {
+  return std::string(QUILLORA_TEST_DATA_DIR) + "/" + relative;
+}
 
-std::string ShippedDataDir() { return std::string(QUILLORA_SOURCE_DATA_DIR) + "/"; }
+std::string ShippedDataDir() {
+  return std::string(QUILLORA_SOURCE_DATA_DIR) + "/";
+}
 
 void CopyTree(const std::string& from, const std::string& dest) {
   std::filesystem::create_directories(dest);
-  std::filesystem::copy(from, dest,
-                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy(
+      from, dest,
+      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace quillora::testing
