@@ -3,11 +3,15 @@
 // filter plus full sort of the Sites view (budget 30 ms) and a text report over every site.
 //
 //   bench_site_list generate N DIR   writes N site files into DIR
-//   bench_site_list load DIR         LoadAll once (for whole-process timing with /usr/bin/time)
+//   bench_site_list load DIR [T]     LoadAll once on T workers (default: one per core; 1 loads on
+//                                    the calling thread), for whole-process timing with
+//                                    /usr/bin/time
 //   bench_site_list [DIR1000 DIR10000]  the measurements (folders generated when missing)
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -28,29 +32,137 @@ double Since(Clock::time_point t0) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Copies of the typical fixture (two stored forms, a 5 KB JPEG cover, full option blocks) with
-// their own UIN, name, categories, language, rating and comments.
+// A site as the vendor's database holds them: full option blocks, four address records, 2-4
+// stored forms of 10-40 fields each and a ~5 KB JPEG cover, every value varied per site so the
+// LZH bodies compress like real ones rather than like one file copied N times.
+void MakeSite(TWebSite& site, int i, int n, const std::string& cover) {
+  static const char* cats[] = {"Shareware",  "Games",    "Utilities", "Business",
+                               "Multimedia", "Internet", "Education", "Security"};
+  static const char* langs[] = {"English", "German", "French", "Russian", "Spanish", "Italian"};
+  static const char* types[] = {"Form", "PAD", "Mail", "Form", "Form"};
+  static const char* field_names[] = {
+      "title",    "version",  "author",    "email",        "homepage", "download", "category",
+      "platform", "license",  "price",     "size",         "short",    "long",     "keywords",
+      "screen",   "icon",     "pad_url",   "company",      "address",  "city",     "zip",
+      "country",  "phone",    "fax",       "requirements", "language", "release",  "changes",
+      "os",       "install",  "uninstall", "limits",       "buy",      "support",  "contact",
+      "login",    "password", "sid",       "agree",        "submit"};
+  static const char* fills[] = {"|Program_Info/Program_Name|",
+                                "|Program_Info/Program_Version|",
+                                "|Company_Info/Company_Name|",
+                                "|Company_Info/Contact_Info/Contact_Email|",
+                                "|Web_Info/Application_URLs/Application_Info_URL|",
+                                "|Web_Info/Download_URLs/Primary_Download_URL|",
+                                "|Program_Info/Program_Category_Class|",
+                                "|Program_Info/Program_OS_Support|",
+                                "|Program_Descriptions/English/Char_Desc_80|",
+                                "|Program_Descriptions/English/Char_Desc_2000|",
+                                "|Program_Descriptions/English/Keywords|"};
+  static const char* tags[] = {"INPUT", "INPUT", "TEXTAREA", "SELECT", "INPUT"};
+  static const char* ftypes[] = {"Text", "Text", "Area", "List", "Check", "Radio", "Hidden"};
+  std::mt19937 rng(static_cast<uint32_t>(i) * 2654435761u + 17u);
+  auto pick = [&](int k) { return static_cast<int>(rng() % static_cast<uint32_t>(k)); };
+  const std::string host =
+      "dl" + std::to_string(i) + "-" + std::to_string(rng() % 100000) + ".example.invalid";
+  const std::string day = std::to_string(10 + pick(18)) + "-0" + std::to_string(1 + pick(9)) +
+                          "-20" + std::to_string(15 + pick(10));
+
+  site.Info.ClearAll();
+  TSiteInfo& info = site.Info;
+  TOptionsList& popup = info.PopupMessages();
+  popup.SetString("Home", "Welcome page of " + host + "; check the news box first.");
+  popup.SetString("Submit", "Log in first, then use the \"Add program\" link (" +
+                                std::to_string(pick(900)) + ").\r\nMax two per day.");
+  if (pick(2)) popup.SetString("Update", "Updates go through the author panel.");
+  TOptionsList& c = info.CommonInfo();
+  c.SetString("UIN", "SITE-BENCH" + std::to_string(i));
+  c.SetString("Name", "Download Site " + std::to_string((i * 7919) % n));
+  c.SetString("Language", langs[pick(6)]);
+  for (int k = 1; k <= 4; ++k)
+    if (k <= 2 || pick(2)) c.SetString("Category " + std::to_string(k), cats[pick(8)]);
+  c.SetString("Submit Type", types[pick(5)]);
+  c.SetString("Rating", std::to_string(1 + pick(100)));
+  c.SetString("Page Rank", std::to_string(pick(11)));
+  c.SetString("Disabled", pick(20) ? "FALSE" : "TRUE");
+  c.SetString("Comments", "Accepts freeware and shareware; review queue " +
+                              std::to_string(pick(30)) + " days.\r\nListed within a week.");
+  c.SetString("Contributor Name", "Contributor " + std::to_string(pick(50)));
+  c.SetString("Contributor e-mail", "c" + std::to_string(pick(50)) + "@example.invalid");
+  c.SetString("Payment Required", pick(4) ? "FALSE" : "TRUE");
+  c.SetString("Control Panel for authors", pick(2) ? "FALSE" : "TRUE");
+  c.SetString("Last modified", day + " 10:20:30");
+  c.SetString("Last exported", day + " 09:00:00");
+  c.SetString("Last contributed", day + " 09:00:00");
+  c.SetString("Last Bug Reported", pick(3) ? "" : day + " 12:00:00");
+  TOptionsList& search = info.SearchOptions();
+  search.SetString("AutoSearch", pick(5) ? "TRUE" : "FALSE");
+  search.SetInt("MinMatch", 1 + pick(3));
+  search.SetInt("MinMatchPos", pick(3) - 1);
+  search.SetString("Found Text", "Results for");
+  search.SetString("Not Found Text", "No programs found");
+  search.SetString("Result Link", "/program/");
+  TOptionsList& adv = info.AdvancedOptions();
+  adv.SetInt("New window processing", pick(3));
+  adv.SetBool("Disable scripts", pick(2));
+  adv.SetBool("Ignore certificate errors", pick(2));
+  adv.SetInt("Page timeout", 30 + pick(60));
+  TURLInfo& home = info.URLs.Home();
+  home.SetAddress("http://" + host + "/");
+  TURLInfo& find = info.URLs.Search();
+  find.SetAddress("http://" + host + "/search");
+  find.SetKind(TURLKind::GET);
+  find.SetQuery("q=|Program_Info/Program_Name|&cat=" + std::to_string(pick(40)));
+  TURLInfo& submit = info.URLs.Submit();
+  submit.SetAddress("http://" + host + "/submit/new?ref=" + std::to_string(pick(1000)));
+  submit.SetKind(TURLKind::POST);
+  submit.SetHeaders("Referer: http://" + host + "/submit");
+  submit.SetPostData("agree=1&step=" + std::to_string(pick(4)));
+  info.URLs.Update().SetAddress("http://" + host + "/update");
+
+  site.Forms.Clear();
+  const int forms = 2 + pick(3);
+  for (int f = 0; f < forms; ++f) {
+    TWebForm& form = site.Forms.AddForm();
+    form.FormName = f == 0 ? "login" : "addprog" + std::to_string(f);
+    form.Action = "/submit/save" + std::to_string(f);
+    form.Method = 1;
+    form.URL = "http://" + host + "/submit/step" + std::to_string(f);
+    form.Encoding = "application/x-www-form-urlencoded";
+    form.Purpose = f == 0 ? fpLogin : fpSubmit;
+    form.Created = 45000 + pick(1000) + 0.25;
+    form.LastUpdated = form.Created + 1.5;
+    const int fields = 10 + pick(31);
+    for (int k = 0; k < fields; ++k) {
+      TFormField& field = form.AddField();
+      field.Name = std::to_string(100 + k) + "-" + std::to_string(f + 1);
+      const int t = pick(7);
+      field.SetString("Field Type", ftypes[t]);
+      field.SetFieldIndex(k);
+      field.SetFieldName(std::string(field_names[(k + f * 7) % 40]) +
+                         (k >= 40 ? std::to_string(k) : ""));
+      field.SetTagName(tags[t % 5]);
+      field.SetFieldContext("Your " + std::string(field_names[(k + f * 7) % 40]) + " (" +
+                            std::to_string(pick(200)) + " characters at most):");
+      field.SetFillWith(fills[pick(11)]);
+      if (t == 6) field.SetFieldValue("tok" + std::to_string(rng()));
+      if (pick(4) == 0) field.SetIgnored(true);
+      field.SetMaxLength(pick(3) ? 20 + pick(2000) : kNoFieldLimit);
+      field.SetFieldSize(10 + pick(70));
+    }
+    form.UpdateFingerprint();
+  }
+  site.SetCoverBytes(cover);
+  site.Protected = static_cast<uint8_t>(pick(2));
+}
+
 void Generate(int n, const std::string& dir) {
   ForceDirectories(dir);
-  TWebSite base;
-  if (base.LoadSiteFile(std::string(QUILLORA_BENCH_DATA_DIR) + "/sites/typical.wsd") != 0) {
-    std::fprintf(stderr, "cannot load the typical site fixture\n");
-    std::exit(1);
-  }
-  static const char* cats[] = {"Shareware", "Games",      "Utilities",
-                               "Business",  "Multimedia", "Internet"};
-  static const char* langs[] = {"English", "German", "French", "Russian", "Spanish"};
+  const std::string cover = FileToString(std::string(QUILLORA_BENCH_DATA_DIR) + "/sites/cover.jpg");
+  TWebSite site;
   for (int i = 0; i < n; ++i) {
-    TOptionsList& c = base.Info.CommonInfo();
-    c.SetString("UIN", "SITE-BENCH" + std::to_string(i));
-    c.SetString("Name", "Download Site " + std::to_string((i * 7919) % n));
-    c.SetString("Category 1", cats[i % 6]);
-    c.SetString("Category 2", cats[(i / 6) % 6]);
-    c.SetString("Language", langs[i % 5]);
-    c.SetString("Rating", std::to_string(1 + (i * 37) % 100));
-    c.SetString("Comments",
-                "Accepts freeware and shareware; review queue " + std::to_string(i % 13) + " days");
-    if (!base.SaveSiteFile(dir + "site" + std::to_string(i) + ".wsd", true)) std::exit(1);
+    MakeSite(site, i, n, cover);
+    TFileStream f(dir + "site" + std::to_string(i) + ".wsd", TFileStream::Mode::Create);
+    site.SaveToStream(f);
   }
 }
 
@@ -103,6 +215,8 @@ void Measure(const std::string& folder, int n) {
   const double decode = PureDecode(folder, decoded, covers);
   const size_t rss0 = RssKb();
   TSiteList list(folder, "/tmp/");
+  if (const char* threads = std::getenv("QUILLORA_LOAD_THREADS"))
+    list.LoadThreads = std::atoi(threads);
   const auto t0 = Clock::now();
   list.LoadAll();
   const double load = Since(t0);
@@ -150,8 +264,9 @@ int main(int argc, char** argv) {
     Generate(std::atoi(argv[2]), IncludeTrailingPathDelimiter(argv[3]));
     return 0;
   }
-  if (argc == 3 && std::string(argv[1]) == "load") {
+  if ((argc == 3 || argc == 4) && std::string(argv[1]) == "load") {
     TSiteList list(IncludeTrailingPathDelimiter(argv[2]), "/tmp/");
+    if (argc == 4) list.LoadThreads = std::atoi(argv[3]);
     const auto t0 = Clock::now();
     list.LoadAll();
     std::printf("%d sites in %.3f s\n", list.Count(), Since(t0));

@@ -1,9 +1,12 @@
 #include "sites/site_list.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "foundation/app_data.h"
 #include "foundation/dates.h"
@@ -32,6 +35,43 @@ int AutoSearchAttempts() {
 
 std::string BuildNumber() {
   return QUILLORA_BUILD;
+}
+
+// Lines read one by one leave up to half of each line vector unused; thousands of sites with
+// dozens of stored fields each make that a large share of the database's memory.
+void ShrinkLines(TMultiOptions& tree) {
+  for (int i = 0; i < tree.Count(); ++i) tree.SectionAt(i).MutableLines().shrink_to_fit();
+}
+
+void ShrinkSite(TWebSite& site) {
+  ShrinkLines(site.Info);
+  ShrinkLines(site.Info.URLs);
+  for (int i = 0; i < site.Forms.Count(); ++i) ShrinkLines(*site.Forms.FormAt(i));
+}
+
+// A current-layout site file read and parsed without an owner, so without any shared state: the
+// cover stays with the site, as it does for a site loaded before it joins the list. Anything
+// else (a read failure with its retry question, an older layout that is rewritten, a file that
+// is not a site file, damage) gives nullptr and is loaded on the calling thread instead.
+std::unique_ptr<TWebSite> LoadDetached(const std::string& path) noexcept {
+  try {
+    auto site = std::make_unique<TWebSite>();
+    site->FileName = path;
+    std::string bytes;
+    {
+      TFileStream f(path, TFileStream::Mode::Read);
+      if (f.Size() > kMaxSiteFileSize) return nullptr;
+      bytes = f.ReadToEnd();
+    }
+    site->ClearContent();
+    TMemoryStream stream(std::move(bytes));
+    site->LoadFromStream(stream);
+    if (site->Signature() != kSiteSignature) return nullptr;
+    ShrinkSite(*site);
+    return site;
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 }  // namespace
@@ -184,6 +224,21 @@ TWebSite* TSiteList::FindByUIN(std::string_view uin) const {
   return it == index_.end() ? nullptr : it->second;
 }
 
+TWebSite* TSiteList::KeepNewer(TWebSite* site) {
+  TWebSite* found = FindByUIN(site->UIN());
+  if (found && found != site) {
+    if (ModifiedAt(found->FileName) < ModifiedAt(site->FileName)) {
+      found->DeleteSite();
+      if (Contains(found)) RemoveSite(found);  // the file could not go; the list still drops it
+    } else {
+      site->DeleteSite();
+      if (Contains(site)) RemoveSite(site);
+      return nullptr;
+    }
+  }
+  return site;
+}
+
 TWebSite* TSiteList::LoadFile(const std::string& file_name) {
   auto fresh = std::make_unique<TWebSite>();
   fresh->FileName = file_name;
@@ -191,18 +246,19 @@ TWebSite* TSiteList::LoadFile(const std::string& file_name) {
   try {
     site = AddLoaded(std::move(fresh));
     if (!site) return nullptr;
-    TWebSite* found = FindByUIN(site->UIN());
-    if (found && found != site) {
-      if (ModifiedAt(found->FileName) < ModifiedAt(site->FileName)) {
-        found->DeleteSite();
-        if (Contains(found)) RemoveSite(found);  // the file could not go; the list still drops it
-      } else {
-        site->DeleteSite();
-        if (Contains(site)) RemoveSite(site);
-        return nullptr;
-      }
-    }
-    return site;
+    ShrinkSite(*site);
+    return KeepNewer(site);
+  } catch (const std::exception&) {
+    if (site && Contains(site)) RemoveSite(site);
+    return nullptr;
+  }
+}
+
+TWebSite* TSiteList::AddDetached(std::unique_ptr<TWebSite> loaded) {
+  TWebSite* site = nullptr;
+  try {
+    site = AddSite(std::move(loaded));
+    return KeepNewer(site);
   } catch (const std::exception&) {
     if (site && Contains(site)) RemoveSite(site);
     return nullptr;
@@ -221,9 +277,82 @@ bool TSiteList::LoadAll() {
   NextThumbnail = 0;
   cover_cache_.Clear();
   const int n = static_cast<int>(names.size());
-  for (int i = 0; i < n; ++i) {
-    LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
+  auto report = [&](int i) {
     if (OnProgress) OnProgress(Starting ? static_cast<int>(i * 0.9) : i, n - 1);
+  };
+  int threads = LoadThreads > 0
+                    ? LoadThreads
+                    : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  threads = std::min(threads, n);
+  if (threads <= 1) {
+    for (int i = 0; i < n; ++i) {
+      LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
+      report(i);
+    }
+    return true;
+  }
+
+  // Workers read and parse up to kAhead files beyond the one the list takes next; the list takes
+  // them strictly in the folder's order, so order, duplicates and progress stay as they were.
+  constexpr int kAhead = 256;
+  struct Slot {
+    std::unique_ptr<TWebSite> site;
+    bool ready = false;
+  };
+  std::vector<Slot> slots(static_cast<size_t>(n));
+  std::mutex mutex;
+  std::condition_variable produced, consumed;
+  int next = 0, taken = 0;
+  bool stop = false;
+  auto work = [&] {
+    for (;;) {
+      int i;
+      {
+        std::unique_lock lock(mutex);
+        consumed.wait(lock, [&] { return stop || next >= n || next < taken + kAhead; });
+        if (stop || next >= n) return;
+        i = next++;
+      }
+      std::unique_ptr<TWebSite> site = LoadDetached(sites_folder_ + names[static_cast<size_t>(i)]);
+      {
+        std::lock_guard lock(mutex);
+        slots[static_cast<size_t>(i)].site = std::move(site);
+        slots[static_cast<size_t>(i)].ready = true;
+      }
+      produced.notify_all();
+    }
+  };
+  std::vector<std::jthread> pool;
+  // Declared after the pool so that it runs first: an exception out of a progress report must
+  // still stop the workers before they are joined.
+  struct Stop {
+    std::mutex& mutex;
+    bool& stop;
+    std::condition_variable& consumed;
+    ~Stop() {
+      {
+        std::lock_guard lock(mutex);
+        stop = true;
+      }
+      consumed.notify_all();
+    }
+  } stop_guard{mutex, stop, consumed};
+  for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+  for (int i = 0; i < n; ++i) {
+    std::unique_ptr<TWebSite> site;
+    {
+      std::unique_lock lock(mutex);
+      Slot& slot = slots[static_cast<size_t>(i)];
+      produced.wait(lock, [&] { return slot.ready; });
+      site = std::move(slot.site);
+      taken = i + 1;
+    }
+    consumed.notify_all();
+    if (site)
+      AddDetached(std::move(site));
+    else
+      LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
+    report(i);
   }
   return true;
 }

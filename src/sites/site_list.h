@@ -75,7 +75,12 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
   // Loads every "*.wsd" of the sites folder (creating the folder when missing). False only when
   // the folder is missing and cannot be created. An empty folder leaves the list as it is.
+  // Files are read and parsed on LoadThreads workers; the sites join the list, the duplicate
+  // rule runs and progress is reported on the calling thread in the folder's order, exactly as
+  // a one-by-one load would do it.
   bool LoadAll();
+  // Workers of LoadAll: 0 for one per processor core, 1 loads on the calling thread alone.
+  int LoadThreads = 0;
   // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
   TWebSite* LoadFile(const std::string& file_name);
   // Loads the site's own file and adds it; nullptr (the site destroyed) when the load failed.
@@ -120,6 +125,9 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
  private:
   void GiveThumbnail(TWebSite* site);
+  // Adds a site loaded away from the list and applies the duplicate rule to it.
+  TWebSite* AddDetached(std::unique_ptr<TWebSite> loaded);
+  TWebSite* KeepNewer(TWebSite* site);
   void RebuildIndex() const;
 
   std::string sites_folder_;

@@ -74,6 +74,81 @@ TEST(SiteList, DuplicateUinKeepsTheNewerFileAndDeletesTheOlder) {
   }
 }
 
+// A folder mixing every case a load meets: duplicate UINs of different ages (one UIN three
+// times), a damaged file, a file that is not a site file and an older layout that gets rewritten.
+void FillMixedFolder(const std::string& dir) {
+  for (int i = 0; i < 40; ++i) {
+    const std::string path = dir + "s" + std::to_string(i) + ".wsd";
+    WriteSite(path, "SITE-" + std::to_string(i % 7 == 3 ? 3 : i % 11), "Site " + std::to_string(i));
+    SetAge(path, 10 + (i * 37) % 50);
+  }
+  std::string damaged = FileToString(dir + "s5.wsd");
+  for (size_t k = 200; k < damaged.size(); k += 3)
+    damaged[k] = static_cast<char>(damaged[k] ^ 0x5A);
+  StringToFile(dir + "damaged.wsd", damaged);
+  StringToFile(dir + "text.wsd", "not a site file");
+  std::filesystem::copy_file(std::string(QUILLORA_TEST_DATA_DIR) + "/sites/old_2_0.wsd",
+                             dir + "old.wsd");
+}
+
+struct LoadOutcome {
+  std::vector<std::string> names;   // file names in list order
+  std::vector<std::string> bodies;  // each site as saved
+  std::vector<std::string> on_disk;
+  std::vector<std::pair<int, int>> progress;
+  std::vector<std::string> questions;
+};
+
+LoadOutcome LoadWithThreads(const std::string& dir, int threads) {
+  ScriptedUI ui;
+  TempDir temp;
+  TSiteList list(dir, temp.Path());
+  list.LoadThreads = threads;
+  list.Starting = true;
+  LoadOutcome out;
+  list.OnProgress = [&](int i, int n) { out.progress.emplace_back(i, n); };
+  EXPECT_TRUE(list.LoadAll());
+  for (int i = 0; i < list.Count(); ++i) {
+    out.names.push_back(ExtractFileName(list.SiteAt(i)->FileName));
+    // Writing the folders (and rewriting the old layout) stamps the time; the rest must match.
+    list.SiteAt(i)->Info.CommonInfo().SetString("Last modified", "");
+    TMemoryStream bytes;
+    list.SiteAt(i)->SaveToStream(bytes);
+    out.bodies.push_back(bytes.Data());
+  }
+  out.on_disk = ListFiles(dir, "*.wsd");
+  out.questions = ui.Texts("retry");
+  for (std::string& q : out.questions) q = ExtractFileName(q);
+  return out;
+}
+
+TEST(SiteList, ParallelLoadMatchesTheOneByOneLoad) {
+  TempDir one;
+  FillMixedFolder(one.Path());
+  const std::vector<std::string> listed = ListFiles(one.Path(), "*.wsd");
+  const LoadOutcome a = LoadWithThreads(one.Path(), 1);
+  for (int threads : {2, 3}) {
+    SCOPED_TRACE(threads);
+    TempDir again;
+    FillMixedFolder(again.Path());
+    // Both folders must list their files alike for the comparison to mean anything.
+    ASSERT_EQ(ListFiles(again.Path(), "*.wsd"), listed);
+    const LoadOutcome b = LoadWithThreads(again.Path(), threads);
+    EXPECT_EQ(a.names, b.names);
+    EXPECT_TRUE(a.bodies == b.bodies);
+    EXPECT_EQ(a.on_disk, b.on_disk);
+    EXPECT_EQ(a.progress, b.progress);
+    EXPECT_EQ(a.questions, b.questions);
+  }
+  // The one-by-one load itself: one site per UIN (eleven of them), the loser files gone, the
+  // damaged and foreign files skipped, the old layout loaded, progress over all 43 names at 90 %.
+  EXPECT_EQ(a.names.size(), 12u);
+  EXPECT_EQ(a.on_disk.size(), 14u);
+  EXPECT_EQ(a.progress.size(), 43u);
+  EXPECT_EQ(a.progress.back(), std::make_pair(37, 42));
+  EXPECT_EQ(a.questions, std::vector<std::string>{"damaged.wsd"});
+}
+
 TEST(SiteList, EmptyFolderKeepsTheListAndMissingFolderIsCreatedOrFails) {
   ScriptedUI ui;
   TempDir dir;
