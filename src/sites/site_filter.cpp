@@ -68,27 +68,23 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
     if (!ok) return false;
   }
   if (!prepared.words.empty()) {
-    std::vector<std::string> texts = {lower[0],
-                                      lower[1],
-                                      AnsiLowerCase(site.Info.URLs.AddressOf("Search")),
-                                      AnsiLowerCase(site.Info.URLs.AddressOf("Submit")),
-                                      AnsiLowerCase(site.Info.URLs.AddressOf("Update")),
-                                      lower[8],
-                                      lower[9],
-                                      lower[10],
-                                      lower[11],
-                                      lower[5],
-                                      common("Comments"),
-                                      common("Contributor Name"),
-                                      common("Contributor e-mail"),
-                                      common("Contributor Company"),
-                                      common("Contributor URL")};
-    if (profile) {
-      texts.push_back(
-          AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, site.UIN())));
-      texts.push_back(
-          AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN())));
-    }
+    // The summary's lower-case texts are read in place; only the others are made here.
+    std::string owned[] = {
+        AnsiLowerCase(site.Info.URLs.AddressOf("Search")),
+        AnsiLowerCase(site.Info.URLs.AddressOf("Submit")),
+        AnsiLowerCase(site.Info.URLs.AddressOf("Update")),
+        common("Comments"),
+        common("Contributor Name"),
+        common("Contributor e-mail"),
+        common("Contributor Company"),
+        common("Contributor URL"),
+        profile ? AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, site.UIN()))
+                : std::string(),
+        profile ? AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN()))
+                : std::string()};
+    const std::string_view texts[] = {lower[0], lower[1],  owned[0],  owned[1], owned[2], lower[8],
+                                      lower[9], lower[10], lower[11], lower[5], owned[3], owned[4],
+                                      owned[5], owned[6],  owned[7],  owned[8], owned[9]};
     bool hidden = true;
     for (const std::string& raw : prepared.words) {
       char sign = 0;
@@ -99,8 +95,8 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
       }
       bool occurs = false;
       if (!word.empty())
-        for (const std::string& t : texts)
-          if (t.find(word) != std::string::npos) {
+        for (std::string_view t : texts)
+          if (t.find(word) != std::string_view::npos) {
             occurs = true;
             break;
           }
