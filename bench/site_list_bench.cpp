@@ -235,15 +235,17 @@ void Measure(const std::string& folder, int n) {
   filter.SearchText = "site +download -nothing";
   filter.Categories = "games;utilities;shareware";
   for (int i = 0; i < list.Count(); ++i) list.SiteAt(i)->RefreshSummary();
-  double best = 1e9;
+  double best = 1e9, best_filter = 1e9;
   for (int round = 0; round < 5; ++round) {
     const auto t1 = Clock::now();
     list.ApplyFilter(filter);
+    best_filter = std::min(best_filter, Since(t1));
     auto order = SortedSitePositions(list, TSitesSort::FromSetting(-1));
     best = std::min(best, Since(t1));
     if (order.empty() && n) std::printf("?\n");
   }
-  std::printf("  filter + full sort by name: %.1f ms (budget 30 ms)\n", best * 1e3);
+  std::printf("  filter + full sort by name: %.1f ms (budget 30 ms; filter alone %.1f ms)\n",
+              best * 1e3, best_filter * 1e3);
   const auto t2 = Clock::now();
   TReportData data;
   data.Build("", "1,2,3,7,14,15,16,18");

@@ -74,7 +74,6 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
         AnsiLowerCase(site.Info.URLs.AddressOf("Submit")),
         AnsiLowerCase(site.Info.URLs.AddressOf("Update")),
         common("Comments"),
-        common("Contributor Name"),
         common("Contributor e-mail"),
         common("Contributor Company"),
         common("Contributor URL"),
@@ -82,9 +81,10 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
                 : std::string(),
         profile ? AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN()))
                 : std::string()};
+    // Column 19 is the contributor's name.
     const std::string_view texts[] = {lower[0], lower[1],  owned[0],  owned[1], owned[2], lower[8],
-                                      lower[9], lower[10], lower[11], lower[5], owned[3], owned[4],
-                                      owned[5], owned[6],  owned[7],  owned[8], owned[9]};
+                                      lower[9], lower[10], lower[11], lower[5], owned[3], lower[19],
+                                      owned[4], owned[5],  owned[6],  owned[7], owned[8]};
     bool hidden = true;
     for (const std::string& raw : prepared.words) {
       char sign = 0;
@@ -107,8 +107,8 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
     if (hidden) return false;
   }
   int rating = 0;
-  if (TryStrToInt(site.Info.Value("Common info", "Rating"), rating) &&
-      (rating < filter.RatingFrom || rating > filter.RatingTo))
+  // Column 7 of the summary is the site's "Rating".
+  if (TryStrToInt(lower[7], rating) && (rating < filter.RatingFrom || rating > filter.RatingTo))
     return false;
   return true;
 }
