@@ -11,10 +11,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_util.h"
 #include "foundation/lzh.h"
 #include "foundation/stream.h"
 
 namespace {
+
+using quillora::bench::CpuSeconds;
+using quillora::bench::MemcpySeconds;
 
 using quillora::LzhDecodeBits;
 using quillora::LzhEncodeBits;
@@ -38,30 +42,6 @@ std::string SiteBodyText(size_t size) {
   }
   out.resize(size);
   return out;
-}
-
-// CPU time of this thread: the machines these run on are shared, and wall time would count
-// the other jobs too.
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-// Best time per copy of `bytes`, in seconds.
-double MemcpySeconds(const std::string& bytes) {
-  std::vector<char> dst(bytes.size());
-  double best = 1e9;
-  for (int round = 0; round < 50; ++round) {
-    const double t0 = CpuSeconds();
-    for (int i = 0; i < 20; ++i) {
-      std::memcpy(dst.data(), bytes.data(), bytes.size());
-      benchmark::DoNotOptimize(dst.data());
-      benchmark::ClobberMemory();
-    }
-    best = std::min(best, (CpuSeconds() - t0) / 20);
-  }
-  return best;
 }
 
 void SetCounters(benchmark::State& state, size_t bytes, double seconds, double memcpy_seconds,

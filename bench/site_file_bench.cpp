@@ -9,36 +9,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_util.h"
 #include "foundation/stream.h"
 #include "sites/site.h"
 
 namespace {
 
+using quillora::bench::CpuSeconds;
+using quillora::bench::MemcpySeconds;
+
 using quillora::TMemoryStream;
 using quillora::TWebSite;
 
 constexpr double kBudgetMicroseconds = 250.0;
-
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double MemcpySeconds(const std::string& bytes) {
-  std::vector<char> dst(bytes.size());
-  double best = 1e9;
-  for (int round = 0; round < 50; ++round) {
-    const double t0 = CpuSeconds();
-    for (int i = 0; i < 100; ++i) {
-      std::memcpy(dst.data(), bytes.data(), bytes.size());
-      benchmark::DoNotOptimize(dst.data());
-      benchmark::ClobberMemory();
-    }
-    best = std::min(best, (CpuSeconds() - t0) / 100);
-  }
-  return best;
-}
 
 void Report(benchmark::State& state, double seconds, double memcpy_seconds) {
   const double per_site = seconds / static_cast<double>(state.iterations());
@@ -49,7 +32,7 @@ void Report(benchmark::State& state, double seconds, double memcpy_seconds) {
 
 // Parsing alone: the file's bytes are already in memory.
 void Parse(benchmark::State& state, const std::string& bytes) {
-  const double memcpy_s = MemcpySeconds(bytes);
+  const double memcpy_s = MemcpySeconds(bytes, 100);
   const double t0 = CpuSeconds();
   for (auto _ : state) {
     TWebSite site;
@@ -62,7 +45,7 @@ void Parse(benchmark::State& state, const std::string& bytes) {
 
 // What the site list does per file: a new site and LoadSiteFile (file read, parse, checks).
 void Load(benchmark::State& state, const std::string& path) {
-  const double memcpy_s = MemcpySeconds(quillora::FileToString(path));
+  const double memcpy_s = MemcpySeconds(quillora::FileToString(path), 100);
   const double t0 = CpuSeconds();
   for (auto _ : state) {
     TWebSite site;
