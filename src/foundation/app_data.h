@@ -44,10 +44,9 @@ struct TDataTables {
   TOptionsList favorites;
   TOptionsList exceptions;  // the exception log
   TOptionsList not_found;
-  // Value lists other parts fill: operating systems, languages and program types of the
-  // product editor, and three lists of the sites view.
+  // Value lists the records fill: operating systems, languages and program types of the
+  // product editor. (The sites view keeps its known categories and languages with the sites.)
   TOptionsList os_values, language_values, program_type_values;
-  TOptionsList sites_view_lists[3];
 };
 
 // Where later subsystems plug into the start-up and shutdown order without changing it.

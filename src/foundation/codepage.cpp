@@ -173,8 +173,6 @@ int Collate(UCollator* coll, std::u16string_view a, std::u16string_view b) {
   return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
 }
 
-// The collator treats some different texts as equal (ignorable controls); a case-sensitive
-// comparison breaks such ties by code units so that it orders every pair of texts.
 void AppendCodePoint(std::u16string& r, UChar32 c) {
   if (c <= 0xFFFF) {
     r += static_cast<char16_t>(c);
@@ -184,6 +182,8 @@ void AppendCodePoint(std::u16string& r, UChar32 c) {
   }
 }
 
+// The collator treats some different texts as equal (ignorable controls); a case-sensitive
+// comparison breaks such ties by code units so that it orders every pair of texts.
 int CollateExact(std::u16string_view a, std::u16string_view b) {
   int r = Collate(GetCollators().exact, a, b);
   if (r != 0 || a == b) return r;
@@ -305,6 +305,24 @@ std::string AnsiToUtf8(std::string_view s) {
   return WideToUtf8(AnsiToWide(s));
 }
 
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size())
+    if (NextStrictCodePoint(s, i) < 0) return false;
+  return true;
+}
+
+std::u16string Utf8ToWideStrict(std::string_view s) {
+  std::u16string r;
+  r.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    int32_t cp = NextStrictCodePoint(s, i);
+    AppendCodePoint(r, cp < 0 ? 0xFFFD : cp);
+  }
+  return r;
+}
+
 std::string Utf8ToAnsi(std::string_view s) {
   const auto& t = Tables();
   std::string r;
@@ -409,33 +427,28 @@ std::string WideToUtf8(std::u16string_view s) {
   return r;
 }
 
+namespace {
 // Case is mapped character by character so that positions in the text stay where they were.
-std::u16string WideUpperCase(std::u16string_view s) {
+std::u16string MapWideCase(std::u16string_view s, UChar32 (*map)(UChar32)) {
   std::u16string r;
   r.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
     UChar32 c;
     U16_NEXT(s.data(), i, s.size(), c);
-    UChar32 u = u_toupper(c);
-    if (U16_LENGTH(u) != U16_LENGTH(c)) u = c;
-    AppendCodePoint(r, u);
+    UChar32 m = map(c);
+    if (U16_LENGTH(m) != U16_LENGTH(c)) m = c;
+    AppendCodePoint(r, m);
   }
   return r;
 }
+}  // namespace
 
+std::u16string WideUpperCase(std::u16string_view s) {
+  return MapWideCase(s, u_toupper);
+}
 std::u16string WideLowerCase(std::u16string_view s) {
-  std::u16string r;
-  r.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    UChar32 c;
-    U16_NEXT(s.data(), i, s.size(), c);
-    UChar32 l = u_tolower(c);
-    if (U16_LENGTH(l) != U16_LENGTH(c)) l = c;
-    AppendCodePoint(r, l);
-  }
-  return r;
+  return MapWideCase(s, u_tolower);
 }
 
 int WideCompare(std::u16string_view a, std::u16string_view b) {

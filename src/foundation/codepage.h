@@ -39,6 +39,11 @@ int AnsiCompareText(std::string_view a, std::string_view b);  // ignoring case
 // an invalid sequence makes Utf8ToWide fall back to the code page for the whole input.
 std::u16string Utf8ToWide(std::string_view s);
 std::string WideToUtf8(std::u16string_view s);
+// Strict UTF-8 (no overlong forms, no surrogates, four-byte sequences allowed), as HTML parsers
+// want it.
+bool IsValidUtf8(std::string_view s);
+// Strict UTF-8 to UTF-16 with surrogate pairs; an invalid byte becomes U+FFFD.
+std::u16string Utf8ToWideStrict(std::string_view s);
 // True when Utf8ToWide would decode s as UTF-8 (no fallback).
 bool IsUtf8Decodable(std::string_view s);
 

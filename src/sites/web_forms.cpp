@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "foundation/codepage.h"
+#include "foundation/text_utils.h"
 #include "sites/binary_read.h"
 #include "sites/site.h"
 
@@ -217,6 +218,17 @@ void TWebForm::BindToForm(TDomForm* page_form) {
       // A page that cannot hand out the element at this position may still know it by name.
     }
     try {
+      // The captured position also holds when the page lists elements the form has no field
+      // for (a fieldset before the controls); radio groups share a name, so a look-up by name
+      // would give every button of the group the first one.
+      int index = -1;
+      if (field.HasKey("Field Index") && TryStrToInt(field.GetString("Field Index"), index)) {
+        TDomElement* element = page_form->ElementAt(index);
+        if (element && element->Name() == name) {
+          field.Element = element;
+          continue;
+        }
+      }
       field.Element = page_form->ElementByName(name);
     } catch (const std::exception&) {
       field.Element = nullptr;

@@ -107,8 +107,8 @@ class TWebForm : public TMultiOptions {
   bool HasHiddenFields() const;
   void ClearHiddenValues();
   // Links the form and its fields to a live page form: each field takes the element at its
-  // position when that element carries the field's name, else the element of that name (or
-  // none). Never fails.
+  // position when that element carries the field's name, else the element at its captured
+  // "Field Index" when that one carries it, else the element of that name (or none). Never fails.
   void BindToForm(TDomForm* page_form);
 
   void SaveToStream(TStream& s) const override;

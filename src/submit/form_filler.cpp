@@ -251,38 +251,6 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
   return fpNone;
 }
 
-void BindLiveForm(TWebForm& web_form, TDomForm* form) {
-  web_form.FormElement = form;
-  for (int i = 0; i < web_form.FieldCount(); ++i) {
-    TFormField& field = web_form.FieldAt(i);
-    field.FormElement = form;
-    field.Element = nullptr;
-    if (!form) continue;
-    const std::u16string name = AnsiToWide(field.FieldName());
-    try {
-      TDomElement* e = form->ElementAt(i);
-      if (e && e->Name() == name) {
-        field.Element = e;
-        continue;
-      }
-      // The captured position also holds when the page lists elements the form has no field
-      // for (a fieldset before the controls); radio groups share a name, so a look-up by name
-      // would give every button of the group the first one.
-      int index = -1;
-      if (field.HasKey("Field Index") && TryStrToInt(field.GetString("Field Index"), index)) {
-        e = form->ElementAt(index);
-        if (e && e->Name() == name) {
-          field.Element = e;
-          continue;
-        }
-      }
-      field.Element = form->ElementByName(name);
-    } catch (const std::exception&) {
-      field.Element = nullptr;
-    }
-  }
-}
-
 void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site) {
   const TProfile& active = FillProfile();
   const std::string prefix = LanguagePrefix(site);
@@ -301,7 +269,7 @@ void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site) {
       values.SetString(name, definition);
     }
   }
-  BindLiveForm(web_form, form);
+  web_form.BindToForm(form);
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     try {
       FillField(web_form.FieldAt(i), mode, values, site);
@@ -398,7 +366,7 @@ void LinkLiveForms(TDomDocument* document, TWebSite* site) {
       if (!form) continue;
       if (TWebForm* known =
               site->Forms.FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form))) {
-        BindLiveForm(*known, form);
+        known->BindToForm(form);
       }
     }
   });

@@ -67,10 +67,6 @@ void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site);
 // False when the field has no live control.
 bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite* site);
 
-// Links the stored form and its fields to the live form: each field takes the element at its
-// position when the names agree, else the element at its captured index when the names agree,
-// else the element of its name.
-void BindLiveForm(TWebForm& web_form, TDomForm* form);
 // Clears the links of the site's stored forms and links those whose fingerprint a live form of
 // the page carries; timed as "Forms.Update".
 void LinkLiveForms(TDomDocument* document, TWebSite* site);

@@ -14,65 +14,8 @@ namespace quillora {
 
 namespace {
 
-// Strict UTF-8 (four-byte sequences included): gumbo needs it, and pages are mostly UTF-8.
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int extra = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    if ((c & 0xE0) == 0xC0 && c >= 0xC2)
-      extra = 1;
-    else if ((c & 0xF0) == 0xE0)
-      extra = 2;
-    else if ((c & 0xF8) == 0xF0 && c <= 0xF4)
-      extra = 3;
-    else
-      return false;
-    if (i + extra >= s.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return true;
-}
-
-// UTF-8 to UTF-16 for text that is known to be valid UTF-8 (four-byte sequences become pairs).
-std::u16string Utf8Decode(std::string_view s) {
-  std::u16string out;
-  out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    char32_t cp = c;
-    int extra = 0;
-    if (c >= 0xF0)
-      cp = c & 0x07, extra = 3;
-    else if (c >= 0xE0)
-      cp = c & 0x0F, extra = 2;
-    else if (c >= 0xC0)
-      cp = c & 0x1F, extra = 1;
-    for (int k = 1; k <= extra && i + k < s.size(); ++k) {
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    }
-    i += static_cast<size_t>(extra) + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
-
 std::u16string ToWide(const char* s) {
-  return Utf8Decode(s ? std::string_view(s) : "");
+  return Utf8ToWideStrict(s ? std::string_view(s) : "");
 }
 
 std::u16string Lower(std::u16string s) {
@@ -157,7 +100,7 @@ std::u16string TagNameOf(const GumboElement& e) {
   if (e.tag != GUMBO_TAG_UNKNOWN) return Upper(ToWide(gumbo_normalized_tagname(e.tag)));
   GumboStringPiece piece = e.original_tag;
   gumbo_tag_from_original_text(&piece);
-  return Upper(Utf8Decode(std::string_view(piece.data, piece.length)));
+  return Upper(Utf8ToWideStrict(std::string_view(piece.data, piece.length)));
 }
 
 const char* AttributeOf(const GumboElement& e, const char* name) {
@@ -183,7 +126,7 @@ std::u16string TextContent(const GumboNode* root) {
       }
     }
   }
-  return Utf8Decode(bytes);
+  return Utf8ToWideStrict(bytes);
 }
 
 // Case-insensitive search for an ASCII needle in the source from a position.
@@ -326,7 +269,7 @@ THtmlDocument::THtmlDocument(std::string_view html, std::string_view url, TFrame
 THtmlDocument::THtmlDocument(std::string_view html, std::string_view url, TFrameLoader loader,
                              THtmlDocument* parent, int depth)
     : parent_(parent), loader_(std::move(loader)) {
-  url_ = IsValidUtf8(url) ? Utf8Decode(url) : AnsiToWide(url);
+  url_ = IsValidUtf8(url) ? Utf8ToWideStrict(url) : AnsiToWide(url);
   Parse(html, depth);
 }
 
@@ -386,7 +329,7 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
       end = e.end_pos.offset;
     }
     end = std::min(end, src.size());
-    return Utf8Decode(src.substr(begin, end - begin));
+    return Utf8ToWideStrict(src.substr(begin, end - begin));
   };
 
   // Tree order without recursion (pages may nest deeply), with the nearest form ancestor.
@@ -435,7 +378,8 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
           }
         }
         f->source_end_ = std::min(end, src.size());
-        f->outer_ = Utf8Decode(src.substr(f->source_begin_, f->source_end_ - f->source_begin_));
+        f->outer_ =
+            Utf8ToWideStrict(src.substr(f->source_begin_, f->source_end_ - f->source_begin_));
         form = f.get();
         form_of_node[n] = form;
         forms_.push_back(std::move(f));

@@ -175,5 +175,24 @@ TEST(CodePage, LocaleComparisons) {
   EXPECT_EQ(WideLowerCase(u"\u0424X"), u"\u0444x");
 }
 
+TEST(CodePage, StrictUtf8) {
+  struct Case {
+    std::string bytes;
+    bool valid;
+    std::u16string wide;
+  } cases[] = {
+      {"abc", true, u"abc"},
+      {"\xC3\xA9", true, u"\u00E9"},
+      {"\xF0\x9F\x98\x80", true, u"\U0001F600"},       // a surrogate pair
+      {"\xC0\xAF", false, u"\uFFFD\uFFFD"},            // overlong
+      {"\xED\xA0\x80", false, u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
+      {"x\xE9", false, u"x\uFFFD"},                    // cut short
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
+    EXPECT_EQ(Utf8ToWideStrict(c.bytes), c.wide) << c.bytes;
+  }
+}
+
 }  // namespace
 }  // namespace quillora
