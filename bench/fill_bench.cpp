@@ -73,7 +73,7 @@ void BM_FillKnownForm(benchmark::State& state) {
   const std::string html = BigForm();
   THtmlDocument doc(html, "http://downloads.example/submit");
   TWebSite site;
-  TWebForm& stored = site.Forms.AddForm();
+  TWebForm& stored = site.Forms().AddForm();
   CaptureLiveForm(doc.FormAt(0), stored);
   AssignTemplates(stored, false);
   AdjustTemplatesToSize(stored, true);
@@ -113,7 +113,7 @@ void BM_HugeListFill(benchmark::State& state) {
   html += "</select></form>";
   THtmlDocument doc(html);
   TWebSite site;
-  TWebForm& stored = site.Forms.AddForm();
+  TWebForm& stored = site.Forms().AddForm();
   CaptureLiveForm(doc.FormAt(0), stored);
   stored.FieldAt(0).SetFillWith("|Program_Category|");
   for (auto _ : state) FillDocument(&doc, &site, true);

@@ -38,7 +38,7 @@ void Parse(benchmark::State& state, const std::string& bytes) {
     TWebSite site;
     TMemoryStream stream(bytes);
     site.LoadFromStream(stream);
-    benchmark::DoNotOptimize(site.Forms.Count());
+    benchmark::DoNotOptimize(site.Forms().Count());
   }
   Report(state, CpuSeconds() - t0, memcpy_s);
 }
@@ -53,7 +53,7 @@ void Load(benchmark::State& state, const std::string& path) {
       state.SkipWithError("the fixture did not load");
       return;
     }
-    benchmark::DoNotOptimize(site.Forms.Count());
+    benchmark::DoNotOptimize(site.Forms().Count());
   }
   Report(state, CpuSeconds() - t0, memcpy_s);
 }

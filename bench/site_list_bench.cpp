@@ -119,10 +119,10 @@ void MakeSite(TWebSite& site, int i, int n, const std::string& cover) {
   submit.SetPostData("agree=1&step=" + std::to_string(pick(4)));
   info.URLs.Update().SetAddress("http://" + host + "/update");
 
-  site.Forms.Clear();
+  site.Forms().Clear();
   const int forms = 2 + pick(3);
   for (int f = 0; f < forms; ++f) {
-    TWebForm& form = site.Forms.AddForm();
+    TWebForm& form = site.Forms().AddForm();
     form.FormName = f == 0 ? "login" : "addprog" + std::to_string(f);
     form.Action = "/submit/save" + std::to_string(f);
     form.Method = 1;

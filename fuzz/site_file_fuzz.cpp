@@ -46,7 +46,8 @@ void LoadAndCheck(const std::string& bytes) {
   try {
     site.LoadFromStream(in);
   } catch (const std::runtime_error&) {
-    if (site.Info.Count() != 0 || site.Forms.Count() != 0) std::abort();  // a failed load is empty
+    if (site.Info.Count() != 0 || site.Forms().Count() != 0)
+      std::abort();  // a failed load is empty
     return;
   }
   if (!TWebSite::IsKnownSignature(site.Signature())) return;
@@ -56,13 +57,13 @@ void LoadAndCheck(const std::string& bytes) {
   saved.Rewind();
   TWebSite again;
   again.LoadFromStream(saved);  // what we wrote must read back
-  if (again.Signature() != kSiteSignature || again.Forms.Count() != site.Forms.Count() ||
+  if (again.Signature() != kSiteSignature || again.Forms().Count() != site.Forms().Count() ||
       again.Info.AddressText() != site.Info.AddressText() ||
       again.CoverBytes() != site.CoverBytes() || again.Protected != site.Protected)
     std::abort();
-  for (int i = 0; i < site.Forms.Count(); ++i)
-    if (again.Forms.FormAt(i)->FormName != site.Forms.FormAt(i)->FormName ||
-        again.Forms.FormAt(i)->FieldCount() != site.Forms.FormAt(i)->FieldCount())
+  for (int i = 0; i < site.Forms().Count(); ++i)
+    if (again.Forms().FormAt(i)->FormName != site.Forms().FormAt(i)->FormName ||
+        again.Forms().FormAt(i)->FieldCount() != site.Forms().FormAt(i)->FieldCount())
       std::abort();
 
   try {

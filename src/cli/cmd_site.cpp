@@ -229,7 +229,7 @@ void RunSiteDump(const std::string& file, const std::string& cover_out, std::ost
   try {
     if (FileSizeOf(file) > kMaxSiteFileSize) throw std::runtime_error("the file is too large");
     TMemoryStream stream(FileToString(file));
-    if (!ReadSiteFileParts(stream, parts, forms))
+    if (!ReadSiteFileParts(stream, parts, &forms))
       throw CliError("'" + file + "' is not a site file");
   } catch (const CliError&) {
     throw;

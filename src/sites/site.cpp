@@ -125,7 +125,7 @@ TSiteChoiceLists& SiteChoiceLists() {
 
 TWebSite::TWebSite() {
   Info.Site = this;
-  Forms.Site = this;
+  forms_.Site = this;
   SetSignature(kSiteSignature);
   Info.MakeDefault();
   Cover = DefaultCoverJpeg();

@@ -182,7 +182,13 @@ class TWebSite : public TPersistObj {
   // signature into it, hence mutable.
   mutable std::array<uint8_t, kSiteHeaderSize> Header{};
   TSiteInfo Info;
-  TFormsList Forms;
+  // The stored forms. A site read from its file keeps the forms block as read (checked, but not
+  // parsed) until the forms are first asked for: most sites of a large database are never
+  // filled or edited in a session, and parsed forms take several times the block's memory.
+  TFormsList& Forms();
+  const TFormsList& Forms() const;
+  // Whether the forms have been parsed (or were never packed).
+  bool FormsParsed() const { return !forms_packed_; }
   std::optional<std::string> Cover;  // none while parked in the owner's cache
   int32_t CoverOffset = -1;
   uint8_t Protected = 1;
@@ -204,6 +210,12 @@ class TWebSite : public TPersistObj {
  private:
   void ParkCover();
   void AfterLoad();
+  void DropPackedForms();
+
+  mutable TFormsList forms_;
+  mutable std::string packed_forms_;  // the unparsed forms block while forms_packed_
+  mutable bool forms_packed_ = false;
+  bool packed_unwrapped_ = false;
 };
 
 // CRC-32 of a file's bytes; on a read failure the message "Cannot calculate checksum for '...'"

@@ -55,6 +55,16 @@ std::string Bunzip(std::string_view in, size_t limit) {
   }
 }
 
+void TakeForms(TMemoryStream& block, bool unwrapped, TSiteFileParts& parts, TFormsList* forms) {
+  if (forms) {
+    forms->LoadForms(block, unwrapped);
+    return;
+  }
+  TFormsList::CheckForms(block, unwrapped);
+  parts.FormsBlock = block.Take();
+  parts.FormsUnwrapped = unwrapped;
+}
+
 void SplitInfoBlock(TMemoryStream& info, TSiteFileParts& parts) {
   TMemoryStream part;
   ReadBlobStrict(info, part, "the address records");
@@ -70,7 +80,7 @@ std::string TSiteFileParts::Signature() const {
   return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
 }
 
-bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList& forms) {
+bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms) {
   parts.Header.fill(0);
   const size_t got = s.Read(parts.Header.data(), parts.Header.size());
   const std::string signature = parts.Signature();
@@ -87,7 +97,7 @@ bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList& forms) {
     ReadBlobStrict(body, block, "the site options");
     SplitInfoBlock(block, parts);
     ReadBlobStrict(body, block, "the stored forms");
-    forms.LoadForms(block, false);
+    TakeForms(block, false, parts, forms);
     parts.Protected = ReadByteStrict(body, "the protection flag");
     return true;
   }
@@ -95,7 +105,7 @@ bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList& forms) {
   // The older layouts: one bzip2 stream holding forms, cover, options and the flag.
   TMemoryStream body(Bunzip(s.ReadToEnd(), kMaxOldSiteBodySize));
   ReadBlobStrict(body, block, "the stored forms");
-  forms.LoadForms(block, signature == "WSD 1.0");
+  TakeForms(block, signature == "WSD 1.0", parts, forms);
   ReadBlobStrict(body, block, "the cover picture");
   parts.Cover = block.Take();
   ReadBlobStrict(body, block, "the site options");
@@ -127,6 +137,27 @@ void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsLis
 
 // --- TWebSite: binary form ----------------------------------------------------------------------
 
+// --- TWebSite: stored forms ---------------------------------------------------------------------
+
+TFormsList& TWebSite::Forms() {
+  if (forms_packed_) {
+    TMemoryStream block(std::move(packed_forms_));
+    DropPackedForms();
+    forms_.LoadForms(block, packed_unwrapped_);
+  }
+  return forms_;
+}
+
+const TFormsList& TWebSite::Forms() const {
+  return const_cast<TWebSite*>(this)->Forms();
+}
+
+void TWebSite::DropPackedForms() {
+  forms_packed_ = false;
+  packed_forms_.clear();
+  packed_forms_.shrink_to_fit();
+}
+
 void TWebSite::SaveToStream(TStream& s) const {
   TSiteFileParts parts;
   PutSignature(Header, kSiteSignature);
@@ -135,15 +166,27 @@ void TWebSite::SaveToStream(TStream& s) const {
   parts.AddressText = Info.AddressText();
   parts.OptionText = Info.OptionText();
   parts.Protected = Protected;
-  WriteSiteFileParts(s, parts, Forms);
+  if (!forms_packed_) {
+    WriteSiteFileParts(s, parts, forms_);
+    return;
+  }
+  // Written through a passing copy, so exporting many sites does not leave them all parsed.
+  TFormsList forms;
+  TMemoryStream block(packed_forms_);
+  forms.LoadForms(block, packed_unwrapped_);
+  WriteSiteFileParts(s, parts, forms);
 }
 
 void TWebSite::LoadFromStream(TStream& s) {
   TSiteFileParts parts;
   try {
-    const bool known = ReadSiteFileParts(s, parts, Forms);
+    const bool known = ReadSiteFileParts(s, parts, nullptr);
     Header = parts.Header;
     if (!known) return;
+    forms_.Clear();
+    packed_forms_ = std::move(parts.FormsBlock);
+    packed_unwrapped_ = parts.FormsUnwrapped;
+    forms_packed_ = true;
     Info.LoadTexts(parts.AddressText, parts.OptionText);
     Cover = std::move(parts.Cover);
     CoverOffset = -1;
@@ -158,7 +201,8 @@ void TWebSite::LoadFromStream(TStream& s) {
     AfterLoad();
   } catch (...) {
     Info.ClearAll();
-    Forms.Clear();
+    forms_.Clear();
+    DropPackedForms();
     throw;
   }
 }
@@ -182,7 +226,8 @@ void TWebSite::AfterLoad() {
 void TWebSite::ClearContent() {
   Header.fill(0);
   Info.ClearAll();
-  Forms.Clear();
+  forms_.Clear();
+  DropPackedForms();
 }
 
 // --- TWebSite: files ----------------------------------------------------------------------------
@@ -233,7 +278,8 @@ uint8_t TWebSite::LoadSiteFile(const std::string& file_name) {
         const std::string signature = Signature();
         if (!IsKnownSignature(signature)) {
           Info.ClearAll();
-          Forms.Clear();
+          forms_.Clear();
+          DropPackedForms();
           return slNotSiteFile;
         }
         if (signature != kSiteSignature) SaveSiteFile(name, false);

@@ -19,6 +19,10 @@ struct TSiteFileParts {
   std::string AddressText;  // option-tree text of the address records
   std::string OptionText;   // option-tree text of the site's sections
   uint8_t Protected = 0;
+  // The stored forms block as read (checked, not parsed) when ReadSiteFileParts had no list to
+  // read them into; FormsUnwrapped tells LoadForms which layout it holds.
+  std::string FormsBlock;
+  bool FormsUnwrapped = false;
 
   std::string Signature() const;
 };
@@ -26,8 +30,9 @@ struct TSiteFileParts {
 // Reads a whole site file from the stream's position. False, with only the header read, when
 // the signature is not one of a site file. Damaged or truncated content raises
 // std::runtime_error; no allocation goes beyond what the data can hold (or, for the bzip2 body
-// of old files, kMaxOldSiteBodySize).
-bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList& forms);
+// of old files, kMaxOldSiteBodySize). With `forms` nullptr the forms block is checked and left
+// in parts.FormsBlock.
+bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms);
 
 // Writes a "WSD 2.1" file of these parts exactly as given (the header's signature is set).
 void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsList& forms);

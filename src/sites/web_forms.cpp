@@ -262,6 +262,11 @@ void TWebForm::SaveToStream(TStream& s) const {
 
 void TWebForm::LoadFromStream(TStream& s) {
   Clear();
+  ReadHeader(s);
+  SetText(s.ReadToEnd());
+}
+
+void TWebForm::ReadHeader(TStream& s) {
   FormName = ReadShortStrStrict(s, "a form's name");
   Action = ReadShortStrStrict(s, "a form's action");
   Method = ReadByteStrict(s, "a form's method");
@@ -272,7 +277,6 @@ void TWebForm::LoadFromStream(TStream& s) {
   Purpose = ReadByteStrict(s, "a form's purpose");
   Created = ReadSizedDoubleStrict(s, "a form's creation date");
   LastUpdated = ReadSizedDoubleStrict(s, "a form's update date");
-  SetText(s.ReadToEnd());
 }
 
 std::unique_ptr<TPersistObj> TWebForm::CreateItem() {
@@ -299,23 +303,43 @@ void TFormsList::LoadFromStream(TStream& s) {
 }
 
 void TFormsList::LoadForms(TStream& s, bool unwrapped) {
-  Clear();
+  ReadForms(s, unwrapped, this);
+}
+
+void TFormsList::CheckForms(TStream& s, bool unwrapped) {
+  const int64_t start = s.Position();
+  ReadForms(s, unwrapped, nullptr);
+  s.SetPosition(start);
+}
+
+void TFormsList::ReadForms(TStream& s, bool unwrapped, TFormsList* into) {
+  if (into) into->Clear();
   const int32_t n = ReadSizedIntStrict(s, "the form count");
   // Each wrapped form takes at least its 4-byte size; unwrapped ones may read as empty, so only
   // the fixed cap bounds them.
   if (n < 0 || n > kMaxFormsPerSite || (!unwrapped && n > s.Remaining() / 4))
     throw std::runtime_error("Damaged data: a list of " + std::to_string(n) + " forms");
-  SetItemCount(n);
+  if (into) into->SetItemCount(n);
+  // Without a list only the binary part of each form is read: the field text cannot be damaged.
+  TWebForm check;
+  const auto read = [&](TWebForm& form, TStream& from) {
+    if (into) {
+      form.LoadFromStream(from);
+    } else {
+      form.ReadHeader(from);
+      from.SetPosition(from.Size());
+    }
+  };
   TMemoryStream scratch;
   for (int i = 0; i < n; ++i) {
-    TWebForm& form = *FormAt(i);
+    TWebForm& form = into ? *into->FormAt(i) : check;
     if (unwrapped) {
       // The first form's field text ran to the end of the block; the rest have nothing left.
-      if (s.Remaining() > 0) form.LoadFromStream(s);
+      if (s.Remaining() > 0) read(form, s);
       continue;
     }
     ReadBlobStrict(s, scratch, "a stored form");
-    form.LoadFromStream(scratch);
+    read(form, scratch);
   }
 }
 

@@ -115,6 +115,8 @@ class TWebForm : public TMultiOptions {
   // Throws std::runtime_error when the binary part is cut short; the field text runs to the end
   // of the stream.
   void LoadFromStream(TStream& s) override;
+  // The binary part alone: everything LoadFromStream reads before the field text.
+  void ReadHeader(TStream& s);
 
   TDomForm* FormElement = nullptr;  // live link, never stored
   std::string FormName;
@@ -147,6 +149,9 @@ class TFormsList : public TPersistObjList {
   // previous one without a size of its own (so the first form's field text swallows the rest
   // and later forms read as empty).
   void LoadForms(TStream& s, bool unwrapped);
+  // Raises the error LoadForms would for this block without building the forms; the stream's
+  // position is kept.
+  static void CheckForms(TStream& s, bool unwrapped);
 
   // The first form whose fingerprint equals either live fingerprint; none for an empty new one.
   TWebForm* FindByFingerprint(std::string_view old_fingerprint,
@@ -157,6 +162,10 @@ class TFormsList : public TPersistObjList {
 
  protected:
   std::unique_ptr<TPersistObj> CreateItem() override;
+
+ private:
+  // LoadForms into `into`, or only the checks when it is nullptr.
+  static void ReadForms(TStream& s, bool unwrapped, TFormsList* into);
 };
 
 // --- Fill rules exchange (".tml" files and the clipboard) ----------------------------------------

@@ -155,8 +155,8 @@ TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_form
         if (!form) continue;
         if (data.only_known_forms) {
           if (!data.site) continue;
-          if (!data.site->Forms.FindByFingerprint(LiveOldFingerprint(form),
-                                                  LiveFingerprint(form))) {
+          if (!data.site->Forms().FindByFingerprint(LiveOldFingerprint(form),
+                                                    LiveFingerprint(form))) {
             continue;
           }
         }
@@ -214,7 +214,8 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
   if (mode_out) *mode_out = fmGuessed;
 
   TWebForm* known = nullptr;
-  if (site) known = site->Forms.FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form));
+  if (site)
+    known = site->Forms().FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form));
   if (known) {
     if (mode_out) *mode_out = fmKnown;
     FillForm(form, *known, fmKnown, site);
@@ -223,15 +224,15 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
 
   if (site) {
     const std::string url = WideToAnsi(form->Document() ? form->Document()->URL() : u"");
-    if (TWebForm* similar = site->Forms.FindSimilar(url, form->ElementCount())) {
+    if (TWebForm* similar = site->Forms().FindSimilar(url, form->ElementCount())) {
       TWebForm captured;
       CaptureLiveForm(form, captured);
       for (int i = 0; i < captured.FieldCount(); ++i) {
         TFormField& field = captured.FieldAt(i);
         const std::string name = field.FieldName();
         TFormField* source = similar->FieldByName(name);
-        for (int k = site->Forms.Count() - 1; !source && k >= 0; --k) {
-          source = site->Forms.FormAt(k)->FieldByName(name);
+        for (int k = site->Forms().Count() - 1; !source && k >= 0; --k) {
+          source = site->Forms().FormAt(k)->FieldByName(name);
         }
         if (!source) continue;
         // All settings travel, the captured position and options included.
@@ -359,13 +360,13 @@ bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite
 void LinkLiveForms(TDomDocument* document, TWebSite* site) {
   if (!site) return;
   TMonitorScope timing("Forms.Update");
-  for (int i = 0; i < site->Forms.Count(); ++i) site->Forms.FormAt(i)->BindToForm(nullptr);
+  for (int i = 0; i < site->Forms().Count(); ++i) site->Forms().FormAt(i)->BindToForm(nullptr);
   ForEachDocument(document, [site](TDomDocument& doc) {
     for (int f = 0; f < doc.FormCount(); ++f) {
       TDomForm* form = doc.FormAt(f);
       if (!form) continue;
       if (TWebForm* known =
-              site->Forms.FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form))) {
+              site->Forms().FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form))) {
         known->BindToForm(form);
       }
     }
@@ -411,8 +412,8 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
       (!headers.empty() && !ContainsText(AnsiLowerCase(headers),
                                          "content-type: application/x-www-form-urlencoded\r\n"));
 
-  for (int i = 0; i < site->Forms.Count(); ++i) {
-    TWebForm* form = site->Forms.FormAt(i);
+  for (int i = 0; i < site->Forms().Count(); ++i) {
+    TWebForm* form = site->Forms().FormAt(i);
     if (multipart && form->Method != 0 && !form->Encoding.empty() &&
         !SameText(form->Encoding, "application/x-www-form-urlencoded")) {
       std::string action = form->Action;

@@ -107,7 +107,7 @@ TEST(CmdSiteTest, BytesThatAreNotUtf8AreEscapedAndComeBack) {
   TSiteFileParts back;
   TFormsList back_forms;
   TMemoryStream in(FileToString(tmp / "b.wsd"));
-  ASSERT_TRUE(ReadSiteFileParts(in, back, back_forms));
+  ASSERT_TRUE(ReadSiteFileParts(in, back, &back_forms));
   EXPECT_EQ(back.OptionText, parts.OptionText);
   EXPECT_EQ(back.AddressText, parts.AddressText);
   EXPECT_EQ(back_forms.FormAt(0)->FormName, "\xFF\x80");

@@ -6,6 +6,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/lzh.h"
 #include "foundation/stream.h"
 #include "sites_fakes.h"
 #include "support/scripted_ui.h"
@@ -66,7 +67,7 @@ TEST_F(SiteFileTest, NewSiteSavedAndLoadedKeepsItsDefaults) {
   EXPECT_EQ(loaded.UIN(), site.UIN());
   EXPECT_EQ(loaded.Protected, 1);
   EXPECT_EQ(loaded.CoverBytes(), DefaultCoverJpeg());
-  EXPECT_EQ(loaded.Forms.Count(), 0);
+  EXPECT_EQ(loaded.Forms().Count(), 0);
   const std::string modified = loaded.Info.Value("Common info", "Last modified");
   TDateTime t;
   EXPECT_TRUE(TryStrToDateTime(modified, t)) << modified;
@@ -95,14 +96,72 @@ TEST_F(SiteFileTest, TypicalFixtureLoads) {
   ASSERT_EQ(site.LoadSiteFile(FixturePath("sites/typical.wsd")), slLoaded);
   EXPECT_EQ(site.Name(), "Demo Downloads");
   EXPECT_EQ(site.Info.URLs.Search().Kind(), TURLKind::GET);
-  ASSERT_EQ(site.Forms.Count(), 2);
-  EXPECT_EQ(site.Forms.FormAt(0)->FieldCount(), 15);
-  EXPECT_EQ(site.Forms.FormAt(1)->Purpose, fpLogin);
-  TWebForm& form = *site.Forms.FormAt(0);
+  ASSERT_EQ(site.Forms().Count(), 2);
+  EXPECT_EQ(site.Forms().FormAt(0)->FieldCount(), 15);
+  EXPECT_EQ(site.Forms().FormAt(1)->Purpose, fpLogin);
+  TWebForm& form = *site.Forms().FormAt(0);
   const std::string stored = form.Fingerprint;
   form.UpdateFingerprint();
   EXPECT_EQ(form.Fingerprint, stored);
   EXPECT_EQ(site.CoverBytes(), Fixture("cover.jpg"));
+}
+
+// A loaded site keeps its forms block unparsed until the forms are asked for; saving it in that
+// state writes what saving the parsed forms writes, and damage in the block still fails the load.
+TEST_F(SiteFileTest, StoredFormsAreParsedOnFirstUse) {
+  const std::string path = FixturePath("sites/typical.wsd");
+  TWebSite packed, parsed;
+  ASSERT_EQ(packed.LoadSiteFile(path), slLoaded);
+  ASSERT_EQ(parsed.LoadSiteFile(path), slLoaded);
+  EXPECT_FALSE(packed.FormsParsed());
+  EXPECT_EQ(parsed.Forms().Count(), 2);
+  EXPECT_TRUE(parsed.FormsParsed());
+  TMemoryStream a, b;
+  packed.SaveToStream(a);
+  parsed.SaveToStream(b);
+  EXPECT_EQ(a.Data(), b.Data());
+  EXPECT_FALSE(packed.FormsParsed());
+
+  // One stored form whose binary part ends after the form's name, and the same form complete.
+  const auto site_file = [](bool complete) {
+    TMemoryStream texts, info, form, forms, body, file, empty;
+    WriteBlob(info, texts);
+    WriteBlob(info, texts);
+    WriteShortStr(form, "login");
+    if (complete) {
+      WriteShortStr(form, "/go");
+      form.Write("\x01", 1);  // method
+      for (const char* text : {"http://a.example/", "", "", "FNG2.0-"}) WriteShortStr(form, text);
+      form.Write("\x02", 1);  // purpose
+      WriteSizedDouble(form, 1);
+      WriteSizedDouble(form, 2);
+      WriteStringToStream(form, "[user]\r\nField Type=Text\r\n\r\n");
+    }
+    WriteSizedInt(forms, 1);
+    WriteBlob(forms, form);
+    WriteBlob(body, info);
+    WriteBlob(body, forms);
+    body.Write("\x01", 1);
+    std::array<uint8_t, kSiteHeaderSize> header{};
+    TWebSite::PutSignature(header, kSiteSignature);
+    file.Write(header.data(), header.size());
+    WriteBlob(file, empty);
+    body.Rewind();
+    TLZHCompressor().Compress(body, file);
+    return file.Data();
+  };
+  StringToFile(tmp_ / "complete.wsd", site_file(true));
+  TWebSite whole;
+  ASSERT_EQ(whole.LoadSiteFile(tmp_ / "complete.wsd"), slLoaded);
+  ASSERT_EQ(whole.Forms().Count(), 1);
+  EXPECT_EQ(whole.Forms().FormAt(0)->Action, "/go");
+  EXPECT_EQ(whole.Forms().FormAt(0)->Purpose, fpLogin);
+  EXPECT_EQ(whole.Forms().FormAt(0)->FieldAt(0).Name, "user");
+
+  StringToFile(tmp_ / "cut.wsd", site_file(false));
+  TWebSite cut;
+  EXPECT_EQ(cut.LoadSiteFile(tmp_ / "cut.wsd"), slUnreadable);
+  EXPECT_EQ(cut.Forms().Count(), 0);
 }
 
 // Old files load, are brought up to date and are rewritten at once in the current layout.
@@ -132,8 +191,8 @@ TEST_F(SiteFileTest, OldSignaturesAreRewrittenAsCurrent) {
     EXPECT_EQ(site.Protected, 0);
     EXPECT_EQ(site.CoverBytes(), Fixture("cover.jpg"));
 
-    ASSERT_EQ(site.Forms.Count(), 2);
-    TWebForm& first = *site.Forms.FormAt(0);
+    ASSERT_EQ(site.Forms().Count(), 2);
+    TWebForm& first = *site.Forms().FormAt(0);
     EXPECT_EQ(first.FormName, "signin");
     EXPECT_EQ(first.Fingerprint, "FNG2.0-lnpd");
     EXPECT_EQ(first.Purpose, fpLogin);
@@ -141,18 +200,18 @@ TEST_F(SiteFileTest, OldSignaturesAreRewrittenAsCurrent) {
     ASSERT_GE(first.FieldCount(), 3);
     EXPECT_EQ(first.FieldAt(2).FieldName(), "pwd");
     if (std::string(name) == "old_2_0.wsd") {
-      EXPECT_EQ(site.Forms.FormAt(1)->FormName, "add");
-      EXPECT_EQ(site.Forms.FormAt(1)->FieldCount(), 1);
+      EXPECT_EQ(site.Forms().FormAt(1)->FormName, "add");
+      EXPECT_EQ(site.Forms().FormAt(1)->FieldCount(), 1);
     } else {
       // Unwrapped forms: the first one's field text swallowed the second.
-      EXPECT_EQ(site.Forms.FormAt(1)->FormName, "");
-      EXPECT_EQ(site.Forms.FormAt(1)->FieldCount(), 0);
+      EXPECT_EQ(site.Forms().FormAt(1)->FormName, "");
+      EXPECT_EQ(site.Forms().FormAt(1)->FieldCount(), 0);
     }
 
     TWebSite again;
     ASSERT_EQ(again.LoadSiteFile(path), slLoaded);
     EXPECT_EQ(again.Signature(), "WSD 2.1");
-    EXPECT_EQ(again.Forms.Count(), 2);
+    EXPECT_EQ(again.Forms().Count(), 2);
     EXPECT_EQ(again.Info.Value("Common info", "Category 1"), "Games,Arcade");
   }
 }
@@ -190,7 +249,7 @@ TEST_F(SiteFileTest, DamagedFilesAreUnreadableAndStayUntouched) {
     EXPECT_EQ(ui_.Texts("retry"), std::vector<std::string>{"Cannot load site from " + path});
     EXPECT_EQ(FileToString(path), bytes);
     EXPECT_EQ(site.Info.Count(), 0);
-    EXPECT_EQ(site.Forms.Count(), 0);
+    EXPECT_EQ(site.Forms().Count(), 0);
     EXPECT_FALSE(FileExists(path + ".$$$"));
   }
 }

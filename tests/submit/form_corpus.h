@@ -61,7 +61,7 @@ inline void StoreCorpusForms(THtmlDocument& doc, TWebSite& site) {
   ForEachHtmlDocument(doc, [&site](THtmlDocument& d) {
     for (int f = 0; f < d.FormCount(); ++f) {
       TDomForm* form = d.FormAt(f);
-      TWebForm& stored = site.Forms.AddForm();
+      TWebForm& stored = site.Forms().AddForm();
       CaptureLiveForm(form, stored);
       for (int i = 0; i < stored.FieldCount(); ++i) {
         TFormField& field = stored.FieldAt(i);

@@ -32,7 +32,7 @@ struct FieldSpec {
 };
 TWebForm& AddStoredForm(TWebSite& site, std::initializer_list<FieldSpec> fields,
                         const std::string& url = {}) {
-  TWebForm& f = site.Forms.AddForm();
+  TWebForm& f = site.Forms().AddForm();
   f.URL = url;
   for (const FieldSpec& s : fields) {
     TFormField& field = f.AddField();
