@@ -387,6 +387,22 @@ void TWebSite::RefreshSummary() {
     }
   s.MethodPicture = MethodPicture(s.Text[23]);
   s.ProtectedPicture = Protected ? 2 : -1;
+
+  // Name, home address, categories, language and the contributor's name (column 19) come from
+  // the summary; the rest only the search looks at.
+  s.SearchText.clear();
+  const auto add = [&](std::string_view lower) { s.SearchText.append(lower).push_back('\0'); };
+  for (int c : {0, 1, 8, 9, 10, 11, 5, 19}) add(s.Lower[static_cast<size_t>(c)]);
+  for (const char* kind : {"Search", "Submit", "Update"})
+    add(AnsiLowerCase(Info.URLs.AddressOf(kind)));
+  for (const char* key :
+       {"Comments", "Contributor e-mail", "Contributor Company", "Contributor URL"})
+    add(AnsiLowerCase(Info.Value("Common info", key)));
+  if (profile) {
+    add(AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, UIN())));
+    add(AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, UIN())));
+  }
+  s.SearchText.shrink_to_fit();
 }
 
 }  // namespace quillora

@@ -84,6 +84,8 @@ class TSiteInfo : public TMultiOptions {
 struct TSiteSummary {
   std::array<std::string, kSiteColumnCount> Text;
   std::array<std::string, kSiteColumnCount> Lower;  // lower-case copies for search and sorting
+  // Every text the filter's search words look in, lower case, each followed by a NUL byte.
+  std::string SearchText;
   // Columns 3, 4, 15 and 22 as dates; a text that does not parse leaves its date unchanged.
   TDateTime LastModified = 0, LastExported = 0, DateSubmitted = 0, LastContributed = 0;
   TSiteStatus Status = ssDefault;

@@ -40,20 +40,23 @@ struct TPreparedFilter {
   }
 };
 
+// Whether word occurs within one of the NUL-ended texts. (A word holding a NUL byte, which the
+// search box cannot take, is counted as found nowhere rather than matched across two texts.)
+bool OccursInOneText(std::string_view texts, std::string_view word) {
+  return word.find('\0') == std::string_view::npos && texts.find(word) != std::string_view::npos;
+}
+
 bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TWebSite& site,
-            const TOptionsList* current_set, const TSiteProfile* profile) {
+            const TOptionsList* current_set) {
   if (site.IsDisabled() && !filter.ShowDisabled) return false;
   if (filter.HideUnchecked && current_set &&
       static_cast<const TCustomSet*>(current_set)->Contains(site.UIN()))
     return false;
   if (filter.ShowAll) return true;
   if (filter.Status != 0 && filter.Status != site.Summary.Status) return false;
-  // The summary (refreshed before every filtering) already holds lower-case copies of the
-  // name, home address, language and categories.
+  // The summary (refreshed before every filtering) holds lower-case copies of every text the
+  // filter looks at.
   const auto& lower = site.Summary.Lower;
-  auto common = [&](std::string_view key) {
-    return AnsiLowerCase(site.Info.Value("Common info", key));
-  };
   if (prepared.has_categories) {
     bool ok = false;
     for (const std::string& part : prepared.categories)
@@ -68,23 +71,7 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
     if (!ok) return false;
   }
   if (!prepared.words.empty()) {
-    // The summary's lower-case texts are read in place; only the others are made here.
-    std::string owned[] = {
-        AnsiLowerCase(site.Info.URLs.AddressOf("Search")),
-        AnsiLowerCase(site.Info.URLs.AddressOf("Submit")),
-        AnsiLowerCase(site.Info.URLs.AddressOf("Update")),
-        common("Comments"),
-        common("Contributor e-mail"),
-        common("Contributor Company"),
-        common("Contributor URL"),
-        profile ? AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, site.UIN()))
-                : std::string(),
-        profile ? AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, site.UIN()))
-                : std::string()};
-    // Column 19 is the contributor's name.
-    const std::string_view texts[] = {lower[0], lower[1],  owned[0],  owned[1], owned[2], lower[8],
-                                      lower[9], lower[10], lower[11], lower[5], owned[3], lower[19],
-                                      owned[4], owned[5],  owned[6],  owned[7], owned[8]};
+    const std::string_view texts = site.Summary.SearchText;
     bool hidden = true;
     for (const std::string& raw : prepared.words) {
       char sign = 0;
@@ -93,13 +80,7 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
         sign = word[0];
         word.remove_prefix(1);
       }
-      bool occurs = false;
-      if (!word.empty())
-        for (std::string_view t : texts)
-          if (t.find(word) != std::string_view::npos) {
-            occurs = true;
-            break;
-          }
+      const bool occurs = !word.empty() && OccursInOneText(texts, word);
       if (sign == '-' && occurs) return false;
       if (sign == '+' && !occurs) return false;
       if (occurs) hidden = false;
@@ -115,17 +96,16 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
 
 }  // namespace
 
-bool FilterPasses(const TSiteFilter& filter, const TWebSite& site, const TOptionsList* current_set,
-                  const TSiteProfile* profile) {
-  return Passes(filter, TPreparedFilter(filter), site, current_set, profile);
+bool FilterPasses(const TSiteFilter& filter, const TWebSite& site,
+                  const TOptionsList* current_set) {
+  return Passes(filter, TPreparedFilter(filter), site, current_set);
 }
 
 void TSiteList::ApplyFilter(const TSiteFilter& filter, const TOptionsList* current_set) {
   const TPreparedFilter prepared(filter);
-  const TSiteProfile* profile = ActiveSiteProfile();
   for (int i = 0; i < Count(); ++i) {
     TWebSite* site = SiteAt(i);
-    site->Visible = Passes(filter, prepared, *site, current_set, profile) ? 1 : 0;
+    site->Visible = Passes(filter, prepared, *site, current_set) ? 1 : 0;
   }
 }
 

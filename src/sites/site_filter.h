@@ -14,7 +14,6 @@
 namespace quillora {
 
 class TWebSite;
-class TSiteProfile;
 
 struct TSiteFilter {
   std::string Categories;  // ";"-separated; empty: every category
@@ -29,9 +28,9 @@ struct TSiteFilter {
 };
 
 // Whether the filter shows the site (the steps of ApplyFilter for one site). current_set is the
-// view's chosen custom set or nullptr ("None"). The site's summary must be current.
-bool FilterPasses(const TSiteFilter& filter, const TWebSite& site, const TOptionsList* current_set,
-                  const TSiteProfile* profile);
+// view's chosen custom set or nullptr ("None"). The site's summary must be current: it holds the
+// texts, including the active profile's comments for the site, that the filter looks at.
+bool FilterPasses(const TSiteFilter& filter, const TWebSite& site, const TOptionsList* current_set);
 
 // "ALL" 0, "Auto" 1, "Complete" 2, "Pending" 3, "Default" 4, "Failed" 5, "Skipped" 6, other 0.
 uint8_t FilterStatusFromText(std::string_view text);

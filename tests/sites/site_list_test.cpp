@@ -354,6 +354,9 @@ TEST(SiteFilter, CasesOverAFixedList) {
       {"categories", f([](TSiteFilter& x) { x.Categories = "games;utilities"; }), {"A", "B"}},
       {"search words", f([](TSiteFilter& x) { x.SearchText = "mail +free -spam"; }), {"A"}},
       {"excluded only", f([](TSiteFilter& x) { x.SearchText = "-spam"; }), {}},
+      {"word in the comments", f([](TSiteFilter& x) { x.SearchText = "lots"; }), {"B"}},
+      // B's name, empty home address and first category must not run together.
+      {"no match across two texts", f([](TSiteFilter& x) { x.SearchText = "tooshareware"; }), {}},
       {"spaces only", f([](TSiteFilter& x) { x.SearchText = "  "; }), {}},
       {"rating range", f([](TSiteFilter& x) { x.RatingFrom = 60; }), {"B", "C"}},
       {"status auto", f([](TSiteFilter& x) { x.Status = 1; }), {}},
