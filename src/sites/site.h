@@ -187,6 +187,7 @@ class TWebSite : public TPersistObj {
   // The stored forms. A site read from its file keeps the forms block as read (checked, but not
   // parsed) until the forms are first asked for: most sites of a large database are never
   // filled or edited in a session, and parsed forms take several times the block's memory.
+  // The first call parses, so two threads must not make it for the same site at once.
   TFormsList& Forms();
   const TFormsList& Forms() const;
   // Whether the forms have been parsed (or were never packed).
