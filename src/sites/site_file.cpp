@@ -135,8 +135,6 @@ void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsLis
   TLZHCompressor().Compress(body, s);
 }
 
-// --- TWebSite: binary form ----------------------------------------------------------------------
-
 // --- TWebSite: stored forms ---------------------------------------------------------------------
 
 TFormsList& TWebSite::Forms() {
@@ -157,6 +155,8 @@ void TWebSite::DropPackedForms() {
   packed_forms_.clear();
   packed_forms_.shrink_to_fit();
 }
+
+// --- TWebSite: binary form ----------------------------------------------------------------------
 
 void TWebSite::SaveToStream(TStream& s) const {
   TSiteFileParts parts;
