@@ -191,7 +191,7 @@ class TWebSite : public TPersistObj {
   TFormsList& Forms();
   const TFormsList& Forms() const;
   // Whether the forms have been parsed (or were never packed).
-  bool FormsParsed() const { return !forms_packed_; }
+  bool FormsParsed() const { return packed_forms_.empty(); }
   std::optional<std::string> Cover;  // none while parked in the owner's cache
   int32_t CoverOffset = -1;
   uint8_t Protected = 1;
@@ -213,11 +213,13 @@ class TWebSite : public TPersistObj {
  private:
   void ParkCover();
   void AfterLoad();
-  void DropPackedForms();
+  void ClearForms();
+  // Parses the packed block into `forms`.
+  void ReadPackedForms(TFormsList& forms) const;
 
   mutable TFormsList forms_;
-  mutable std::string packed_forms_;  // the unparsed forms block while forms_packed_
-  mutable bool forms_packed_ = false;
+  // The unparsed forms block (never empty: it holds at least the form count); empty once parsed.
+  mutable std::string packed_forms_;
   bool packed_unwrapped_ = false;
 };
 

@@ -138,10 +138,9 @@ void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsLis
 // --- TWebSite: stored forms ---------------------------------------------------------------------
 
 TFormsList& TWebSite::Forms() {
-  if (forms_packed_) {
-    TMemoryStream block(std::move(packed_forms_));
-    DropPackedForms();
-    forms_.LoadForms(block, packed_unwrapped_);
+  if (!packed_forms_.empty()) {
+    ReadPackedForms(forms_);
+    std::string().swap(packed_forms_);
   }
   return forms_;
 }
@@ -150,10 +149,14 @@ const TFormsList& TWebSite::Forms() const {
   return const_cast<TWebSite*>(this)->Forms();
 }
 
-void TWebSite::DropPackedForms() {
-  forms_packed_ = false;
-  packed_forms_.clear();
-  packed_forms_.shrink_to_fit();
+void TWebSite::ReadPackedForms(TFormsList& forms) const {
+  TMemoryStream block(packed_forms_);
+  forms.LoadForms(block, packed_unwrapped_);
+}
+
+void TWebSite::ClearForms() {
+  forms_.Clear();
+  std::string().swap(packed_forms_);
 }
 
 // --- TWebSite: binary form ----------------------------------------------------------------------
@@ -166,14 +169,13 @@ void TWebSite::SaveToStream(TStream& s) const {
   parts.AddressText = Info.AddressText();
   parts.OptionText = Info.OptionText();
   parts.Protected = Protected;
-  if (!forms_packed_) {
+  if (FormsParsed()) {
     WriteSiteFileParts(s, parts, forms_);
     return;
   }
   // Written through a passing copy, so exporting many sites does not leave them all parsed.
   TFormsList forms;
-  TMemoryStream block(packed_forms_);
-  forms.LoadForms(block, packed_unwrapped_);
+  ReadPackedForms(forms);
   WriteSiteFileParts(s, parts, forms);
 }
 
@@ -186,7 +188,6 @@ void TWebSite::LoadFromStream(TStream& s) {
     forms_.Clear();
     packed_forms_ = std::move(parts.FormsBlock);
     packed_unwrapped_ = parts.FormsUnwrapped;
-    forms_packed_ = true;
     Info.LoadTexts(parts.AddressText, parts.OptionText);
     Cover = std::move(parts.Cover);
     CoverOffset = -1;
@@ -201,8 +202,7 @@ void TWebSite::LoadFromStream(TStream& s) {
     AfterLoad();
   } catch (...) {
     Info.ClearAll();
-    forms_.Clear();
-    DropPackedForms();
+    ClearForms();
     throw;
   }
 }
@@ -226,8 +226,7 @@ void TWebSite::AfterLoad() {
 void TWebSite::ClearContent() {
   Header.fill(0);
   Info.ClearAll();
-  forms_.Clear();
-  DropPackedForms();
+  ClearForms();
 }
 
 // --- TWebSite: files ----------------------------------------------------------------------------
@@ -278,8 +277,7 @@ uint8_t TWebSite::LoadSiteFile(const std::string& file_name) {
         const std::string signature = Signature();
         if (!IsKnownSignature(signature)) {
           Info.ClearAll();
-          forms_.Clear();
-          DropPackedForms();
+          ClearForms();
           return slNotSiteFile;
         }
         if (signature != kSiteSignature) SaveSiteFile(name, false);
