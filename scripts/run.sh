@@ -7,4 +7,4 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target quillora-cli
 export QUILLORA_REGISTRY="${QUILLORA_REGISTRY:-$PWD/build/run-home/registry.dat}"
 mkdir -p build/run-home
-exec build/src/cli/quillora-cli --data-dir data --user-dir build/run-home/ summary "$@"
+exec build/bin/quillora-cli --data-dir data --user-dir build/run-home/ summary "$@"

@@ -99,8 +99,8 @@ TEST_P(LzhVectorTest, MatchesReferenceBothWays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lzh, LzhVectorTest, testing::ValuesIn(kVectors),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           return std::string(info.param);
+                         [](const testing::TestParamInfo<const char*>& vector) {
+                           return std::string(vector.param);
                          });
 
 // The one-byte-per-call coder must write and read the same bytes as the whole-buffer one.
