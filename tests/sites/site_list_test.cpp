@@ -464,5 +464,29 @@ TEST(SitesView, SortOrdersAndNextSite) {
   EXPECT_EQ(EscapeCell("a\tb\\c\r\n"), "a\\tb\\\\c\\r\\n");
 }
 
+TEST(SitesView, KnownCategoriesAndLanguages) {
+  TSiteList list;
+  TWebSite* a = list.AddSite(MakeSite("A", "a"));
+  a->Info.CommonInfo().SetString("Category 1", "Games");
+  a->Info.CommonInfo().SetString("Category 3", "Tools");
+  TWebSite* b = list.AddSite(MakeSite("B", "b"));
+  b->Info.CommonInfo().SetString("Category 2", "GAMES");  // the same category
+  b->Info.CommonInfo().SetString("Language", "German");
+
+  TSiteChoiceLists known;
+  known.Categories = {"left over"};
+  CollectKnownLists(list, known);
+  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
+  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+
+  // A site saved since the refresh is added by the view itself.
+  TWebSite fresh;
+  fresh.Info.CommonInfo().SetString("Category 4", "Fonts");
+  fresh.Info.CommonInfo().SetString("Language", "german");
+  known.AddSite(fresh);
+  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
+  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+}
+
 }  // namespace
 }  // namespace quillora
