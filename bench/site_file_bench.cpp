@@ -49,7 +49,7 @@ void Load(benchmark::State& state, const std::string& path) {
   const double t0 = CpuSeconds();
   for (auto _ : state) {
     TWebSite site;
-    if (site.LoadSiteFile(path) != 0) {
+    if (site.LoadSiteFile(path) != quillora::slLoaded) {
       state.SkipWithError("the fixture did not load");
       return;
     }

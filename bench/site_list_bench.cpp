@@ -125,7 +125,7 @@ void MakeSite(TWebSite& site, int i, int n, const std::string& cover) {
     TWebForm& form = site.Forms().AddForm();
     form.FormName = f == 0 ? "login" : "addprog" + std::to_string(f);
     form.Action = "/submit/save" + std::to_string(f);
-    form.Method = 1;
+    form.Method = mtPost;
     form.URL = "http://" + host + "/submit/step" + std::to_string(f);
     form.Encoding = "application/x-www-form-urlencoded";
     form.Purpose = f == 0 ? fpLogin : fpSubmit;
@@ -229,7 +229,7 @@ void Measure(const std::string& folder, int n) {
       (rss1 - rss0) * 1e3 / static_cast<double>(decoded + covers));
 
   TSiteFilter filter;
-  filter.ShowAll = 0;
+  filter.ShowAll = false;
   filter.SearchText = "site +download -nothing";
   filter.Categories = "games;utilities;shareware";
   for (int i = 0; i < list.Count(); ++i) list.SiteAt(i)->RefreshSummary();

@@ -13,6 +13,7 @@
 #include "foundation/stream.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
+#include "sites/site_lookup.h"
 #include "submit/form_filler.h"
 #include "submit/html_document.h"
 
@@ -46,30 +47,6 @@ Json ElementJson(int index, const TDomElement& e) {
   return j;
 }
 
-// The site of that UIN: from the site list when the start-up loaded one, else from the site
-// files of the sites folder.
-std::unique_ptr<TWebSite> LoadSite(const std::string& uin, TWebSite*& listed) {
-  listed = nullptr;
-  try {
-    if (TWebSite* site = SiteList().FindByUIN(uin)) {
-      listed = site;
-      return nullptr;
-    }
-  } catch (const std::exception&) {
-    // No site list in this run: read the files themselves.
-  }
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(Folders().sites, ec)) {
-    if (entry.path().extension() != ".wsd") continue;
-    auto site = std::make_unique<TWebSite>();
-    try {
-      if (site->LoadSiteFile(entry.path().string()) == slLoaded && site->UIN() == uin) return site;
-    } catch (const std::exception&) {
-    }
-  }
-  throw CliError("No site with the UIN " + uin);
-}
-
 }  // namespace
 
 void RunFill(const FillArgs& args, CliContext& ctx) {
@@ -84,11 +61,10 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
   if (url.empty())
     url = "file://" + std::filesystem::absolute(args.page).lexically_normal().string();
 
-  TWebSite* site = nullptr;
-  std::unique_ptr<TWebSite> own_site;
+  TSiteLookup site;
   if (!args.site.empty()) {
-    own_site = LoadSite(args.site, site);
-    if (own_site) site = own_site.get();
+    site = FindSiteByUIN(args.site, SiteListReady() ? &SiteList() : nullptr, Folders().sites);
+    if (!site.Site) throw CliError("No site with the UIN " + args.site);
   }
 
   const std::filesystem::path folder = std::filesystem::absolute(args.page).parent_path();
@@ -107,14 +83,15 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
   });
 
   struct Outcome {
-    int mode;
-    int purpose;
+    TFillMode mode;
+    TFormPurpose purpose;
   };
   std::map<const TDomForm*, Outcome> outcomes;
   try {
-    FillDocument(&doc, site, !args.all, [&](TDomForm* form, int mode, uint8_t purpose) {
-      outcomes[form] = {mode, purpose};
-    });
+    FillDocument(&doc, site.Site, !args.all,
+                 [&](TDomForm* form, TFillMode mode, TFormPurpose purpose) {
+                   outcomes[form] = {mode, purpose};
+                 });
   } catch (const std::exception& e) {
     throw CliError(e.what());
   }
@@ -129,8 +106,9 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
       j["name"] = WideToUtf8(form->Name());
       j["fingerprint"] = LiveFingerprint(form);
       auto it = outcomes.find(form);
-      j["mode"] = it != outcomes.end() ? Json(it->second.mode) : Json(nullptr);
-      j["purpose"] = it != outcomes.end() ? Json(it->second.purpose) : Json(nullptr);
+      j["mode"] = it != outcomes.end() ? Json(static_cast<int>(it->second.mode)) : Json(nullptr);
+      j["purpose"] =
+          it != outcomes.end() ? Json(static_cast<int>(it->second.purpose)) : Json(nullptr);
       Json fields = Json::array();
       for (int i = 0; i < form->ElementCount(); ++i) {
         if (const TDomElement* e = form->ElementAt(i)) fields.push_back(ElementJson(i, *e));

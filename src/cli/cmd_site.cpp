@@ -250,11 +250,11 @@ void RunSiteDump(const std::string& file, const std::string& cover_out, std::ost
     Json form;
     form["name"] = BytesToJson(f.FormName);
     form["action"] = BytesToJson(f.Action);
-    form["method"] = f.Method;
+    form["method"] = static_cast<uint8_t>(f.Method);  // the stored byte, whatever it holds
     form["url"] = BytesToJson(f.URL);
     form["encoding"] = BytesToJson(f.Encoding);
     form["fingerprint"] = BytesToJson(f.Fingerprint);
-    form["purpose"] = f.Purpose;
+    form["purpose"] = static_cast<uint8_t>(f.Purpose);
     form["created"] = f.Created;
     form["last_updated"] = f.LastUpdated;
     Json fields = Json::array();
@@ -306,11 +306,11 @@ void RunSiteBuild(const std::string& json_file, const std::string& out_file) {
         TWebForm& form = forms.AddForm();
         form.FormName = StringMember(f, "name");
         form.Action = StringMember(f, "action");
-        form.Method = ByteMember(f, "method");
+        form.Method = static_cast<TFormMethod>(ByteMember(f, "method"));
         form.URL = StringMember(f, "url");
         form.Encoding = StringMember(f, "encoding");
         form.Fingerprint = StringMember(f, "fingerprint");
-        form.Purpose = ByteMember(f, "purpose");
+        form.Purpose = static_cast<TFormPurpose>(ByteMember(f, "purpose"));
         form.Created = NumberMember(f, "created");
         form.LastUpdated = NumberMember(f, "last_updated");
         const Json* fields = Member(f, "fields");

@@ -116,9 +116,15 @@ void TSiteChoiceLists::AddKnown(std::vector<std::string>& list, std::string_view
   list.emplace_back(value);
 }
 
-TSiteChoiceLists& SiteChoiceLists() {
-  static TSiteChoiceLists lists;
-  return lists;
+void TSiteChoiceLists::AddSite(const TWebSite& site) {
+  for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
+    AddKnown(Categories, site.Info.Value("Common info", key));
+  AddKnown(Languages, site.Info.Value("Common info", "Language"));
+}
+
+std::vector<std::string>& LanguageBannerNames() {
+  static std::vector<std::string> names;
+  return names;
 }
 
 // --- TWebSite: identity, header, cover ---------------------------------------------------------
@@ -378,7 +384,7 @@ void TWebSite::RefreshSummary() {
   s.Status = SiteStatus(profile);
   s.StatusPicture = StatusPicture(s.Status);
   s.SearchFlagCode = SearchFlagCode(s.Text[17]);
-  const std::vector<std::string>& banners = SiteChoiceLists().BannerNames;
+  const std::vector<std::string>& banners = LanguageBannerNames();
   s.LanguagePicture = 12;
   for (size_t i = 0; i < banners.size(); ++i)
     if (banners[i] == s.Lower[5]) {

@@ -1,6 +1,7 @@
 // A submission site: its option block with the four address records, its stored forms, cover
 // picture and protection flag (the ".wsd" site file), the run-time summary shown in the sites
-// view, and the site's status for the active product.
+// view, and the site's status for the active product. The record is plain data: views keep
+// their own nodes and pictures for it, and the engine its links to a live page.
 #pragma once
 
 #include <array>
@@ -96,16 +97,22 @@ struct TSiteSummary {
   int ProtectedPicture = -1;
 };
 
-// The shared, unsorted value lists the editors and the filter offer: every category and language
-// seen, and the language banner names (lower case) whose positions give language pictures.
+// The unsorted value lists the editors and the filter offer: every category and language seen.
+// The sites view owns them and rebuilds them at every full refresh; saving a site leaves them
+// alone (sites are saved from worker threads too), so a view adds a saved site itself.
 struct TSiteChoiceLists {
   std::vector<std::string> Categories;
   std::vector<std::string> Languages;
-  std::vector<std::string> BannerNames;
   // Appends a non-empty value not yet in the list (compared ignoring case).
   static void AddKnown(std::vector<std::string>& list, std::string_view value);
+  // Adds the site's "Category 1".."Category 4" and "Language".
+  void AddSite(const TWebSite& site);
 };
-TSiteChoiceLists& SiteChoiceLists();
+
+// The language banner names (lower case) in banner order: a site's language picture is 13 plus
+// the position of its language here. Filled once at start-up, before any site is summarised, and
+// only read afterwards.
+std::vector<std::string>& LanguageBannerNames();
 
 class TWebSite : public TPersistObj {
  public:
@@ -152,12 +159,13 @@ class TWebSite : public TPersistObj {
   void LoadFromStream(TStream& s) override;
 
   // --- files
-  // 0 loaded, 1 no file name or not a site file, 4 unreadable (after the Abort/Retry box).
+  // slNotSiteFile for no file name or not a site file, slUnreadable after the Abort/Retry box.
   // An empty name means FileName. Files in an older layout are rewritten at once.
-  uint8_t LoadSiteFile(const std::string& file_name = {});
+  TSiteLoadResult LoadSiteFile(const std::string& file_name = {});
   // Writes name + ".$$$", checks it and only then puts it in place. An empty name means the
   // site's own file under a name made from "Name"; the old file goes only once the new one is
-  // in place. False when the user gave up after a failure.
+  // in place. False when the user gave up after a failure. The summary is recomputed either way;
+  // nothing outside the site changes (a view adds the site to its choice lists itself).
   bool SaveSiteFile(const std::string& file_name, bool keep_modified);
   // Replaces the site by a downloaded copy that is newer than the local one, keeping the local
   // "Rating". True when the site was saved or the local copy kept.
@@ -195,8 +203,6 @@ class TWebSite : public TPersistObj {
   std::optional<std::string> Cover;  // none while parked in the owner's cache
   int32_t CoverOffset = -1;
   uint8_t Protected = 1;
-  void* Node = nullptr;  // the sites view's node and tree; none when not shown
-  void* Tree = nullptr;
   int32_t ThumbnailIndex = -1;
   TSiteSummary Summary;
   std::string FileName;

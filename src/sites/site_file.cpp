@@ -251,7 +251,7 @@ std::string NowText() {
 
 }  // namespace
 
-uint8_t TWebSite::LoadSiteFile(const std::string& file_name) {
+TSiteLoadResult TWebSite::LoadSiteFile(const std::string& file_name) {
   const std::string name = file_name.empty() ? FileName : file_name;
   if (name.empty()) return slNotSiteFile;
   for (;;) {
@@ -330,10 +330,6 @@ bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {
     FileName = target;
   }
   RefreshSummary();
-  TSiteChoiceLists& lists = SiteChoiceLists();
-  for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
-    TSiteChoiceLists::AddKnown(lists.Categories, common.GetString(key));
-  TSiteChoiceLists::AddKnown(lists.Languages, common.GetString("Language"));
   return saved;
 }
 

@@ -53,7 +53,7 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
       static_cast<const TCustomSet*>(current_set)->Contains(site.UIN()))
     return false;
   if (filter.ShowAll) return true;
-  if (filter.Status != 0 && filter.Status != site.Summary.Status) return false;
+  if (filter.Status != ssAll && filter.Status != site.Summary.Status) return false;
   // The summary (refreshed before every filtering) holds lower-case copies of every text the
   // filter looks at.
   const auto& lower = site.Summary.Lower;
@@ -109,13 +109,13 @@ void TSiteList::ApplyFilter(const TSiteFilter& filter, const TOptionsList* curre
   }
 }
 
-uint8_t FilterStatusFromText(std::string_view text) {
+TSiteStatus FilterStatusFromText(std::string_view text) {
   for (size_t i = 1; i < kStatusNames.size(); ++i)
-    if (text == kStatusNames[i]) return static_cast<uint8_t>(i);
-  return 0;
+    if (text == kStatusNames[i]) return static_cast<TSiteStatus>(i);
+  return ssAll;
 }
 
-std::string FilterStatusText(uint8_t status) {
+std::string FilterStatusText(TSiteStatus status) {
   return status >= 1 && status <= 6 ? kStatusNames[status] : "ALL";
 }
 
@@ -133,13 +133,13 @@ void LoadFilterSettings(TSiteFilter& f, const TOptionsList& settings) {
   f.RatingFrom = from.empty() ? 1 : StrToInt(from);
   f.RatingTo = to.empty() ? 100 : StrToInt(to);
   f.ShowDisabled = settings.GetBool("Filter ShowDisabled");
-  f.HideUnchecked = 0;
+  f.HideUnchecked = false;
   f.ShowAll =
-      settings.GetBool("Filter Show Apply Button") ? settings.GetBool("Filter Show All") : 1;
+      settings.GetBool("Filter Show Apply Button") ? settings.GetBool("Filter Show All") : true;
 }
 
 void SaveFilterSettings(const TSiteFilter& f, TOptionsList& settings) {
-  settings.SetBool("Filter Show All", f.ShowAll != 0);
+  settings.SetBool("Filter Show All", f.ShowAll);
   settings.SetString("Filter Category", f.Categories.empty() ? "ALL" : f.Categories);
   // An empty language removes the key, so the default "ALL" returns at the next start.
   settings.SetString("Filter Language", f.Languages);
@@ -147,7 +147,7 @@ void SaveFilterSettings(const TSiteFilter& f, TOptionsList& settings) {
   settings.SetString("Filter SearchString", f.SearchText);
   settings.SetInt("Filter RatingFrom", f.RatingFrom);
   settings.SetInt("Filter RatingTo", f.RatingTo);
-  settings.SetBool("Filter ShowDisabled", f.ShowDisabled != 0);
+  settings.SetBool("Filter ShowDisabled", f.ShowDisabled);
 }
 
 std::string SavedFilterValue(const TSiteFilter& f, std::string_view status_text) {
@@ -190,7 +190,7 @@ bool LoadSavedFilter(const TOptionsList& filters, std::string_view name, TSiteFi
   if (f.Categories == "ALL") f.Categories.clear();
   const std::string status = NthField(value, 2, '|');
   f.Status = FilterStatusFromText(status);
-  if (f.Status == 1) f.Status = 0;  // "Auto" matches no site; the panel offers it as "ALL"
+  if (f.Status == ssAuto) f.Status = ssAll;  // "Auto" matches no site; the panel offers it as "ALL"
   if (status_text) *status_text = status;
   f.SearchText = NthField(value, 3, '|');
   int n = 0;

@@ -10,21 +10,20 @@
 #include <vector>
 
 #include "foundation/option_list.h"
+#include "sites/site.h"
 
 namespace quillora {
 
-class TWebSite;
-
 struct TSiteFilter {
-  std::string Categories;  // ";"-separated; empty: every category
-  std::string Languages;   // ";"-separated; empty: every language
-  std::string SearchText;  // words between single spaces, "+" required, "-" excluded
-  uint8_t Status = 0;      // a TSiteStatus code; 0 every status
+  std::string Categories;      // ";"-separated; empty: every category
+  std::string Languages;       // ";"-separated; empty: every language
+  std::string SearchText;      // words between single spaces, "+" required, "-" excluded
+  TSiteStatus Status = ssAll;  // ssAll: every status; ssAuto matches no site
   int32_t RatingFrom = 1;
   int32_t RatingTo = 100;
-  uint8_t ShowAll = 1;
-  uint8_t ShowDisabled = 0;
-  uint8_t HideUnchecked = 0;
+  bool ShowAll = true;         // the filter is not in use ("Use filter" unticked)
+  bool ShowDisabled = false;   // disabled sites take part instead of being hidden
+  bool HideUnchecked = false;  // the current custom set hides its sites
 };
 
 // Whether the filter shows the site (the steps of ApplyFilter for one site). current_set is the
@@ -33,9 +32,9 @@ struct TSiteFilter {
 bool FilterPasses(const TSiteFilter& filter, const TWebSite& site, const TOptionsList* current_set);
 
 // "ALL" 0, "Auto" 1, "Complete" 2, "Pending" 3, "Default" 4, "Failed" 5, "Skipped" 6, other 0.
-uint8_t FilterStatusFromText(std::string_view text);
+TSiteStatus FilterStatusFromText(std::string_view text);
 // "Auto" .. "Skipped" for 1..6, "ALL" for anything else.
-std::string FilterStatusText(uint8_t status);
+std::string FilterStatusText(TSiteStatus status);
 
 // The settings mapping ("Filter Category", ...). Load raises the conversion error of a rating
 // setting that is not a number.

@@ -97,11 +97,8 @@ void CollectKnownLists(const TSiteList& list, TSiteChoiceLists& known) {
   known.Categories.clear();
   known.Languages.clear();
   for (int i = 0; i < list.Count(); ++i) {
-    const TWebSite* site = list.SiteAt(i);
     try {
-      for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
-        TSiteChoiceLists::AddKnown(known.Categories, site->Info.Value("Common info", key));
-      TSiteChoiceLists::AddKnown(known.Languages, site->Info.Value("Common info", "Language"));
+      known.AddSite(*list.SiteAt(i));
     } catch (const std::exception&) {
       // one broken site does not stop the refresh
     }

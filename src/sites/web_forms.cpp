@@ -30,9 +30,9 @@ const char* TFormField::FieldTypeText(int code) {
   return c >= 1 && c <= 9 ? kFieldTypeTexts[c] : kFieldTypeTexts[0];
 }
 
-int TFormField::FieldTypeFromText(std::string_view text) {
+TFieldType TFormField::FieldTypeFromText(std::string_view text) {
   for (int i = 1; i <= 9; ++i)
-    if (text == kFieldTypeTexts[i]) return i;
+    if (text == kFieldTypeTexts[i]) return static_cast<TFieldType>(i);
   return ftUnknown;
 }
 
@@ -200,42 +200,6 @@ void TWebForm::ClearHiddenValues() {
   }
 }
 
-void TWebForm::BindToForm(TDomForm* page_form) {
-  FormElement = page_form;
-  for (int i = 0; i < Count(); ++i) {
-    TFormField& field = FieldAt(i);
-    field.FormElement = page_form;
-    field.Element = nullptr;
-    if (!page_form) continue;
-    const std::u16string name = AnsiToWide(field.FieldName());
-    try {
-      TDomElement* element = page_form->ElementAt(i);
-      if (element && element->Name() == name) {
-        field.Element = element;
-        continue;
-      }
-    } catch (const std::exception&) {
-      // A page that cannot hand out the element at this position may still know it by name.
-    }
-    try {
-      // The captured position also holds when the page lists elements the form has no field
-      // for (a fieldset before the controls); radio groups share a name, so a look-up by name
-      // would give every button of the group the first one.
-      int index = -1;
-      if (field.HasKey("Field Index") && TryStrToInt(field.GetString("Field Index"), index)) {
-        TDomElement* element = page_form->ElementAt(index);
-        if (element && element->Name() == name) {
-          field.Element = element;
-          continue;
-        }
-      }
-      field.Element = page_form->ElementByName(name);
-    } catch (const std::exception&) {
-      field.Element = nullptr;
-    }
-  }
-}
-
 void TWebForm::SaveToStream(TStream& s) const {
   WriteShortStr(s, FormName);
   WriteShortStr(s, Action);
@@ -269,12 +233,12 @@ void TWebForm::LoadFromStream(TStream& s) {
 void TWebForm::ReadHeader(TStream& s) {
   FormName = ReadShortStrStrict(s, "a form's name");
   Action = ReadShortStrStrict(s, "a form's action");
-  Method = ReadByteStrict(s, "a form's method");
+  Method = static_cast<TFormMethod>(ReadByteStrict(s, "a form's method"));
   URL = ReadShortStrStrict(s, "a form's page address");
   Encoding = ReadShortStrStrict(s, "a form's encoding");
   InnerText = ReadShortStrStrict(s, "a form's text");
   Fingerprint = ReadShortStrStrict(s, "a form's fingerprint");
-  Purpose = ReadByteStrict(s, "a form's purpose");
+  Purpose = static_cast<TFormPurpose>(ReadByteStrict(s, "a form's purpose"));
   Created = ReadSizedDoubleStrict(s, "a form's creation date");
   LastUpdated = ReadSizedDoubleStrict(s, "a form's update date");
 }

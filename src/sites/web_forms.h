@@ -10,7 +10,6 @@
 
 #include "foundation/dates.h"
 #include "foundation/option_list.h"
-#include "sites/document_model.h"
 
 namespace quillora {
 
@@ -32,7 +31,11 @@ enum TFieldType : int {
   ftPassword = 9,
 };
 
+// What a stored form is for; stored as its byte.
 enum TFormPurpose : uint8_t { fpNone = 0, fpSubmit = 1, fpLogin = 2 };
+
+// A stored form's method byte: GET, or any other method (sent as POST).
+enum TFormMethod : uint8_t { mtGet = 0, mtPost = 1 };
 
 // The "Field Max Length" / "Field Size" of a control that has none.
 inline constexpr int kNoFieldLimit = 2147483647;
@@ -54,7 +57,7 @@ class TFormField : public TOptionsList {
   void SetFieldContext(std::string_view v) { SetString("Field Context", v); }
   std::string TagName() const { return GetString("Field Tag Name"); }
   void SetTagName(std::string_view v) { SetString("Field Tag Name", v); }
-  int FieldType() const { return FieldTypeFromText(GetString("Field Type")); }
+  TFieldType FieldType() const { return FieldTypeFromText(GetString("Field Type")); }
   // Codes are taken modulo 128; anything outside 1..9 stores "Unknown".
   void SetFieldType(int code) { SetString("Field Type", FieldTypeText(code)); }
   std::string FillWith() const { return GetString("Field Fill With"); }
@@ -74,15 +77,15 @@ class TFormField : public TOptionsList {
   void StoreOptions();
 
   static const char* FieldTypeText(int code);
-  static int FieldTypeFromText(std::string_view text);
+  static TFieldType FieldTypeFromText(std::string_view text);
 
-  // Never stored: the parsed options and the live links of a bound form.
+  // Never stored: the parsed "Field Options".
   std::vector<std::string> OptionList;
-  TDomForm* FormElement = nullptr;
-  TDomElement* Element = nullptr;
 };
 
-// One stored form; its sections are its fields in page order.
+// One stored form; its sections are its fields in page order. A stored form is plain data: the
+// engine keeps its links to a live page apart (TFormBinding), so a site record can outlive any
+// page and be read from several threads.
 class TWebForm : public TMultiOptions {
  public:
   TWebForm();  // Created = now, Purpose none, no fields
@@ -97,8 +100,8 @@ class TWebForm : public TMultiOptions {
   // The first field whose "Field Name" equals name exactly, or nullptr.
   TFormField* FieldByName(std::string_view name);
 
-  // From another TWebForm: its fields (lines, Index, Name) and every stored and captured member
-  // except the live link; any other list is copied through a stream.
+  // From another TWebForm: its fields (lines, Index, Name) and every stored and captured member;
+  // any other list is copied through a stream.
   void Assign(const TPersistObjList& source) override;
 
   // "FNG2.0-" plus the first and last character of every named field that is not hidden.
@@ -106,10 +109,6 @@ class TWebForm : public TMultiOptions {
   static std::string ComputeFingerprint(const TWebForm& form);
   bool HasHiddenFields() const;
   void ClearHiddenValues();
-  // Links the form and its fields to a live page form: each field takes the element at its
-  // position when that element carries the field's name, else the element at its captured
-  // "Field Index" when that one carries it, else the element of that name (or none). Never fails.
-  void BindToForm(TDomForm* page_form);
 
   void SaveToStream(TStream& s) const override;
   // Throws std::runtime_error when the binary part is cut short; the field text runs to the end
@@ -118,16 +117,16 @@ class TWebForm : public TMultiOptions {
   // The binary part alone: everything LoadFromStream reads before the field text.
   void ReadHeader(TStream& s);
 
-  TDomForm* FormElement = nullptr;  // live link, never stored
   std::string FormName;
   std::string Action;
-  uint8_t Method = 0;  // 0 GET, 1 anything else
+  // A file may hold any byte here; it is kept as read and written back unchanged.
+  TFormMethod Method = mtGet;
   std::string Encoding;
   std::string URL;
   std::string OuterHTML;  // capture only, never stored
   std::string InnerText;  // written empty
   std::string Fingerprint;
-  uint8_t Purpose = fpNone;
+  TFormPurpose Purpose = fpNone;  // kept as read, like Method
   TDateTime Created = 0;
   TDateTime LastUpdated = 0;
 

@@ -215,20 +215,18 @@ std::string GuessListRule(const std::vector<std::string>& options, std::string_v
 }
 
 void CaptureLiveForm(TDomForm* form, TWebForm& web_form) {
-  web_form.FormElement = form;
   web_form.OuterHTML = WideToUtf8(form->OuterHTML());
   web_form.FormName = WideToAnsi(form->Name());
   web_form.InnerText = WideToAnsi(form->InnerText());
   web_form.Action = WideToAnsi(form->Action());
   web_form.Encoding = WideToAnsi(form->Encoding());
   const std::string method = AnsiUpperCase(WideToAnsi(form->Method()));
-  web_form.Method = (method.empty() || method == "GET") ? 0 : 1;
+  web_form.Method = (method.empty() || method == "GET") ? mtGet : mtPost;
   web_form.URL = form->Document() ? WideToAnsi(form->Document()->URL()) : std::string();
-  CaptureForm(web_form);
+  CaptureForm(form, web_form);
 }
 
-void CaptureForm(TWebForm& web_form) {
-  TDomForm* form = web_form.FormElement;
+void CaptureForm(TDomForm* form, TWebForm& web_form) {
   if (!form) return;
   const std::u16string html = Utf8ToWide(web_form.OuterHTML);
   size_t after_previous = 0;

@@ -140,13 +140,13 @@ bool IsDocumentReady(TDomDocument* document) {
 // ---------------------------------------------------------------------------------------
 
 TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
-                    TFillObserver observer) {
+                    TFormBinding& binding, TFillObserver observer) {
   TMonitorScope timing("Forms.Fill");
   TData1 data;
   data.only_known_forms = only_known_forms;
   data.site = site;
   data.observer = std::move(observer);
-  ForEachDocument(document, [&data](TDomDocument& doc) {
+  ForEachDocument(document, [&data, &binding](TDomDocument& doc) {
     const int forms = doc.FormCount();
     for (int f = 0; f < forms; ++f) {
       TDomForm* form = nullptr;
@@ -160,8 +160,8 @@ TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_form
             continue;
           }
         }
-        int mode = fmGuessed;
-        const uint8_t purpose = FillFormElement(form, data.site, &mode);
+        TFillMode mode = fmGuessed;
+        const TFormPurpose purpose = FillFormElement(form, data.site, binding, &mode);
         if (purpose != fpNone) {
           data.result = purpose;
           data.result_form = form;
@@ -173,6 +173,12 @@ TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_form
     }
   });
   return data;
+}
+
+TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
+                    TFillObserver observer) {
+  TFormBinding binding;
+  return FillDocument(document, site, only_known_forms, binding, std::move(observer));
 }
 
 namespace {
@@ -207,7 +213,8 @@ void SetLoginVariables(TProfile& profile, TWebSite* site) {
 
 }  // namespace
 
-uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
+TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& binding,
+                             TFillMode* mode_out) {
   if (!form) return fpNone;
   TProfile& profile = FillProfile();
   SetLoginVariables(profile, site);
@@ -218,7 +225,7 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
     known = site->Forms().FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form));
   if (known) {
     if (mode_out) *mode_out = fmKnown;
-    FillForm(form, *known, fmKnown, site);
+    FillForm(form, *known, fmKnown, site, binding);
     return known->Purpose;
   }
 
@@ -239,7 +246,9 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
         field.MutableLines() = source->Lines();
       }
       if (mode_out) *mode_out = fmSimilar;
-      FillForm(form, captured, fmSimilar, site);
+      // The captured form goes with this fill: its links must not outlive it.
+      TFormBinding passing;
+      FillForm(form, captured, fmSimilar, site, passing);
       return fpNone;
     }
   }
@@ -248,11 +257,13 @@ uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out) {
   CaptureLiveForm(form, captured);
   AssignTemplates(captured, false);
   AdjustTemplatesToSize(captured, true);
-  FillForm(form, captured, fmGuessed, site);
+  TFormBinding passing;
+  FillForm(form, captured, fmGuessed, site, passing);
   return fpNone;
 }
 
-void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site) {
+void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
+              TFormBinding& binding) {
   const TProfile& active = FillProfile();
   const std::string prefix = LanguagePrefix(site);
   TOptionsList values(static_cast<const TOptionsList&>(active));
@@ -270,18 +281,19 @@ void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site) {
       values.SetString(name, definition);
     }
   }
-  web_form.BindToForm(form);
+  binding.Bind(web_form, form);
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     try {
-      FillField(web_form.FieldAt(i), mode, values, site);
+      TFormField& field = web_form.FieldAt(i);
+      FillField(field, binding.LiveElement(field), mode, values, site);
     } catch (const std::exception&) {
       // One field's failure leaves the others to be filled.
     }
   }
 }
 
-bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite* site) {
-  TDomElement* element = field.Element;
+bool FillField(TFormField& field, TDomElement* element, TFillMode mode, const TOptionsList& values,
+               TWebSite* site) {
   if (!element) return false;
   if (field.IsIgnored()) return true;
 
@@ -357,17 +369,17 @@ bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite
 // --- Linking and focus
 // -----------------------------------------------------------------------------
 
-void LinkLiveForms(TDomDocument* document, TWebSite* site) {
+void LinkLiveForms(TDomDocument* document, TWebSite* site, TFormBinding& binding) {
+  binding.Clear();
   if (!site) return;
   TMonitorScope timing("Forms.Update");
-  for (int i = 0; i < site->Forms().Count(); ++i) site->Forms().FormAt(i)->BindToForm(nullptr);
-  ForEachDocument(document, [site](TDomDocument& doc) {
+  ForEachDocument(document, [site, &binding](TDomDocument& doc) {
     for (int f = 0; f < doc.FormCount(); ++f) {
       TDomForm* form = doc.FormAt(f);
       if (!form) continue;
       if (TWebForm* known =
               site->Forms().FindByFingerprint(LiveOldFingerprint(form), LiveFingerprint(form))) {
-        known->BindToForm(form);
+        binding.Bind(*known, form);
       }
     }
   });
@@ -414,7 +426,7 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
 
   for (int i = 0; i < site->Forms().Count(); ++i) {
     TWebForm* form = site->Forms().FormAt(i);
-    if (multipart && form->Method != 0 && !form->Encoding.empty() &&
+    if (multipart && form->Method != mtGet && !form->Encoding.empty() &&
         !SameText(form->Encoding, "application/x-www-form-urlencoded")) {
       std::string action = form->Action;
       if (action.empty()) {

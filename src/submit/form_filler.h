@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "foundation/option_list.h"
-#include "sites/document_model.h"
 #include "sites/web_forms.h"
+#include "submit/document_model.h"
+#include "submit/form_binding.h"
 
 namespace quillora {
 
@@ -45,31 +46,40 @@ bool IsDocumentReady(TDomDocument* document);
 // --- Filling -------------------------------------------------------------------------------------
 
 // Told about every form the fill ran on, with its mode and the purpose it returned.
-using TFillObserver = std::function<void(TDomForm* form, int mode, uint8_t purpose)>;
+using TFillObserver = std::function<void(TDomForm* form, TFillMode mode, TFormPurpose purpose)>;
 
 // The fill walk's record: what it was asked and what it found.
 struct TData1 {
   bool only_known_forms = false;
   TWebSite* site = nullptr;
-  uint8_t result = fpNone;          // the purpose of the last recognised stored form
+  TFormPurpose result = fpNone;     // the purpose of the last recognised stored form
   TDomForm* result_form = nullptr;  // the form that produced it
   TFillObserver observer;
 };
 
 // Fills the forms of every document (only those matching a stored form when only_known_forms);
 // timed as "Forms.Fill". Returns the walk record with the last non-zero purpose and its form.
+// The stored forms the fill recognised stay bound to their page forms in `binding`.
+TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
+                    TFormBinding& binding, TFillObserver observer = {});
+// The same for a caller that keeps no links to the page.
 TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
                     TFillObserver observer = {});
-// Fills one live form; the stored form's purpose when it was recognised by fingerprint, else 0.
-uint8_t FillFormElement(TDomForm* form, TWebSite* site, int* mode_out = nullptr);
-// Fills every field of web_form into the live form.
-void FillForm(TDomForm* form, TWebForm& web_form, int mode, TWebSite* site);
-// False when the field has no live control.
-bool FillField(TFormField& field, int mode, const TOptionsList& values, TWebSite* site);
+// Fills one live form; the stored form's purpose when it was recognised by fingerprint, else
+// fpNone. A recognised stored form stays bound to the form in `binding`; the forms captured
+// for the fill are bound only while it runs.
+TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& binding,
+                             TFillMode* mode_out = nullptr);
+// Binds web_form to the live form in `binding`, then fills every field into its control.
+void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
+              TFormBinding& binding);
+// Fills the field into its live control; false when there is none (element nullptr).
+bool FillField(TFormField& field, TDomElement* element, TFillMode mode, const TOptionsList& values,
+               TWebSite* site);
 
-// Clears the links of the site's stored forms and links those whose fingerprint a live form of
-// the page carries; timed as "Forms.Update".
-void LinkLiveForms(TDomDocument* document, TWebSite* site);
+// Clears the binding and binds each stored form of the site whose fingerprint a live form of
+// the page carries to that form; timed as "Forms.Update".
+void LinkLiveForms(TDomDocument* document, TWebSite* site, TFormBinding& binding);
 // The focused INPUT, SELECT, TEXTAREA or BUTTON of any frame (the last found), and its form.
 TDomElement* FocusedControl(TDomDocument* document);
 TDomForm* FocusedForm(TDomDocument* document);
@@ -81,10 +91,10 @@ std::string LiveOldFingerprint(TDomForm* form);
 
 // --- Capture and rules ---------------------------------------------------------------------------
 
-// Fills the record's fields from its live form (FormElement and OuterHTML already set).
-void CaptureForm(TWebForm& web_form);
-// Sets the live link, outer HTML, name, inner text, action, encoding, method and page address of
-// web_form from the live form, then captures it.
+// Fills the record's fields from the live form it was taken from (its OuterHTML already set).
+void CaptureForm(TDomForm* form, TWebForm& web_form);
+// Sets the outer HTML, name, inner text, action, encoding, method and page address of web_form
+// from the live form, then captures it.
 void CaptureLiveForm(TDomForm* form, TWebForm& web_form);
 // The plain text between two controls: tags removed, a few entities decoded, control characters
 // folded into one blank.
@@ -111,8 +121,8 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
 
 // Fills a SELECT from the field's rule; false when no option matched well enough (the list
 // is then coloured red).
-bool FillListField(TFormField& field, TDomElement& element, int mode, const TOptionsList& values,
-                   std::string_view language_prefix);
+bool FillListField(TFormField& field, TDomElement& element, TFillMode mode,
+                   const TOptionsList& values, std::string_view language_prefix);
 // The fuzzy overlap of needle in haystack (both lower case).
 int FuzzyScore(std::string_view needle, std::string_view haystack);
 

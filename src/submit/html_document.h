@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sites/document_model.h"
+#include "submit/document_model.h"
 
 namespace quillora {
 

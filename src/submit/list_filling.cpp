@@ -267,7 +267,7 @@ std::vector<std::string> RankOperatingSystems(const TOptionsList& values) {
   return out;
 }
 
-void Colour(TDomElement& element, int mode, bool ok) {
+void Colour(TDomElement& element, TFillMode mode, bool ok) {
   if (!ok) {
     element.SetRuntimeStyle(TDomStyle::Color, u"#FF0000");
     element.SetRuntimeStyle(TDomStyle::BackgroundColor, u"#FFFFFF");
@@ -282,8 +282,8 @@ void Colour(TDomElement& element, int mode, bool ok) {
 
 }  // namespace
 
-bool FillListField(TFormField& field, TDomElement& element, int mode, const TOptionsList& values,
-                   std::string_view language_prefix) {
+bool FillListField(TFormField& field, TDomElement& element, TFillMode mode,
+                   const TOptionsList& values, std::string_view language_prefix) {
   const std::string rule = field.FillWith();
   if (rule.empty()) return true;
 

@@ -114,7 +114,7 @@ TEST(Ratings, BannersAndImport) {
       "*** End of Quillora ratings ***\r\ntrailer\r\n");
   EXPECT_EQ(ImportRatings(list, d / "in.dat"), 1);
   TWebSite reread;
-  ASSERT_EQ(reread.LoadSiteFile(d / "sites/one.wsd"), 0);
+  ASSERT_EQ(reread.LoadSiteFile(d / "sites/one.wsd"), slLoaded);
   EXPECT_EQ(reread.Info.Value("Common info", "Rating"), "42");
 
   StringToFile(d / "empty.dat",

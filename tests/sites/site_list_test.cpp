@@ -342,14 +342,14 @@ TEST(SiteFilter, CasesOverAFixedList) {
 
   auto f = [](auto&& fill) {
     TSiteFilter x;
-    x.ShowAll = 0;
+    x.ShowAll = false;
     fill(x);
     return x;
   };
   const std::vector<FilterCase> cases = {
       {"show all hides disabled only", TSiteFilter{}, {"A", "B", "C"}},
       {"show disabled",
-       f([](TSiteFilter& x) { x.ShowAll = 1, x.ShowDisabled = 1; }),
+       f([](TSiteFilter& x) { x.ShowAll = true, x.ShowDisabled = true; }),
        {"A", "B", "C", "D"}},
       {"categories", f([](TSiteFilter& x) { x.Categories = "games;utilities"; }), {"A", "B"}},
       {"search words", f([](TSiteFilter& x) { x.SearchText = "mail +free -spam"; }), {"A"}},
@@ -359,8 +359,10 @@ TEST(SiteFilter, CasesOverAFixedList) {
       {"no match across two texts", f([](TSiteFilter& x) { x.SearchText = "tooshareware"; }), {}},
       {"spaces only", f([](TSiteFilter& x) { x.SearchText = "  "; }), {}},
       {"rating range", f([](TSiteFilter& x) { x.RatingFrom = 60; }), {"B", "C"}},
-      {"status auto", f([](TSiteFilter& x) { x.Status = 1; }), {}},
-      {"hide unchecked", f([](TSiteFilter& x) { x.ShowAll = 1, x.HideUnchecked = 1; }), {"A", "B"}},
+      {"status auto", f([](TSiteFilter& x) { x.Status = ssAuto; }), {}},
+      {"hide unchecked",
+       f([](TSiteFilter& x) { x.ShowAll = true, x.HideUnchecked = true; }),
+       {"A", "B"}},
   };
   for (const FilterCase& c : cases) {
     list.ApplyFilter(c.filter, &set);
@@ -380,9 +382,9 @@ TEST(SiteFilter, SettingsAndSavedFiltersRoundTrip) {
   settings.SetString("Filter Status", "Pending");
   TSiteFilter f;
   LoadFilterSettings(f, settings);
-  EXPECT_EQ(f.ShowAll, 1);  // without an apply button the stored "Show All" is not used
+  EXPECT_TRUE(f.ShowAll);  // without an apply button the stored "Show All" is not used
   EXPECT_EQ(f.Categories, "");
-  EXPECT_EQ(f.Status, 3);
+  EXPECT_EQ(f.Status, ssPending);
   EXPECT_EQ(f.RatingTo, 100);
   f.Languages.clear();
   SaveFilterSettings(f, settings);
@@ -400,7 +402,7 @@ TEST(SiteFilter, SettingsAndSavedFiltersRoundTrip) {
   TSiteFilter h;
   ASSERT_TRUE(LoadSavedFilter(filters, "Games only", h));
   EXPECT_EQ(h.SearchText, "x");
-  EXPECT_EQ(h.Status, 3);
+  EXPECT_EQ(h.Status, ssPending);
   EXPECT_TRUE(DeleteSavedFilter(filters, "Games only"));
   EXPECT_FALSE(LoadSavedFilter(filters, "Games only", h));
 }
@@ -460,6 +462,30 @@ TEST(SitesView, SortOrdersAndNextSite) {
       NextSiteUIN(list, order, nullptr, true, [](const TWebSite& s) { return s.UIN() == "S2"; }),
       "S0");
   EXPECT_EQ(EscapeCell("a\tb\\c\r\n"), "a\\tb\\\\c\\r\\n");
+}
+
+TEST(SitesView, KnownCategoriesAndLanguages) {
+  TSiteList list;
+  TWebSite* a = list.AddSite(MakeSite("A", "a"));
+  a->Info.CommonInfo().SetString("Category 1", "Games");
+  a->Info.CommonInfo().SetString("Category 3", "Tools");
+  TWebSite* b = list.AddSite(MakeSite("B", "b"));
+  b->Info.CommonInfo().SetString("Category 2", "GAMES");  // the same category
+  b->Info.CommonInfo().SetString("Language", "German");
+
+  TSiteChoiceLists known;
+  known.Categories = {"left over"};
+  CollectKnownLists(list, known);
+  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
+  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+
+  // A site saved since the refresh is added by the view itself.
+  TWebSite fresh;
+  fresh.Info.CommonInfo().SetString("Category 4", "Fonts");
+  fresh.Info.CommonInfo().SetString("Language", "german");
+  known.AddSite(fresh);
+  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
+  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
 }
 
 }  // namespace

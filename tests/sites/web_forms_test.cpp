@@ -10,7 +10,6 @@
 namespace quillora {
 namespace {
 
-using testing::FakeForm;
 using testing::FixturePath;
 using testing::TempDir;
 
@@ -121,7 +120,7 @@ TEST(WebFormsTest, BinaryRoundTripKeepsEverythingButOptionsAndInnerText) {
   TWebForm form;
   form.FormName = "add";
   form.Action = "/save";
-  form.Method = 1;
+  form.Method = mtPost;
   form.Encoding = "multipart/form-data";
   form.URL = "http://site/add";
   form.InnerText = "captured text";
@@ -147,7 +146,7 @@ TEST(WebFormsTest, BinaryRoundTripKeepsEverythingButOptionsAndInnerText) {
   back.LoadFromStream(stream);
   EXPECT_EQ(back.FormName, "add");
   EXPECT_EQ(back.Action, "/save");
-  EXPECT_EQ(back.Method, 1);
+  EXPECT_EQ(back.Method, mtPost);
   EXPECT_EQ(back.Encoding, "multipart/form-data");
   EXPECT_EQ(back.URL, "http://site/add");
   EXPECT_EQ(back.InnerText, "");
@@ -167,7 +166,7 @@ TEST(WebFormsTest, BinaryRoundTripKeepsEverythingButOptionsAndInnerText) {
 TEST(WebFormsTest, BinaryLayoutOfAFormWithoutFields) {
   TWebForm form;
   form.FormName = "f";
-  form.Method = 0;
+  form.Method = mtGet;
   form.Purpose = fpLogin;
   form.Created = 0;
   TMemoryStream s;
@@ -181,6 +180,27 @@ TEST(WebFormsTest, BinaryLayoutOfAFormWithoutFields) {
                                std::string("\x08\x00", 2) + std::string(8, '\0') +
                                std::string("\x08\x00", 2) + std::string(8, '\0');
   EXPECT_EQ(s.Data(), expected);
+}
+
+TEST(WebFormsTest, MethodAndPurposeBytesOutsideTheirNamesAreKept) {
+  TWebForm form;
+  form.FormName = "f";
+  TMemoryStream first;
+  form.SaveToStream(first);
+  std::string bytes = first.Data();
+  // The method follows the name and the empty action; the purpose follows the method and four
+  // empty texts (address, encoding, inner text, fingerprint).
+  const size_t method_at = 3 + 2;
+  const size_t purpose_at = method_at + 1 + 4 * 2;
+  bytes[method_at] = '\x07';
+  bytes[purpose_at] = '\xC8';
+  TMemoryStream in(bytes);
+  TWebForm back;
+  back.LoadFromStream(in);
+  EXPECT_NE(back.Method, mtGet);  // anything but GET is sent as POST
+  TMemoryStream out;
+  back.SaveToStream(out);
+  EXPECT_EQ(out.Data(), bytes);
 }
 
 TEST(WebFormsTest, CutShortFormsAndHostileCountsAreRefused) {
@@ -203,12 +223,11 @@ TEST(WebFormsTest, CutShortFormsAndHostileCountsAreRefused) {
   EXPECT_THROW(forms.LoadForms(list, true), std::runtime_error);
 }
 
-TEST(WebFormsTest, AssignCopiesFieldsAndMembersButNotTheLiveLink) {
-  FakeForm page;
+TEST(WebFormsTest, AssignCopiesFieldsAndMembers) {
   TWebForm source;
   source.FormName = "n";
   source.Action = "a";
-  source.Method = 1;
+  source.Method = mtPost;
   source.URL = "u";
   source.Encoding = "e";
   source.OuterHTML = "<form>";
@@ -217,7 +236,6 @@ TEST(WebFormsTest, AssignCopiesFieldsAndMembersButNotTheLiveLink) {
   source.Purpose = fpLogin;
   source.Created = 1;
   source.LastUpdated = 2;
-  source.FormElement = &page;
   AddField(source, "x", ftText).Index = 5;
   TWebForm copy;
   AddField(copy, "old", ftText);
@@ -231,7 +249,6 @@ TEST(WebFormsTest, AssignCopiesFieldsAndMembersButNotTheLiveLink) {
   EXPECT_EQ(copy.Fingerprint, "FNG2.0-xy");
   EXPECT_EQ(copy.Purpose, fpLogin);
   EXPECT_DOUBLE_EQ(copy.LastUpdated, 2);
-  EXPECT_EQ(copy.FormElement, nullptr);
 }
 
 TEST(WebFormsTest, HiddenFieldOperations) {
@@ -243,31 +260,6 @@ TEST(WebFormsTest, HiddenFieldOperations) {
   form.ClearHiddenValues();
   EXPECT_EQ(form.FieldAt(0).FieldValue(), "keep");
   EXPECT_FALSE(form.FieldAt(1).HasKey("Field Value"));
-}
-
-TEST(WebFormsTest, BindToFormByPositionThenByName) {
-  FakeForm page;
-  auto* user = page.Add("user");
-  auto* pass = page.Add("pass");
-  page.Add("extra");
-  TWebForm form;
-  AddField(form, "user", ftText);
-  AddField(form, "user", ftText);  // position 1 holds "pass": found by name instead
-  AddField(form, "missing", ftText);
-  AddField(form, "", ftButton);  // position 3 does not exist on the page
-  form.BindToForm(&page);
-  EXPECT_EQ(form.FormElement, &page);
-  EXPECT_EQ(form.FieldAt(0).Element, user);
-  EXPECT_EQ(form.FieldAt(1).Element, user);
-  EXPECT_EQ(form.FieldAt(2).Element, nullptr);
-  EXPECT_EQ(form.FieldAt(3).Element, nullptr);
-  EXPECT_EQ(form.FieldAt(2).FormElement, &page);
-
-  page.positions_fail = true;
-  TWebForm other;
-  AddField(other, "pass", ftPassword);
-  other.BindToForm(&page);
-  EXPECT_EQ(other.FieldAt(0).Element, pass);
 }
 
 TEST(WebFormsTest, RulesExportAndImport) {

@@ -89,8 +89,9 @@ TEST_F(FillEngine, KnownFormFieldsByType) {
     <select name=day><option>Day</option><option>1</option><option>2</option>
       <option>14</option></select>
     <input type=file name=icon><input name=untouched value=keep></form>)");
-  int forms = 0, mode = -1;
-  const TData1 r = FillDocument(&doc, &site, true, [&](TDomForm*, int m, uint8_t) {
+  int forms = 0;
+  TFillMode mode = fmGuessed;
+  const TData1 r = FillDocument(&doc, &site, true, [&](TDomForm*, TFillMode m, TFormPurpose) {
     ++forms;
     mode = m;
   });
@@ -189,8 +190,8 @@ TEST_F(FillEngine, SimilarFormsMergeRulesAndBreakTiesByListOrder) {
   // Different names, so no fingerprint matches; same address and field count.
   THtmlDocument doc("<form><input name=title><input name=other><input name=more></form>",
                     "http://host/submit.php?step=2");
-  int mode = -1;
-  FillDocument(&doc, &site, false, [&](TDomForm*, int m, uint8_t) { mode = m; });
+  TFillMode mode = fmGuessed;
+  FillDocument(&doc, &site, false, [&](TDomForm*, TFillMode m, TFormPurpose) { mode = m; });
   EXPECT_EQ(mode, fmSimilar);
   EXPECT_EQ(El(doc, u"title")->Value(), u"first");
   // A field without a rule is shown as guessed in this mode.
@@ -198,10 +199,10 @@ TEST_F(FillEngine, SimilarFormsMergeRulesAndBreakTiesByListOrder) {
 
   // A 2-field page form matches only 2-field stored forms.
   THtmlDocument two("<form><input name=title><input name=q></form>", "http://host/submit.php");
-  FillDocument(&two, &site, false, [&](TDomForm*, int m, uint8_t) { mode = m; });
+  FillDocument(&two, &site, false, [&](TDomForm*, TFillMode m, TFormPurpose) { mode = m; });
   EXPECT_EQ(mode, fmGuessed);
   AddStoredForm(site, {{"title", ftText, "pair"}, {"zz", ftText, ""}}, "http://host/");
-  FillDocument(&two, &site, false, [&](TDomForm*, int m, uint8_t) { mode = m; });
+  FillDocument(&two, &site, false, [&](TDomForm*, TFillMode m, TFormPurpose) { mode = m; });
   EXPECT_EQ(mode, fmSimilar);
   EXPECT_EQ(El(two, u"title")->Value(), u"pair");
 }
@@ -225,7 +226,8 @@ TEST_F(FillEngine, LoginVariablesPerSite) {
   EXPECT_EQ(El(doc, u"d")->Value(), u"samplecompany");
   EXPECT_EQ(El(doc, u"e")->Value(), u"product-pass");
   // Without a site every login is the common one.
-  FillFormElement(doc.FormAt(0), nullptr);
+  TFormBinding binding;
+  FillFormElement(doc.FormAt(0), nullptr, binding);
   EXPECT_EQ(Profile().GetString("Company_Login"), "samplecompany");
 }
 
@@ -283,7 +285,7 @@ TEST_F(FillEngine, FindSubmittedForm) {
                                          {"remember", ftCheck, ""}});
   login.Purpose = fpLogin;
   TWebForm& upload = AddStoredForm(site, {{"file", ftFile, ""}});
-  upload.Method = 1;
+  upload.Method = mtPost;
   upload.Encoding = "multipart/form-data";
   upload.Action = "upload.php?x=1";
   // Text fields plus the clicked image button's coordinates: c / u = 1.
@@ -297,6 +299,36 @@ TEST_F(FillEngine, FindSubmittedForm) {
             &upload);
   EXPECT_EQ(FindSubmittedForm(&site, "http://h/dir/page.php", "http://h/other.php", 0.9, "a=1", ""),
             nullptr);
+}
+
+TEST_F(FillEngine, LinksToThePageLiveInTheBinding) {
+  TWebSite site;
+  TWebForm& login =
+      AddStoredForm(site, {{"user", ftText, "|Company_Login|"}, {"pass", ftText, ""}});
+  TWebForm& search = AddStoredForm(site, {{"q", ftText, ""}});
+  THtmlDocument doc("<form><input name=q></form><form><input name=user><input name=pass></form>");
+  THtmlDocument earlier("<form><input name=q></form>");
+
+  TFormBinding binding;
+  binding.Bind(search, earlier.FormAt(0));
+  LinkLiveForms(&doc, &site, binding);
+  EXPECT_EQ(binding.LiveForm(search), doc.FormAt(0));  // the earlier page's link is gone
+  EXPECT_EQ(binding.LiveForm(login), doc.FormAt(1));
+  EXPECT_EQ(binding.LiveElement(login.FieldAt(1)), El(doc, u"pass", 1));
+
+  THtmlDocument login_only("<form><input name=user><input name=pass></form>");
+  LinkLiveForms(&login_only, &site, binding);
+  EXPECT_EQ(binding.LiveForm(search), nullptr);
+  EXPECT_EQ(binding.LiveForm(login), login_only.FormAt(0));
+  LinkLiveForms(&login_only, nullptr, binding);
+  EXPECT_EQ(binding.LiveForm(login), nullptr);
+
+  // A fill leaves the stored forms it recognised bound to their page forms.
+  TFormBinding filled;
+  FillDocument(&doc, &site, true, filled);
+  EXPECT_EQ(filled.LiveForm(login), doc.FormAt(1));
+  EXPECT_EQ(filled.LiveElement(login.FieldAt(0)), El(doc, u"user", 1));
+  EXPECT_EQ(El(doc, u"user", 1)->Value(), u"samplecompany");
 }
 
 TEST_F(FillEngine, FocusedControlAcrossFrames) {

@@ -1,6 +1,6 @@
-// The document model the form-filling engine and the stored forms work on: documents with
-// frames, forms, form controls, list options and the per-element runtime style. The in-memory
-// HTML document and the browser's page snapshot implement it; nothing here knows either.
+// The document model the form-filling engine works on: documents with frames, forms, form
+// controls, list options and the per-element runtime style. The in-memory HTML document and the
+// browser's page snapshot implement it; nothing here knows either.
 #pragma once
 
 #include <optional>
