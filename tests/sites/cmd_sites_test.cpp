@@ -10,7 +10,9 @@
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "pad/product_data.h"
+#include "report/report.h"
 #include "sites/site.h"
+#include "sites/site_list.h"
 #include "sites/sites_startup.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -123,6 +125,17 @@ TEST_F(SitesCommands, TotalTextReportCoversEveryProductOfTheCompany) {
                 header + row("alpha\tSITE-1", " \t", "Shareware", "") +
                 row("Mid\tSITE-2", "Complete\t1.0", "Games", "") +
                 row("Zeta%09Tab\tSITE-0", "Pending\t", "Shareware", "1.0") + "\r\n");
+  EXPECT_EQ(Settings().GetString("Active Product"), "APP-Sample_Product");
+
+  // Stopped in the second product's report: nothing comes out and the active product stays.
+  ui_.StopAtProgress(30);
+  TReportData data;
+  data.Build("", "");
+  data.Total = true;
+  std::vector<std::string> lines;
+  EXPECT_FALSE(CollectExportReport(SiteList(), {0, 1, 2}, ActiveProfile(), data, rfText,
+                                   Folders().data + "TML/Report.tml", lines));
+  EXPECT_TRUE(lines.empty());
   EXPECT_EQ(Settings().GetString("Active Product"), "APP-Sample_Product");
 }
 
