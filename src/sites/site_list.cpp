@@ -443,7 +443,7 @@ bool TSiteList::BuildThumbnails(TJob& job) {
   TBusyWindow busy("Loading thumbnails. Please, wait");
   try {
     for (int i = 0; i < Count(); ++i) SiteAt(i)->ThumbnailIndex = -1;
-    // A stop ends the strip as a broken cover does: the remaining sites draw the default picture.
+    // A stop ends the strip as a broken cover does.
     for (int i = 0; i < Count() && !job.StopRequested(); ++i) {
       GiveThumbnail(SiteAt(i));
       job.Progress(i + 1, Count());
