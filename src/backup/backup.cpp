@@ -1,11 +1,14 @@
 #include "backup/backup.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include <bzlib.h>
 
 #include "foundation/app_data.h"
 #include "foundation/files.h"
+#include "foundation/job.h"
 #include "foundation/stream.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
@@ -21,26 +24,62 @@ namespace {
 // Archives hold typed-in records; anything near this is not one of ours.
 constexpr size_t kMaxArchiveSize = size_t{512} << 20;
 
-std::string Compress(const std::string& data) {
+// Compression is most of a backup's time: the input goes in piece by piece so that progress
+// moves and a stop is heard. bzip2 cuts its blocks by input size alone, so the pieces do not
+// change a byte of the output. Nothing when the job was stopped.
+std::optional<std::string> Compress(const std::string& data, TJob& job) {
+  constexpr size_t kPiece = size_t{1} << 20;
   bz_stream z{};
   if (BZ2_bzCompressInit(&z, 9, 0, 0) != BZ_OK) throw std::runtime_error("bzip2 init");
   std::string out;
   char buffer[64 * 1024];
-  z.next_in = const_cast<char*>(data.data());
-  z.avail_in = static_cast<unsigned>(data.size());
+  size_t fed = 0;
   int rc;
   do {
+    if (z.avail_in == 0 && fed < data.size()) {
+      if (job.StopRequested()) {
+        BZ2_bzCompressEnd(&z);
+        return std::nullopt;
+      }
+      const size_t piece = std::min(kPiece, data.size() - fed);
+      z.next_in = const_cast<char*>(data.data() + fed);
+      z.avail_in = static_cast<unsigned>(piece);
+      fed += piece;
+    }
     z.next_out = buffer;
     z.avail_out = sizeof buffer;
-    rc = BZ2_bzCompress(&z, BZ_FINISH);
+    rc = BZ2_bzCompress(&z, fed < data.size() ? BZ_RUN : BZ_FINISH);
     if (rc < 0) {
       BZ2_bzCompressEnd(&z);
       throw std::runtime_error("bzip2 compression failed");
     }
     out.append(buffer, sizeof buffer - z.avail_out);
+    job.Progress(static_cast<long long>(fed - z.avail_in), static_cast<long long>(data.size()));
   } while (rc != BZ_STREAM_END);
   BZ2_bzCompressEnd(&z);
   return out;
+}
+
+// One list as TPersistObjList::SaveToStream writes it, record by record so that a stop is heard
+// between records. False when the job was stopped.
+bool SaveList(TStream& s, const TRecordList& list, TJob& job) {
+  WriteSizedInt(s, list.Count());
+  for (int i = 0; i < list.Count(); ++i) {
+    if (job.StopRequested()) return false;
+    WriteObjectBlob(s, *list.RecordAt(i));
+  }
+  return true;
+}
+
+// The archive's compressed bytes; nothing when the job was stopped.
+std::optional<std::string> PackArchive(const TCompanyList& companies, const TProductList& products,
+                                       const TCustomSets& sets, TJob& job) {
+  TMemoryStream body;
+  if (!SaveList(body, companies, job) || !SaveList(body, products, job)) return std::nullopt;
+  WriteObjectBlob(body, sets);
+  TMemoryStream whole;
+  WriteBlob(whole, body);
+  return Compress(whole.Data(), job);
 }
 
 // The next blob, refusing a size beyond what the stream holds.
@@ -52,12 +91,15 @@ void ReadBlobStrict(TStream& s, TMemoryStream& out) {
   out = TMemoryStream(std::move(bytes));
 }
 
+// False when the job was stopped (the records before the stop stay merged).
 template <typename List, typename Record>
-void MergeRecords(TStream& s, List& list, const char* question_prefix, const char* name_key) {
+bool MergeRecords(TMemoryStream& s, List& list, const char* question_prefix, const char* name_key,
+                  TJob& job) {
   const int32_t count = ReadSizedInt(s);
   if (count < 0) throw std::runtime_error("Damaged archive");
   bool remembered = false, remembered_yes = false;
   for (int32_t i = 0; i < count; ++i) {
+    if (!job.Progress(s.Position(), s.Size())) return false;
     TMemoryStream blob;
     ReadBlobStrict(s, blob);
     auto record = std::make_unique<Record>();
@@ -84,6 +126,7 @@ void MergeRecords(TStream& s, List& list, const char* question_prefix, const cha
       existing->SaveRecordFile();
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -114,6 +157,12 @@ std::string DecompressArchive(const std::string& compressed) {
 
 bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
                     const TProductList& products, const TCustomSets& sets) {
+  TJob job(TJob::TProgressTarget::None);
+  return BackupUserInfo(file_name, companies, products, sets, job);
+}
+
+bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
+                    const TProductList& products, const TCustomSets& sets, TJob& job) {
   if (file_name.empty()) return false;
   const std::string temp = file_name + ".$$$";
   try {
@@ -123,13 +172,12 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
     return false;
   }
   try {
-    TMemoryStream body;
-    companies.SaveToStream(body);
-    products.SaveToStream(body);
-    WriteObjectBlob(body, sets);
-    TMemoryStream whole;
-    WriteBlob(whole, body);
-    const std::string packed = Compress(whole.Data());
+    const std::optional<std::string> archive = PackArchive(companies, products, sets, job);
+    if (!archive) {
+      DeleteFileAt(temp);  // stopped: the previous archive stays as it was
+      return false;
+    }
+    const std::string& packed = *archive;
     {
       TFileStream f(temp, TFileStream::Mode::Create);
       f.Write(packed);
@@ -146,6 +194,12 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
 
 bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TProductList& products,
                      TCustomSets& sets) {
+  TJob job(TJob::TProgressTarget::None);
+  return RestoreUserInfo(file_name, companies, products, sets, job);
+}
+
+bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TProductList& products,
+                     TCustomSets& sets, TJob& job) {
   if (file_name.empty()) return false;
   std::string packed;
   try {
@@ -160,8 +214,11 @@ bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TPro
     TMemoryStream file(DecompressArchive(packed));
     TMemoryStream body;
     ReadBlobStrict(file, body);
-    MergeRecords<TCompanyList, TCompany>(body, companies, "Company", "Company_Info/Company_Name");
-    MergeRecords<TProductList, TProduct>(body, products, "Product", "Program_Info/Program_Name");
+    if (!MergeRecords<TCompanyList, TCompany>(body, companies, "Company",
+                                              "Company_Info/Company_Name", job) ||
+        !MergeRecords<TProductList, TProduct>(body, products, "Product",
+                                              "Program_Info/Program_Name", job))
+      return false;
     TMemoryStream set_blob;
     ReadBlobStrict(body, set_blob);
     TCustomSets fresh;
@@ -207,17 +264,16 @@ std::vector<std::string> RatingsExportLines(const TSiteList& list) {
 }
 
 bool ExportRatings(const TSiteList& list, const std::string& file_name) {
-  UI().BeginBusy("Exporting");
+  TBusyWindow busy("Exporting");
   try {
     TOptionsList text;
     text.MutableLines() = RatingsExportLines(list);
     const std::string temp = file_name + ".$$$";
     text.SaveToTextFile(temp);
     if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
-    UI().EndBusy();
     return true;
   } catch (const std::exception&) {
-    UI().EndBusy();
+    busy.Close();
     ShowError("Cannot export to " + file_name);
     return false;
   }
@@ -234,10 +290,7 @@ std::vector<std::string> RatingsImportLines(std::vector<std::string> lines) {
 }
 
 int ImportRatings(TSiteList& list, const std::string& file_name) {
-  UI().BeginBusy("Importing");
-  struct Close {
-    ~Close() { UI().EndBusy(); }
-  } close;
+  TBusyWindow busy("Importing");
   std::vector<std::string> lines;
   try {
     TOptionsList text;

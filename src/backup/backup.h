@@ -8,6 +8,7 @@
 namespace quillora {
 
 class TCompanyList;
+class TJob;
 class TProductList;
 class TCustomSets;
 class TSiteList;
@@ -22,6 +23,13 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
 // stays merged ("Cannot open <file>", "Cannot read <file>").
 bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TProductList& products,
                      TCustomSets& sets);
+// The same as jobs, with progress for the caller's busy window. A stopped backup leaves the
+// previous archive untouched; a stopped restore keeps what it merged before the stop and leaves
+// the custom sets as they were. Both return false and show nothing.
+bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
+                    const TProductList& products, const TCustomSets& sets, TJob& job);
+bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TProductList& products,
+                     TCustomSets& sets, TJob& job);
 // The same over the process's lists.
 bool BackupUserInfo(const std::string& file_name);
 bool RestoreUserInfo(const std::string& file_name);

@@ -17,7 +17,7 @@ std::string TCliUserInterface::OneLine(const std::string& text) const {
   return ReplaceAll(ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n"), "\n\n", "\n");
 }
 
-void TCliUserInterface::ShowMessage(TMessageKind kind, const std::string& text) {
+void TCliUserInterface::DoShowMessage(TMessageKind kind, const std::string& text) {
   const char* prefix = kind == TMessageKind::Error     ? "error: "
                        : kind == TMessageKind::Warning ? "warning: "
                                                        : "info: ";
@@ -32,7 +32,7 @@ char TCliUserInterface::Ask(const std::string& text, const std::string& choices)
   return t.empty() ? 0 : static_cast<char>(std::tolower(static_cast<unsigned char>(t[0])));
 }
 
-bool TCliUserInterface::AskYesNo(const std::string& text) {
+bool TCliUserInterface::DoAskYesNo(const std::string& text) {
   if (answer_ != Answer::Ask) return answer_ == Answer::Yes;
   if (!interactive_) {
     err_ << "note: " << OneLine(text) << " -> No (no terminal; use --yes or --no)" << std::endl;
@@ -41,7 +41,7 @@ bool TCliUserInterface::AskYesNo(const std::string& text) {
   return Ask(text, "y/n") == 'y';
 }
 
-TYesNoCancel TCliUserInterface::AskYesNoCancel(const std::string& text) {
+TYesNoCancel TCliUserInterface::DoAskYesNoCancel(const std::string& text) {
   if (answer_ != Answer::Ask) return answer_ == Answer::Yes ? TYesNoCancel::Yes : TYesNoCancel::No;
   if (!interactive_) {
     err_ << "note: " << OneLine(text) << " -> Cancel (no terminal; use --yes or --no)" << std::endl;
@@ -51,7 +51,7 @@ TYesNoCancel TCliUserInterface::AskYesNoCancel(const std::string& text) {
   return c == 'y' ? TYesNoCancel::Yes : c == 'n' ? TYesNoCancel::No : TYesNoCancel::Cancel;
 }
 
-TYesNoAll TCliUserInterface::AskYesNoAll(const std::string& text) {
+TYesNoAll TCliUserInterface::DoAskYesNoAll(const std::string& text) {
   if (answer_ != Answer::Ask)
     return answer_ == Answer::Yes ? TYesNoAll::YesToAll : TYesNoAll::NoToAll;
   if (!interactive_) {
@@ -65,7 +65,7 @@ TYesNoAll TCliUserInterface::AskYesNoAll(const std::string& text) {
                     : TYesNoAll::No;
 }
 
-bool TCliUserInterface::AskRetry(const std::string& text) {
+bool TCliUserInterface::DoAskRetry(const std::string& text) {
   // --yes means Retry; anything unattended aborts, so a script never loops forever.
   if (answer_ != Answer::Ask) return answer_ == Answer::Yes;
   if (!interactive_) {
@@ -75,26 +75,28 @@ bool TCliUserInterface::AskRetry(const std::string& text) {
   return Ask(text + "\rAbort or Retry?", "a/r") == 'r';
 }
 
-bool TCliUserInterface::OpenFileDialog(const std::string&, const std::string&, std::string& path) {
+bool TCliUserInterface::DoOpenFileDialog(const std::string&, const std::string&,
+                                         std::string& path) {
   if (open_path.empty()) return false;
   path = open_path;
   return true;
 }
 
-bool TCliUserInterface::SaveFileDialog(const std::string&, const std::string&, std::string& path) {
+bool TCliUserInterface::DoSaveFileDialog(const std::string&, const std::string&,
+                                         std::string& path) {
   if (save_path.empty()) return false;
   path = save_path;
   return true;
 }
 
-bool TCliUserInterface::SelectFolderDialog(const std::string&, std::string& path) {
+bool TCliUserInterface::DoSelectFolderDialog(const std::string&, std::string& path) {
   if (folder_path.empty()) return false;
   path = folder_path;
   return true;
 }
 
-bool TCliUserInterface::InputText(const std::string& title, const std::string& prompt,
-                                  std::string& value) {
+bool TCliUserInterface::DoInputText(const std::string& title, const std::string& prompt,
+                                    std::string& value) {
   if (!interactive_ || answer_ != Answer::Ask)
     return answer_ == Answer::Yes;  // keep the proposed value
   err_ << title << ": " << prompt << " [" << value << "] " << std::flush;
@@ -104,13 +106,13 @@ bool TCliUserInterface::InputText(const std::string& title, const std::string& p
   return true;
 }
 
-bool TCliUserInterface::CheckList(const std::string&, const std::vector<std::string>&,
-                                  std::vector<bool>&) {
+bool TCliUserInterface::DoCheckList(const std::string&, const std::vector<std::string>&,
+                                    std::vector<bool>&) {
   // Unattended, the proposed ticks stand when the user said --yes.
   return answer_ == Answer::Yes;
 }
 
-bool TCliUserInterface::OpenDocument(const std::string& path_or_url) {
+bool TCliUserInterface::DoOpenDocument(const std::string& path_or_url) {
   err_ << "info: open " << path_or_url << std::endl;
   return true;
 }

@@ -15,25 +15,27 @@ class TCliUserInterface : public TUserInterface {
 
   void SetAnswer(Answer answer) { answer_ = answer; }
 
-  void ShowMessage(TMessageKind kind, const std::string& text) override;
-  bool AskYesNo(const std::string& text) override;
-  TYesNoCancel AskYesNoCancel(const std::string& text) override;
-  TYesNoAll AskYesNoAll(const std::string& text) override;
-  bool AskRetry(const std::string& text) override;
-  bool OpenFileDialog(const std::string& title, const std::string& filter,
-                      std::string& path) override;
-  bool SaveFileDialog(const std::string& title, const std::string& filter,
-                      std::string& path) override;
-  bool SelectFolderDialog(const std::string& title, std::string& path) override;
-  bool InputText(const std::string& title, const std::string& prompt, std::string& value) override;
-  bool CheckList(const std::string& title, const std::vector<std::string>& items,
-                 std::vector<bool>& checked) override;
-  bool OpenDocument(const std::string& path_or_url) override;
-  void SetClipboardText(const std::string& text) override { clipboard_ = text; }
-  std::string ClipboardText() override { return clipboard_; }
-
   // Paths the dialogs answer with (from command options); empty: the dialog is cancelled.
   std::string open_path, save_path, folder_path;
+
+ protected:
+  void DoShowMessage(TMessageKind kind, const std::string& text) override;
+  bool DoAskYesNo(const std::string& text) override;
+  TYesNoCancel DoAskYesNoCancel(const std::string& text) override;
+  TYesNoAll DoAskYesNoAll(const std::string& text) override;
+  bool DoAskRetry(const std::string& text) override;
+  bool DoOpenFileDialog(const std::string& title, const std::string& filter,
+                        std::string& path) override;
+  bool DoSaveFileDialog(const std::string& title, const std::string& filter,
+                        std::string& path) override;
+  bool DoSelectFolderDialog(const std::string& title, std::string& path) override;
+  bool DoInputText(const std::string& title, const std::string& prompt,
+                   std::string& value) override;
+  bool DoCheckList(const std::string& title, const std::vector<std::string>& items,
+                   std::vector<bool>& checked) override;
+  bool DoOpenDocument(const std::string& path_or_url) override;
+  void DoSetClipboardText(const std::string& text) override { clipboard_ = text; }
+  std::string DoClipboardText() override { return clipboard_; }
 
  private:
   // Asks on the terminal; returns the first letter typed (lower-case) or 0 at end of input.

@@ -11,8 +11,6 @@
 #include "foundation/stream.h"
 #include "foundation/text_utils.h"
 #include "pad/product_data.h"
-#include "pad/profile.h"
-#include "pad/records.h"
 #include "report/report.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
@@ -130,33 +128,8 @@ void RunReport(const ReportArgs& args, CliContext& ctx) {
   const std::string tml = Folders().data + "TML/Report.tml";
 
   std::vector<std::string> lines;
-  TProfile& active = ActiveProfile();
-  if (args.total && format == rfText) {
-    // Every product of the active company, each under its name and version.
-    const std::string company = active.ActiveCompanyUin;
-    const std::string keep_company = settings.GetString("Active Company");
-    const std::string keep_product = settings.GetString("Active Product");
-    TProductList& products = ProductList();
-    for (int i = 0; i < products.Count(); ++i) {
-      TProduct* product = products.At(i);
-      if (product->GetString("Quillora/Company_UIN") != company) continue;
-      TProfile profile;
-      profile.Activate(company, product->Uin());
-      lines.push_back(profile.GetString("Program_Info/Program_Name") + " v." +
-                      profile.GetString("Program_Info/Program_Version"));
-      std::vector<std::string> part;
-      TReportData copy = data;
-      if (!CollectReport(list, order, &profile, profile, copy, format, tml, part)) {
-        throw CliReportedFailure();
-      }
-      lines.insert(lines.end(), part.begin(), part.end());
-      lines.emplace_back();
-    }
-    settings.SetString("Active Company", keep_company);
-    settings.SetString("Active Product", keep_product);
-  } else if (!CollectReport(list, order, &active, active, data, format, tml, lines)) {
+  if (!CollectExportReport(list, order, ActiveProfile(), data, format, tml, lines))
     throw CliReportedFailure();
-  }
   TOptionsList out;
   out.MutableLines() = std::move(lines);
   try {

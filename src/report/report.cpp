@@ -2,11 +2,16 @@
 
 #include <algorithm>
 
+#include "foundation/app_data.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
 #include "foundation/files.h"
+#include "foundation/job.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
+#include "pad/records.h"
 #include "sites/sites_view.h"
 #include "template/template.h"
 
@@ -270,17 +275,23 @@ bool GenerateReport(TReportFormat format, std::vector<std::string>& lines, TRepo
 bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSiteProfile* profile,
                    const TOptionsList& profile_values, TReportData& data, TReportFormat format,
                    const std::string& template_path, std::vector<std::string>& lines) {
+  TJob job;
+  return CollectReport(list, order, profile, profile_values, data, format, template_path, lines,
+                       job);
+}
+
+bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSiteProfile* profile,
+                   const TOptionsList& profile_values, TReportData& data, TReportFormat format,
+                   const std::string& template_path, std::vector<std::string>& lines, TJob& job) {
   std::vector<TWebSite*> included;
   for (int pos : order) {
     TWebSite* s = list.SiteAt(pos);
     if (data.Total || s->Visible) included.push_back(s);
   }
-  UI().BeginBusy("Generating report");
-  struct Close {
-    ~Close() { UI().EndBusy(); }
-  } close;
+  TBusyWindow busy("Generating report");
   int done = 0;
   for (TReportColumn& col : data.Columns) {
+    if (job.StopRequested()) return false;
     col.Values.clear();
     col.Values.reserve(included.size());
     const int column = col.Id - 1;
@@ -288,7 +299,7 @@ bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSitePr
       std::string cell = FormatCell(format, column, s->ColumnText(column, profile));
       col.Values.push_back(format == rfText ? TextEscape(cell) : std::move(cell));
     }
-    UI().Progress(++done, static_cast<long long>(data.Columns.size()));
+    job.Progress(++done, static_cast<long long>(data.Columns.size()));
   }
   std::stable_sort(
       data.Columns.begin(), data.Columns.end(),
@@ -298,6 +309,53 @@ bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSitePr
   TOptionsList vars = profile_values;
   SetReportVariables(vars, list.Statistics, list.Count());
   if (!GenerateReport(format, lines, data, vars, template_path)) return false;
+  return true;
+}
+
+bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfile& active,
+                         TReportData& data, TReportFormat format, const std::string& template_path,
+                         std::vector<std::string>& lines) {
+  TJob job;
+  return CollectExportReport(list, order, active, data, format, template_path, lines, job);
+}
+
+bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfile& active,
+                         TReportData& data, TReportFormat format, const std::string& template_path,
+                         std::vector<std::string>& lines, TJob& job) {
+  if (!data.Total || format != rfText)
+    return CollectReport(list, order, &active, active, data, format, template_path, lines, job);
+  // Loading each product's profile makes it the active one in the settings; the user's choice
+  // comes back however the loop ends.
+  struct KeepActive {
+    TOptionsList& settings = Settings();
+    const std::string company = settings.GetString("Active Company");
+    const std::string product = settings.GetString("Active Product");
+    ~KeepActive() {
+      settings.SetString("Active Company", company);
+      settings.SetString("Active Product", product);
+    }
+  } keep;
+  const std::string company = active.ActiveCompanyUin;
+  TProductList& products = active.Products ? *active.Products : ProductList();
+  std::vector<std::string> out;
+  for (int i = 0; i < products.Count(); ++i) {
+    if (job.StopRequested()) return false;
+    TProduct* product = products.At(i);
+    if (product->GetString("Quillora/Company_UIN") != company) continue;
+    TProfile profile;
+    profile.Companies = active.Companies;
+    profile.Products = active.Products;
+    profile.Activate(company, product->Uin());
+    out.push_back(profile.GetString("Program_Info/Program_Name") + " v." +
+                  profile.GetString("Program_Info/Program_Version"));
+    std::vector<std::string> part;
+    TReportData copy = data;
+    if (!CollectReport(list, order, &profile, profile, copy, format, template_path, part, job))
+      return false;
+    out.insert(out.end(), part.begin(), part.end());
+    out.emplace_back();
+  }
+  lines = std::move(out);
   return true;
 }
 

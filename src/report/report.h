@@ -12,6 +12,9 @@
 
 namespace quillora {
 
+class TJob;
+class TProfile;
+
 enum TReportFormat { rfHtml = 0, rfText = 1 };
 
 inline constexpr int kReportColumnCount = 24;  // the Sites view's columns 0..23
@@ -47,6 +50,22 @@ std::string FormatCell(TReportFormat format, int column, const std::string& raw)
 bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSiteProfile* profile,
                    const TOptionsList& profile_values, TReportData& data, TReportFormat format,
                    const std::string& template_path, std::vector<std::string>& lines);
+// The same as a job: a stop between two columns returns false, lines untouched, nothing shown.
+bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSiteProfile* profile,
+                   const TOptionsList& profile_values, TReportData& data, TReportFormat format,
+                   const std::string& template_path, std::vector<std::string>& lines, TJob& job);
+
+// The lines of the exported report for the active profile. With Total and the text format it
+// covers every product of the active company in product-list order: the product's name, " v."
+// and its version on a line, then its report, then an empty line; the settings' active company
+// and product are put back afterwards. Otherwise it is CollectReport of the active profile.
+// False when a report failed (its message shown) or the job was stopped (lines untouched).
+bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfile& active,
+                         TReportData& data, TReportFormat format, const std::string& template_path,
+                         std::vector<std::string>& lines);
+bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfile& active,
+                         TReportData& data, TReportFormat format, const std::string& template_path,
+                         std::vector<std::string>& lines, TJob& job);
 
 // The header, cells and rows of the table; the HTML page from its template. False when the
 // template cannot be loaded ("Cannot load <path>" shown).

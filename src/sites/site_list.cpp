@@ -12,6 +12,7 @@
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/job.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 
@@ -265,11 +266,20 @@ TWebSite* TSiteList::AddDetached(std::unique_ptr<TWebSite> loaded) {
 }
 
 bool TSiteList::LoadAll() {
+  TJob job(TJob::TProgressTarget::None);
+  return LoadFiles(job, false);
+}
+
+bool TSiteList::LoadAll(TJob& job) {
+  return LoadFiles(job, true);
+}
+
+bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   std::string folder = sites_folder_;
   if (!folder.empty() && folder.back() == kPathDelim) folder.pop_back();
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
   const std::vector<std::string> names = ListFiles(sites_folder_, "*.wsd");
-  if (names.empty()) return true;
+  if (names.empty() || job.StopRequested()) return true;
   Clear();
   index_.clear();
   index_valid_ = true;
@@ -277,14 +287,21 @@ bool TSiteList::LoadAll() {
   cover_cache_.Clear();
   const int n = static_cast<int>(names.size());
   auto report = [&](int i) {
-    if (OnProgress) OnProgress(Starting ? static_cast<int>(i * 0.9) : i, n - 1);
+    if (OnProgress) {
+      const int position = Starting ? static_cast<int>(i * 0.9) : i;
+      if (hand_over_progress)
+        UI().Synchronize([&] { OnProgress(position, n - 1); });
+      else
+        OnProgress(position, n - 1);
+    }
+    job.Progress(i + 1, n);
   };
   int threads = LoadThreads > 0
                     ? LoadThreads
                     : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   threads = std::min(threads, n);
   if (threads <= 1) {
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n && !job.StopRequested(); ++i) {
       LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
       report(i);
     }
@@ -337,7 +354,9 @@ bool TSiteList::LoadAll() {
     }
   } stop_guard{mutex, stop, consumed};
   for (int t = 0; t < threads; ++t) pool.emplace_back(work);
-  for (int i = 0; i < n; ++i) {
+  // A stop lands between two files: every site taken is in with the duplicate rule applied, the
+  // rest were never added, and the guard above ends the workers.
+  for (int i = 0; i < n && !job.StopRequested(); ++i) {
     std::unique_ptr<TWebSite> site;
     {
       std::unique_lock lock(mutex);
@@ -412,29 +431,36 @@ void TSiteList::CountStatistics(const TWebSite* site, const TSiteProfile* profil
 }
 
 bool TSiteList::BuildThumbnails() {
+  TJob job;
+  return BuildThumbnails(job);
+}
+
+bool TSiteList::BuildThumbnails(TJob& job) {
   if (!ThumbnailStrip.Empty()) return false;
   ThumbnailCapacity = Count() + 20;
   NextThumbnail = 0;
   ThumbnailStrip = TImage24(kThumbnailWidth, kThumbnailHeight * ThumbnailCapacity, 255, 255, 255);
-  UI().BeginBusy("Loading thumbnails. Please, wait");
+  TBusyWindow busy("Loading thumbnails. Please, wait");
   try {
     for (int i = 0; i < Count(); ++i) SiteAt(i)->ThumbnailIndex = -1;
-    for (int i = 0; i < Count(); ++i) {
+    // A stop ends the strip as a broken cover does.
+    for (int i = 0; i < Count() && !job.StopRequested(); ++i) {
       GiveThumbnail(SiteAt(i));
-      UI().Progress(i + 1, Count());
+      job.Progress(i + 1, Count());
     }
   } catch (const std::exception&) {
     // The first broken cover ends the strip; the remaining sites draw the default picture.
   }
-  UI().EndBusy();
   return true;
 }
 
 bool TSiteList::ExportSites(const std::string& folder) {
-  UI().BeginBusy("Exporting sites");
-  struct Close {
-    ~Close() { UI().EndBusy(); }
-  } close;
+  TJob job;
+  return ExportSites(folder, job);
+}
+
+bool TSiteList::ExportSites(const std::string& folder, TJob& job) {
+  TBusyWindow busy("Exporting sites");
   TMultiOptions tree;
   const std::string index_path = folder + "Index.dat";
   if (FileExists(index_path)) {
@@ -454,12 +480,14 @@ bool TSiteList::ExportSites(const std::string& folder) {
   try {
     if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
     for (int i = 0; i < Count(); ++i) {
+      // A stopped export is an unfinished one: the index stays as it was, as after a failure.
+      if (job.StopRequested()) return false;
       TWebSite* site = SiteAt(i);
       const std::string name = ExtractFileName(site->FileName);
       if (!name.empty() && site->ExportSiteFile(folder + name))
         lines.AddLine(site->UIN() + "," + site->Info.Value("Common info", "Last contributed") +
                       "," + name + "," + std::to_string(FileChecksum(folder + name)));
-      UI().Progress(i + 1, Count());
+      job.Progress(i + 1, Count());
     }
     tree.SaveToTextFile(index_path);
     TOptionsList version;

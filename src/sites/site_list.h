@@ -18,6 +18,7 @@
 
 namespace quillora {
 
+class TJob;
 struct TSiteFilter;
 
 // The thirteen counters the reports publish as "Report/<name>".
@@ -79,6 +80,11 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   // rule runs and progress is reported on the calling thread in the folder's order, exactly as
   // a one-by-one load would do it.
   bool LoadAll();
+  // The same as a job: progress also goes to the busy window, OnProgress runs on the
+  // user-interface thread, and a stop ends the load between two files. A stopped load keeps the
+  // sites taken so far (each with the duplicate rule applied) and returns true; a stop before
+  // the first file leaves the list as it was.
+  bool LoadAll(TJob& job);
   // Workers of LoadAll: 0 for one per processor core, 1 loads on the calling thread alone.
   int LoadThreads = 0;
   // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
@@ -99,8 +105,12 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   TSiteStatistics Statistics;
 
   bool BuildThumbnails();
+  // A stop leaves the remaining sites without a slot, as a broken cover does.
+  bool BuildThumbnails(TJob& job);
 
   bool ExportSites(const std::string& folder);
+  // A stopped export returns false and leaves the folder's index files as they were.
+  bool ExportSites(const std::string& folder, TJob& job);
   bool ExportSitesInteractive();
 
   // Sets every site's "Rating" from a ratings section (in memory only).
@@ -124,6 +134,7 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   std::unique_ptr<TPersistObj> CreateItem() override;
 
  private:
+  bool LoadFiles(TJob& job, bool hand_over_progress);
   void GiveThumbnail(TWebSite* site);
   // Adds a site loaded away from the list and applies the duplicate rule to it.
   TWebSite* AddDetached(std::unique_ptr<TWebSite> loaded);

@@ -1,8 +1,11 @@
 #include "backup/backup.h"
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "foundation/files.h"
+#include "foundation/job.h"
 #include "foundation/stream.h"
 #include "pad/records.h"
 #include "sites/site_filter.h"
@@ -86,6 +89,41 @@ TEST(Backup, YesToAllIsRememberedPerKindAndFailuresKeepTheOldArchive) {
                                                          "Cannot read " + a / "bad.uibk"}));
   EXPECT_EQ(FileToString(a / "x.uibk"), good);
   EXPECT_FALSE(FileExists(a / "x.uibk.$$$"));
+}
+
+// Stopped jobs: a backup leaves the previous archive as it was; a restore run on a worker keeps
+// what it merged before the stop (its question asked on the user-interface thread) and leaves
+// the custom sets alone. Neither shows a message.
+TEST(Backup, StoppedBackupAndRestore) {
+  ScriptedUI ui;
+  TempDir a;
+  Records r(a.Path());
+  for (const char* name : {"One", "Two", "Three"}) AddCompany(r, name);
+  r.sets.NewSet("Mine");
+  ASSERT_TRUE(BackupUserInfo(a / "x.uibk", r.companies, r.products, r.sets));
+  const std::string archive = FileToString(a / "x.uibk");
+
+  for (int i = 0; i < 3; ++i) r.companies.At(i)->SetString("Company_Info/Company_Name", "Changed");
+  r.sets.NewSet("Later");
+  TJob stopped;
+  stopped.RequestStop();
+  EXPECT_FALSE(BackupUserInfo(a / "x.uibk", r.companies, r.products, r.sets, stopped));
+  EXPECT_EQ(FileToString(a / "x.uibk"), archive);
+  EXPECT_FALSE(FileExists(a / "x.uibk.$$$"));
+
+  const std::string sets_before = r.sets.Text();
+  ui.QueueYesNoAll(TYesNoAll::Yes);
+  ui.StopAtProgress(2);
+  TJob job;
+  EXPECT_FALSE(RunJob(job, [&](TJob& j) {
+    return RestoreUserInfo(a / "x.uibk", r.companies, r.products, r.sets, j);
+  }));
+  EXPECT_EQ(r.companies.At(0)->GetString("Company_Info/Company_Name"), "One");
+  EXPECT_EQ(r.companies.At(1)->GetString("Company_Info/Company_Name"), "Changed");
+  EXPECT_EQ(r.sets.Text(), sets_before);
+  ASSERT_EQ(ui.Events().size(), 1u);  // the one question, no message
+  EXPECT_EQ(ui.Events()[0].kind, "yesnoall");
+  EXPECT_EQ(ui.Events()[0].thread, std::this_thread::get_id());
 }
 
 TEST(Ratings, BannersAndImport) {

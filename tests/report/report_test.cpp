@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/job.h"
 #include "foundation/stream.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -108,6 +109,21 @@ TEST_F(ReportOverSites, TotalTakesHiddenSitesAndColumns) {
 TEST_F(ReportOverSites, MissingTemplateIsReported) {
   EXPECT_FALSE(CollectReport(list, {0}, nullptr, values, data, rfHtml, dir / "none.tml", lines));
   EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"Cannot load " + dir / "none.tml"});
+}
+
+// The busy window's Stop between two columns, with the report run as a job: no lines, no
+// message, the busy window closed.
+TEST_F(ReportOverSites, StoppedReportProducesNothing) {
+  ui.StopAtProgress(3);
+  lines = {"earlier"};
+  TJob job;
+  EXPECT_FALSE(RunJob(job, [&](TJob& j) {
+    return CollectReport(list, {0, 1, 2}, &profile, values, data, rfText, "", lines, j);
+  }));
+  EXPECT_EQ(lines, std::vector<std::string>{"earlier"});
+  EXPECT_TRUE(ui.Events().empty());
+  EXPECT_EQ(ui.ProgressReports().size(), 3u);
+  EXPECT_EQ(ui.Busy(), (std::vector<std::string>{"begin Generating report", "end"}));
 }
 
 TEST(Report, GraphsAndPercentages) {

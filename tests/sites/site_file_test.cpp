@@ -259,8 +259,8 @@ TEST_F(SiteFileTest, RetryReadsTheFileAgain) {
   // The user puts the file in place and presses Retry.
   struct FixingUI : ScriptedUI {
     std::string path, bytes;
-    bool AskRetry(const std::string& text) override {
-      ScriptedUI::AskRetry(text);
+    bool DoAskRetry(const std::string& text) override {
+      ScriptedUI::DoAskRetry(text);
       StringToFile(path, bytes);
       return true;
     }

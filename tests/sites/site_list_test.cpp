@@ -2,11 +2,14 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/job.h"
 #include "foundation/stream.h"
 #include "sites/site_filter.h"
 #include "sites/sites_view.h"
@@ -147,6 +150,54 @@ TEST(SiteList, ParallelLoadMatchesTheOneByOneLoad) {
   EXPECT_EQ(a.progress.size(), 43u);
   EXPECT_EQ(a.progress.back(), std::make_pair(37, 42));
   EXPECT_EQ(a.questions, std::vector<std::string>{"damaged.wsd"});
+}
+
+// The busy window's Stop in the middle of a load run as a job: the sites taken so far are in,
+// each with the duplicate rule applied (the first six files hold two of SITE-0), the look-up
+// finds them, the retry question of the damaged file was asked on the user-interface thread,
+// and a second load ends exactly where one whole load ends.
+TEST(SiteList, StoppedLoadLeavesAConsistentList) {
+  TempDir reference;
+  FillMixedFolder(reference.Path());
+  const LoadOutcome whole = LoadWithThreads(reference.Path(), 1);
+  for (int threads : {1, 3}) {
+    SCOPED_TRACE(threads);
+    TempDir dir, temp;
+    FillMixedFolder(dir.Path());
+    ScriptedUI ui;
+    ui.StopAtProgress(6);
+    TSiteList list(dir.Path(), temp.Path());
+    list.LoadThreads = threads;
+    std::vector<std::pair<int, int>> progress;
+    list.OnProgress = [&](int i, int n) { progress.emplace_back(i, n); };
+    TJob job;
+    ASSERT_TRUE(RunJob(job, [&](TJob& j) { return list.LoadAll(j); }));
+    EXPECT_TRUE(job.StopRequested());
+    EXPECT_EQ(progress.size(), 6u);
+    EXPECT_EQ(ui.ProgressReports().back(), std::make_pair(6LL, 43LL));
+    ASSERT_EQ(ui.Texts("retry"),
+              std::vector<std::string>{"Cannot load site from " + dir / "damaged.wsd"});
+    EXPECT_EQ(ui.Events()[0].thread, std::this_thread::get_id());
+
+    ASSERT_EQ(list.Count(), 4);  // old layout, SITE-0 (newer of two), SITE-1, SITE-3
+    std::set<std::string> uins;
+    for (int i = 0; i < list.Count(); ++i) {
+      TWebSite* site = list.SiteAt(i);
+      EXPECT_TRUE(uins.insert(site->UIN()).second) << site->UIN();
+      EXPECT_EQ(list.FindByUIN(site->UIN()), site);
+      EXPECT_TRUE(FileExists(site->FileName)) << site->FileName;
+    }
+    EXPECT_EQ(FileExists(dir / "s0.wsd") + FileExists(dir / "s11.wsd"), 1);
+
+    ui.StopAtProgress(0);
+    list.OnProgress = nullptr;
+    ASSERT_TRUE(list.LoadAll());
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i)
+      names.push_back(ExtractFileName(list.SiteAt(i)->FileName));
+    EXPECT_EQ(names, whole.names);
+    EXPECT_EQ(ListFiles(dir.Path(), "*.wsd"), whole.on_disk);
+  }
 }
 
 TEST(SiteList, EmptyFolderKeepsTheListAndMissingFolderIsCreatedOrFails) {
@@ -312,6 +363,32 @@ TEST(SiteList, ThumbnailStripHasTwentySpareSlots) {
   EXPECT_EQ(list.ThumbnailStrip.height, 23 * 120);
   for (int i = 3; i < 23; ++i) EXPECT_EQ(list.AddSite(MakeSite("T", "t"))->ThumbnailIndex, i);
   EXPECT_EQ(list.AddSite(MakeSite("X", "x"))->ThumbnailIndex, -1);
+}
+
+// The busy window's Stop: an export stops before its index is written; a thumbnail strip keeps
+// the slots given so far, as after a broken cover. Both close their busy window.
+TEST(SiteList, StoppedExportAndThumbnails) {
+  ScriptedUI ui;
+  TempDir dir;
+  ForceDirectories(dir / "sites");
+  TSiteList list(dir / "sites/", dir.Path());
+  for (const char* uin : {"A", "B", "C", "D"}) {
+    WriteSite(dir / "sites/" + uin + ".wsd", uin, uin);
+    list.LoadFile(dir / "sites/" + uin + ".wsd");
+  }
+  ui.StopAtProgress(2);
+  EXPECT_FALSE(list.ExportSites(dir / "out/"));
+  EXPECT_EQ(ListFiles(dir / "out/", "*.wsd").size(), 2u);
+  EXPECT_FALSE(FileExists(dir / "out/Index.dat"));
+  EXPECT_FALSE(FileExists(dir / "out/version.dat"));
+
+  ui.StopAtProgress(static_cast<int>(ui.ProgressReports().size()) + 3);
+  ASSERT_TRUE(list.BuildThumbnails());
+  std::vector<int> slots;
+  for (int i = 0; i < list.Count(); ++i) slots.push_back(list.SiteAt(i)->ThumbnailIndex);
+  EXPECT_EQ(slots, (std::vector<int>{0, 1, 2, -1}));
+  EXPECT_EQ(ui.Busy(), (std::vector<std::string>{"begin Exporting sites", "end",
+                                                 "begin Loading thumbnails. Please, wait", "end"}));
 }
 
 // --- filter ---
