@@ -4,7 +4,7 @@
 
 #include <bzlib.h>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "foundation/text_utils.h"
@@ -115,7 +115,7 @@ std::string DecompressArchive(const std::string& compressed) {
 bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
                     const TProductList& products, const TCustomSets& sets) {
   if (file_name.empty()) return false;
-  const std::string temp = file_name + ".$$$";
+  const std::string temp = TempSaveName(file_name);
   try {
     TFileStream probe(temp, TFileStream::Mode::Create);
   } catch (const std::exception&) {
@@ -129,13 +129,7 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
     WriteObjectBlob(body, sets);
     TMemoryStream whole;
     WriteBlob(whole, body);
-    const std::string packed = Compress(whole.Data());
-    {
-      TFileStream f(temp, TFileStream::Mode::Create);
-      f.Write(packed);
-      f.Flush(true);
-    }
-    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    SaveFileSafely(file_name, Compress(whole.Data()));
     return true;
   } catch (const std::exception&) {
     DeleteFileAt(temp);
@@ -211,9 +205,7 @@ bool ExportRatings(const TSiteList& list, const std::string& file_name) {
   try {
     TOptionsList text;
     text.MutableLines() = RatingsExportLines(list);
-    const std::string temp = file_name + ".$$$";
-    text.SaveToTextFile(temp);
-    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    SaveFileSafely(file_name, text.Text());
     UI().EndBusy();
     return true;
   } catch (const std::exception&) {
