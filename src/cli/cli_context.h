@@ -45,7 +45,6 @@ struct CliContext {
   // Runs the program's start-up data load once (settings, data tables, sites, records); throws
   // CliReportedFailure when it fails.
   void EnsureStarted();
-  bool Started() const { return core != nullptr; }
   // What the program does when the command has finished: the settings are saved and the core
   // released. Nothing happens when it never started.
   void Finish();
