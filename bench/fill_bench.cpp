@@ -1,15 +1,14 @@
 // Filling a 200-field form with mixed lists in the in-memory document: a stored (known) form,
 // and the guess path (capture, rules from "aliases.dat", fill). Budget: under 5 ms per fill.
-#include <filesystem>
-#include <unistd.h>
+#include <memory>
 
 #include <benchmark/benchmark.h>
 
-#include "foundation/app_data.h"
-#include "pad/product_data.h"
+#include "core/core_context.h"
 #include "sites/site.h"
 #include "submit/form_filler.h"
 #include "submit/html_document.h"
+#include "support/test_context.h"
 
 using namespace quillora;
 
@@ -46,21 +45,19 @@ std::string BigForm() {
   return html + "</table></form>";
 }
 
+// The program on a scratch copy of the shipped data with the sample product active.
 struct Program {
   Program() {
-    namespace fs = std::filesystem;
-    tmp = fs::temp_directory_path() / ("quillora-fill-bench-" + std::to_string(getpid()));
-    fs::create_directories(tmp);
-    fs::copy(QUILLORA_BENCH_DATA_DIR "/../../data", tmp / "data", fs::copy_options::recursive);
-    setenv("QUILLORA_REGISTRY", (tmp / "registry.dat").c_str(), 1);
-    RegisterRecordsStartup(true);
-    InitApplicationData({(tmp / "data/").string(), (tmp / "user/").string(), {}});
+    TStartupOptions options = data.Options();
+    options.load_sites = false;
+    options.load_records = true;
+    core = data.Start(options);
   }
   ~Program() {
-    DoneApplicationData();
-    std::filesystem::remove_all(tmp);
+    if (core) core->Shutdown();
   }
-  std::filesystem::path tmp;
+  testing::TestData data;
+  std::unique_ptr<TCoreContext> core;
 };
 
 Program& TheProgram() {

@@ -3,26 +3,16 @@
 // Targets: known forms 100%, unknown forms at least 90% of the fields with an expected value.
 // Prints every miss so the rule tables can be improved.
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <iostream>
-#include <unistd.h>
+#include <memory>
 
 #include "../tests/submit/form_corpus.h"
-#include "foundation/app_data.h"
-#include "pad/product_data.h"
+#include "core/core_context.h"
+#include "support/test_context.h"
 
 using namespace quillora;
 using namespace quillora::testing;
 
 namespace {
-
-void CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
-  std::filesystem::create_directories(to);
-  std::filesystem::copy(
-      from, to,
-      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
-}
 
 void Report(const char* title, const CorpusScore& s, double target) {
   std::printf("%-14s %3d pages  %4d fields  %4d right  %6.1f%%  (target %.0f%%: %s)\n", title,
@@ -36,12 +26,12 @@ int main(int argc, char** argv) {
   const std::string corpus = argc > 1 ? argv[1] : QUILLORA_BENCH_DATA_DIR "/forms";
   const std::string data = argc > 2 ? argv[2] : QUILLORA_BENCH_DATA_DIR "/../../data";
   // The program runs on a scratch copy of the data folder with the sample product active.
-  const std::filesystem::path tmp = std::filesystem::temp_directory_path() /
-                                    ("quillora-fill-quality-" + std::to_string(getpid()));
-  CopyFolder(data, tmp / "data");
-  setenv("QUILLORA_REGISTRY", (tmp / "registry.dat").c_str(), 1);
-  RegisterRecordsStartup(true);
-  if (!InitApplicationData({(tmp / "data/").string(), (tmp / "user/").string(), {}})) return 1;
+  TestData scratch(data);
+  TStartupOptions options = scratch.Options();
+  options.load_sites = false;
+  options.load_records = true;
+  std::unique_ptr<TCoreContext> core = scratch.Start(options);
+  if (!core) return 1;
 
   const CorpusScore guessed = RunCorpus(corpus, false);
   const CorpusScore known = RunCorpus(corpus, true);
@@ -54,7 +44,6 @@ int main(int argc, char** argv) {
                   m.field.c_str(), m.expected.c_str(), m.actual.c_str());
     }
   }
-  DoneApplicationData();
-  std::filesystem::remove_all(tmp);
+  core->Shutdown();
   return guessed.Share() >= 90 && known.Share() >= 100 ? 0 : 2;
 }

@@ -6,7 +6,7 @@
 
 #include <bzlib.h>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
@@ -164,7 +164,7 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
 bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
                     const TProductList& products, const TCustomSets& sets, TJob& job) {
   if (file_name.empty()) return false;
-  const std::string temp = file_name + ".$$$";
+  const std::string temp = TempSaveName(file_name);
   try {
     TFileStream probe(temp, TFileStream::Mode::Create);
   } catch (const std::exception&) {
@@ -177,13 +177,7 @@ bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
       DeleteFileAt(temp);  // stopped: the previous archive stays as it was
       return false;
     }
-    const std::string& packed = *archive;
-    {
-      TFileStream f(temp, TFileStream::Mode::Create);
-      f.Write(packed);
-      f.Flush(true);
-    }
-    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    SaveFileSafely(file_name, *archive);
     return true;
   } catch (const std::exception&) {
     DeleteFileAt(temp);
@@ -268,9 +262,7 @@ bool ExportRatings(const TSiteList& list, const std::string& file_name) {
   try {
     TOptionsList text;
     text.MutableLines() = RatingsExportLines(list);
-    const std::string temp = file_name + ".$$$";
-    text.SaveToTextFile(temp);
-    if (!RenameFileAt(temp, file_name)) throw std::runtime_error("rename");
+    SaveFileSafely(file_name, text.Text());
     return true;
   } catch (const std::exception&) {
     busy.Close();

@@ -14,17 +14,29 @@
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
-#include "foundation/app_data.h"
+#include "core/core_context.h"
 
 namespace quillora::cli {
 
+CliContext::CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}
+
+CliContext::~CliContext() = default;
+
 void CliContext::EnsureStarted() {
-  if (started) return;
+  if (core) return;
   TStartupOptions options;
   options.data_dir = data_dir;
   options.user_dir = user_dir;
-  if (!InitApplicationData(options)) throw CliReportedFailure();
-  started = true;
+  options.load_sites = load_sites;
+  options.load_records = load_records;
+  core = TCoreContext::Start(options);
+  if (!core) throw CliReportedFailure();
+}
+
+void CliContext::Finish() {
+  if (!core) return;
+  core->Shutdown();
+  core.reset();
 }
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -82,7 +94,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     err << "error: " << e.what() << std::endl;
     status = 1;
   }
-  if (ctx.started) DoneApplicationData();
+  ctx.Finish();
   out.flush();
   return status;
 }

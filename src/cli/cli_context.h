@@ -3,11 +3,16 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace CLI {
 class App;
+}
+
+namespace quillora {
+class TCoreContext;
 }
 
 namespace quillora::cli {
@@ -25,18 +30,25 @@ struct CliReportedFailure : std::runtime_error {
 };
 
 struct CliContext {
-  CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}
+  CliContext(std::ostream& o, std::ostream& e);
+  ~CliContext();  // a core still running is released unsaved
   std::ostream& out;
   std::ostream& err;
   TCliUserInterface* ui = nullptr;
   std::string data_dir;  // empty: resolved as the program does
   std::string user_dir;  // empty: resolved as the program does
   bool yes = false, no = false, quiet = false;
+  // What the start-up loads: the program loads the site list and the records.
+  bool load_sites = true;
+  bool load_records = true;
 
-  // Runs the program's start-up data load once (settings, data tables, ...); throws
-  // CliReportedFailure when it fails. The settings are saved when the command has finished.
+  // Runs the program's start-up data load once (settings, data tables, sites, records); throws
+  // CliReportedFailure when it fails.
   void EnsureStarted();
-  bool started = false;
+  // What the program does when the command has finished: the settings are saved and the core
+  // released. Nothing happens when it never started.
+  void Finish();
+  std::unique_ptr<TCoreContext> core;
 };
 
 }  // namespace quillora::cli

@@ -8,7 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/stream.h"
 #include "sites/site.h"

@@ -5,7 +5,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/cmd_template.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "pad/records.h"
@@ -86,12 +85,6 @@ void RunStatus(const StatusArgs& args, CliContext& ctx) {
 }
 
 void SetupRecordCommands(CLI::App& root, CliContext& ctx) {
-  RegisterRecordsStartup(true);
-  SetTemplateProfileSource([](CliContext& c) -> const TOptionsList* {
-    c.EnsureStarted();
-    return ActiveProfileValues();
-  });
-
   auto* company = root.add_subcommand("company", "The company records");
   company->require_subcommand(1);
   company->add_subcommand("list", "Print every company: UIN and name")->callback([&ctx] {

@@ -5,11 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "foundation/app_data.h"
-#include "foundation/codepage.h"
-#include "pad/product_data.h"
-#include "pad/records.h"
-#include "sites/site_list.h"
+#include "core/core_context.h"
+#include "core/startup_summary.h"
+#include "foundation/app_state.h"
 
 namespace quillora::cli {
 
@@ -45,47 +43,7 @@ void SetupSettingsCommands(CLI::App& root, CliContext& ctx) {
       "summary", "Show the folders, the settings and the data tables loaded at start-up");
   summary->callback([&ctx] {
     ctx.EnsureStarted();
-    const TAppFolders& f = Folders();
-    std::ostream& o = ctx.out;
-    o << "Quillora " << QUILLORA_VERSION << " (build " << QUILLORA_BUILD << ")\n";
-    o << "System:      " << SystemDescription().operating_system << ", "
-      << SystemDescription().memory << "\n";
-    o << "Code page:   " << SystemCodePage() << "\n";
-    o << "User folder: " << f.user << "\n";
-    o << "Settings:    " << f.settings_file << " (" << Settings().Count() << " values)\n";
-    o << "Data folder: " << f.data << "\n";
-    TDataTables& t = Tables();
-    auto tree = [&](const char* name, const TMultiOptions& m) {
-      int lines = 0;
-      for (int i = 0; i < m.Count(); ++i) lines += m.SectionAt(i).Count();
-      o << "  " << name << ": " << m.Count() << " sections, " << lines << " lines\n";
-    };
-    auto flat = [&](const char* name, const TOptionsList& l) {
-      o << "  " << name << ": " << l.Count() << " lines\n";
-    };
-    o << "Data tables:\n";
-    tree("NameSpace.dat", t.name_space);
-    flat("month_short.dat", t.month_short);
-    flat("country_short.dat", t.country_short);
-    flat("state_short.dat", t.state_short);
-    flat("TML/siteinfo.tml", t.site_info_template);
-    tree("status.dat", t.status);
-    tree("aliases.dat", t.aliases);
-    tree("listvars.dat", t.list_vars);
-    flat("Translate.dat", t.translate);
-    flat("categories.dat", t.categories);
-    flat("OS_rules.dat", t.os_rules);
-    flat("Favorites.dat", t.favorites);
-    flat("notfound.dat", t.not_found);
-    tree("custom_sets.dat", t.custom_sets);
-    flat("filters.dat", t.filters);
-    o << "Exception log: " << t.exceptions.Count() << " lines\n";
-    if (SiteListReady()) o << "Sites: " << SiteList().Count() << "\n";
-    if (RecordListsReady()) {
-      o << "Companies: " << CompanyList().Count() << ", products: " << ProductList().Count()
-        << "\n";
-      o << "Active product: " << Settings().GetString("Active Product") << "\n";
-    }
+    ctx.out << StartupSummaryText(MakeStartupSummary(*ctx.core));
   });
 }
 

@@ -6,7 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "backup/backup.h"
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "foundation/text_utils.h"
@@ -14,7 +14,6 @@
 #include "report/report.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
-#include "sites/sites_startup.h"
 #include "sites/sites_view.h"
 
 namespace quillora::cli {
@@ -140,7 +139,6 @@ void RunReport(const ReportArgs& args, CliContext& ctx) {
 }
 
 void SetupSitesCommands(CLI::App& root, CliContext& ctx) {
-  RegisterSitesStartup();
   auto* sites = root.add_subcommand("sites", "The site database");
   sites->require_subcommand(1);
 

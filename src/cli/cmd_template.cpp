@@ -7,16 +7,13 @@
 
 #include "foundation/codepage.h"
 #include "foundation/option_list.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
 #include "template/template.h"
 
 namespace quillora::cli {
 
 namespace {
-
-TemplateProfileSource& ProfileSource() {
-  static TemplateProfileSource source;
-  return source;
-}
 
 // The list the command expands against: the --values file, else the active profile.
 const TOptionsList& ValuesFor(const std::string& values_file, CliContext& ctx,
@@ -29,16 +26,11 @@ const TOptionsList& ValuesFor(const std::string& values_file, CliContext& ctx,
     }
     return loaded;
   }
-  const TOptionsList* profile = ProfileSource() ? ProfileSource()(ctx) : nullptr;
-  if (profile == nullptr) throw CliError("no active profile: give --values FILE");
-  return *profile;
+  ctx.EnsureStarted();
+  return ActiveProfile();
 }
 
 }  // namespace
-
-void SetTemplateProfileSource(TemplateProfileSource source) {
-  ProfileSource() = std::move(source);
-}
 
 void RunTemplateExpand(const TemplateExpandArgs& args, CliContext& ctx) {
   if (args.mode != "ansi" && args.mode != "utf8" && args.mode != "wide")

@@ -1,10 +1,15 @@
-// File and folder helpers over POSIX and std::filesystem. Nothing here throws: callers test the
-// results, as the program's folders may be missing or read-only at any time.
+// File and folder helpers over POSIX and std::filesystem. Nothing here throws but the safe save:
+// callers test the results, as the program's folders may be missing or read-only at any time.
 #include "foundation/files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -41,7 +46,120 @@ bool WildcardMatch(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
+std::string Reason() {
+  return std::strerror(errno);
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.size() <= 9 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether a process with that id exists (one we may not signal exists too).
+bool ProcessRuns(std::string_view digits) {
+  const pid_t pid = static_cast<pid_t>(std::stol(std::string(digits)));
+  if (pid <= 0) return true;  // not a process id we can judge: leave the file alone
+  return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+enum class TLeftover { None, WithPid, WithoutPid };
+
+// What kind of save leftover a file name is, and the process id it carries.
+TLeftover ClassifyLeftover(std::string_view name, std::string_view& pid) {
+  constexpr std::string_view kSuffix = ".$$$";
+  if (name.size() > kSuffix.size() && name.substr(name.size() - kSuffix.size()) == kSuffix) {
+    std::string_view rest = name.substr(0, name.size() - kSuffix.size());
+    const size_t dot = rest.rfind('.');
+    if (dot != std::string_view::npos && dot > 0 && AllDigits(rest.substr(dot + 1))) {
+      pid = rest.substr(dot + 1);
+      return TLeftover::WithPid;
+    }
+    return TLeftover::WithoutPid;
+  }
+  // The settings and the data folder's side files were once saved through "<name>.tmp<pid>".
+  const size_t tmp = name.rfind(".tmp");
+  if (tmp != std::string_view::npos && tmp > 0 && AllDigits(name.substr(tmp + 4))) {
+    pid = name.substr(tmp + 4);
+    return TLeftover::WithPid;
+  }
+  return TLeftover::None;
+}
+
 }  // namespace
+
+TSaveFileError::TSaveFileError(Step s, std::string f, std::string r)
+    : std::runtime_error((s == Step::Create  ? "Cannot create file "
+                          : s == Step::Write ? "Cannot write file "
+                                             : "Cannot replace file ") +
+                         f + ": " + r),
+      step(s),
+      file(std::move(f)),
+      reason(std::move(r)) {}
+
+std::string TempSaveName(const std::string& path) {
+  return path + "." + std::to_string(::getpid()) + ".$$$";
+}
+
+void SaveFileSafely(const std::string& path, std::string_view bytes,
+                    const std::function<void(const std::string& temp)>& check,
+                    std::optional<unsigned> mode) {
+  using Step = TSaveFileError::Step;
+  const std::string tmp = TempSaveName(path);
+  const mode_t create_mode = mode ? static_cast<mode_t>(*mode) : 0666;
+  int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, create_mode);
+  if (out < 0) throw TSaveFileError(Step::Create, tmp, Reason());
+  auto fail = [&](Step step, const std::string& file) {
+    std::string why = Reason();
+    if (out >= 0) ::close(out);
+    ::unlink(tmp.c_str());
+    throw TSaveFileError(step, file, why);
+  };
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(out, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(Step::Write, tmp);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (mode) (void)::fchmod(out, create_mode);  // the umask may have narrowed it
+  if (::fsync(out) != 0) fail(Step::Write, tmp);
+  const int closed = ::close(out);
+  out = -1;
+  if (closed != 0) fail(Step::Write, tmp);
+  if (check) {
+    try {
+      check(tmp);
+    } catch (...) {
+      ::unlink(tmp.c_str());
+      throw;
+    }
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) fail(Step::Replace, path);
+}
+
+int RemoveDeadSaveLeftovers(const std::string& folder) {
+  constexpr int64_t kPidlessAge = 60 * 60;
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  int removed = 0;
+  for (const std::string& name : ListFiles(folder, "*")) {
+    std::string_view pid;
+    const std::string path = IncludeTrailingPathDelimiter(folder) + name;
+    switch (ClassifyLeftover(name, pid)) {
+      case TLeftover::None:
+        continue;
+      case TLeftover::WithPid:
+        if (ProcessRuns(pid)) continue;
+        break;
+      case TLeftover::WithoutPid:
+        if (int64_t age = FileAge(path); age < 0 || now - age <= kPidlessAge) continue;
+        break;
+    }
+    if (DeleteFileAt(path)) ++removed;
+  }
+  return removed;
+}
 
 bool FileExists(const std::string& path) {
   struct stat st;

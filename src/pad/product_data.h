@@ -1,6 +1,8 @@
-// The process's company and product lists and its active profile, and where they are made and
-// released in the start-up and shutdown sequence.
+// The program's company and product lists and its active profile. The core context owns them and
+// installs them while it lives; the accessors read the installed ones.
 #pragma once
+
+#include <memory>
 
 #include "foundation/option_list.h"
 
@@ -10,7 +12,24 @@ class TCompanyList;
 class TProductList;
 class TProfile;
 
-// The process-wide objects; std::logic_error before the start-up created them.
+struct TProductData {
+  TProductData();
+  ~TProductData();  // the profile first, then the products, then the companies
+  TProductData(const TProductData&) = delete;
+  TProductData& operator=(const TProductData&) = delete;
+
+  std::unique_ptr<TCompanyList> companies;
+  std::unique_ptr<TProductList> products;
+  std::unique_ptr<TProfile> profile;
+
+  // Releases them in the order the destructor does.
+  void Release();
+};
+
+// Makes data the one the accessors read; nullptr leaves none.
+void InstallProductData(TProductData* data);
+
+// std::logic_error before the start-up created them.
 TCompanyList& CompanyList();
 TProductList& ProductList();
 TProfile& ActiveProfile();
@@ -19,17 +38,10 @@ bool RecordListsReady();
 // holds no product.
 const TOptionsList* ActiveProfileValues();
 
-// Plugs the records into the start-up: the active profile (and the value lists of its flags)
-// where the data tables are loaded, the company and product lists after the site list, and
-// their release at shutdown. With load_at_startup the lists are also filled from their folders
-// and the profile activated right there (the command line; the desktop program leaves that to
-// the product manager when the main window first shows). Call once before InitApplicationData;
-// further calls only change load_at_startup.
-void RegisterRecordsStartup(bool load_at_startup);
-
-// What the product manager's refresh does at the first showing of the main window: every
-// company and product file is loaded and the profile activated with the stored active company
-// and product. False when a file could not be loaded (it was reported and left out).
+// What the product manager's refresh does at the first showing of the main window (and the
+// command line's start-up): every company and product file is loaded and the profile activated
+// with the stored active company and product. False when a file could not be loaded (it was
+// reported and left out).
 bool LoadRecordsAndActivate();
 
 }  // namespace quillora

@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/monitors.h"
 #include "foundation/text_utils.h"

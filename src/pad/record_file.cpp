@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundation/files.h"
+
 namespace quillora {
 
 namespace {
@@ -88,39 +90,10 @@ std::string TRecordFileLock::ReadAll() {
 void TRecordFileLock::Replace(std::string_view text) {
   if (!exclusive_) throw std::logic_error("Replace needs an exclusive lock");
   // Only the holder of the lock on the current file writes, so one temporary name per process
-  // is enough; the process id keeps a stale one of a crashed run out of the way.
-  std::string tmp = path_ + "." + std::to_string(::getpid()) + ".$$$";
+  // is enough.
   struct stat held {};
   mode_t mode = ::fstat(fd_, &held) == 0 ? (held.st_mode & 07777) : 0644;
-  int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (out < 0) throw std::runtime_error("Cannot create file " + tmp + ": " + Reason());
-  auto fail = [&](const std::string& what) {
-    std::string why = Reason();
-    ::close(out);
-    ::unlink(tmp.c_str());
-    throw std::runtime_error(what + ": " + why);
-  };
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(out, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("Cannot write file " + tmp);
-    }
-    done += static_cast<size_t>(n);
-  }
-  (void)::fchmod(out, mode);  // the umask may have narrowed it
-  if (::fsync(out) != 0) fail("Cannot write file " + tmp);
-  if (::close(out) != 0) {
-    std::string why = Reason();
-    ::unlink(tmp.c_str());
-    throw std::runtime_error("Cannot write file " + tmp + ": " + why);
-  }
-  if (::rename(tmp.c_str(), path_.c_str()) != 0) {
-    std::string why = Reason();
-    ::unlink(tmp.c_str());
-    throw std::runtime_error("Cannot replace file " + path_ + ": " + why);
-  }
+  SaveFileSafely(path_, text, {}, mode);
   created_ = false;
 }
 

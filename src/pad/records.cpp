@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/dates.h"
 #include "foundation/files.h"
 #include "foundation/monitors.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
 #include "foundation/files.h"

@@ -301,26 +301,22 @@ bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {
 
   const bool own_file = file_name.empty();
   const std::string target = own_file ? MakeFileName() : file_name;
-  const std::string temp = target + ".$$$";
   bool saved = false;
   for (;;) {
     try {
-      {
-        TFileStream f(temp, TFileStream::Mode::Create);
-        SaveToStream(f);
-        f.Flush(true);
-      }
-      // The copy must read back as this site before it may replace anything.
-      if (FileSizeOf(temp) <= 0) throw std::runtime_error("empty file");
-      TWebSite check;
-      TMemoryStream written(FileToString(temp));
-      check.LoadFromStream(written);
-      if (check.Signature() != kSiteSignature || check.UIN() != UIN())
-        throw std::runtime_error("the written file does not read back");
-      if (!RenameFileAt(temp, target)) throw std::runtime_error("cannot rename");
+      TMemoryStream bytes;
+      SaveToStream(bytes);
+      SaveFileSafely(target, bytes.Data(), [this](const std::string& temp) {
+        // The copy must read back as this site before it may replace anything.
+        if (FileSizeOf(temp) <= 0) throw std::runtime_error("empty file");
+        TWebSite check;
+        TMemoryStream written(FileToString(temp));
+        check.LoadFromStream(written);
+        if (check.Signature() != kSiteSignature || check.UIN() != UIN())
+          throw std::runtime_error("the written file does not read back");
+      });
       saved = true;
     } catch (const std::exception&) {
-      DeleteFileAt(temp);
     }
     if (saved || !UI().AskRetry("Cannot save site to " + target)) break;
   }

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"

@@ -35,10 +35,8 @@ class TSiteProfile {
   virtual std::string SiteValue(TSiteValueKind kind, std::string_view uin) const = 0;
 };
 
-// The process's active profile as sites see it; null while none is installed, and every
-// per-site value then reads as empty. The profile's owner installs it at start-up and removes
-// it (nullptr) before destroying it. Not owning.
+// The program's active profile as sites see it (sites/sites_state.h); null while there is none,
+// and every per-site value then reads as empty.
 const TSiteProfile* ActiveSiteProfile();
-void SetActiveSiteProfile(const TSiteProfile* profile);
 
 }  // namespace quillora

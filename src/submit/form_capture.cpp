@@ -2,9 +2,10 @@
 // rules proposed for captured fields from option texts, names, context texts and sizes.
 #include <algorithm>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/text_utils.h"
+#include "pad/product_data.h"
 #include "pad/profile.h"
 #include "submit/form_filler.h"
 #include "template/template.h"
@@ -32,7 +33,7 @@ struct TAliasRule {
 
 std::vector<TAliasRule> ParseAliases() {
   std::vector<TAliasRule> rules;
-  const TMultiOptions& aliases = FillTables().aliases;
+  const TMultiOptions& aliases = Tables().aliases;
   rules.reserve(static_cast<size_t>(aliases.Count()));
   for (int i = 0; i < aliases.Count(); ++i) {
     const TOptionsList& s = aliases.SectionAt(i);
@@ -315,7 +316,7 @@ void AssignTemplates(TWebForm& web_form, bool learn) {
     const int type = f.FieldType();
     if (type != ftText && type != ftArea && type != ftPassword && type != ftList) continue;
     if (learn) {
-      f.SetFillWith(WideToAnsi(TemplatizeText(f.FieldValue(), FillProfile())));
+      f.SetFillWith(WideToAnsi(TemplatizeText(f.FieldValue(), ActiveProfile())));
       continue;
     }
     std::string context = f.FieldContext();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/encoding.h"
 #include "foundation/monitors.h"
@@ -17,11 +17,6 @@
 namespace quillora {
 
 namespace {
-
-TFillEnvironment& Environment() {
-  static TFillEnvironment environment;
-  return environment;
-}
 
 bool IsControlTag(std::u16string_view tag) {
   return tag == u"INPUT" || tag == u"SELECT" || tag == u"TEXTAREA" || tag == u"BUTTON";
@@ -65,18 +60,6 @@ std::string Fingerprint(TDomForm* form, bool old_style) {
 }
 
 }  // namespace
-
-void SetFillEnvironment(const TFillEnvironment& environment) {
-  Environment() = environment;
-}
-
-TProfile& FillProfile() {
-  return Environment().profile ? *Environment().profile : ActiveProfile();
-}
-
-const TDataTables& FillTables() {
-  return Environment().tables ? *Environment().tables : Tables();
-}
 
 std::string LiveFingerprint(TDomForm* form) {
   return Fingerprint(form, false);
@@ -216,7 +199,7 @@ void SetLoginVariables(TProfile& profile, TWebSite* site) {
 TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& binding,
                              TFillMode* mode_out) {
   if (!form) return fpNone;
-  TProfile& profile = FillProfile();
+  TProfile& profile = ActiveProfile();
   SetLoginVariables(profile, site);
   if (mode_out) *mode_out = fmGuessed;
 
@@ -264,10 +247,10 @@ TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& bindi
 
 void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
               TFormBinding& binding) {
-  const TProfile& active = FillProfile();
+  const TProfile& active = ActiveProfile();
   const std::string prefix = LanguagePrefix(site);
   TOptionsList values(static_cast<const TOptionsList&>(active));
-  const TOptionsList& translate = FillTables().translate;
+  const TOptionsList& translate = Tables().translate;
   for (int i = 0; i < translate.Count(); ++i) {
     const std::string& line = translate.Line(i);
     const size_t eq = line.find('=');
@@ -301,7 +284,7 @@ bool FillField(TFormField& field, TDomElement* element, TFillMode mode, const TO
   const TOptionsList* profile = &values;
   std::unique_ptr<TOptionsList> copy;
   if (site) {
-    const std::string category = FillProfile().ProgramCategory.GetString(site->UIN());
+    const std::string category = ActiveProfile().ProgramCategory.GetString(site->UIN());
     if (!category.empty()) {
       copy = std::make_unique<TOptionsList>(values);
       copy->SetString("Program_Category", category);
@@ -318,7 +301,7 @@ bool FillField(TFormField& field, TDomElement* element, TFillMode mode, const TO
     case ftPassword: {
       std::u16string value;
       if (field.IsLogin() && site) {
-        const TProfile& p = FillProfile();
+        const TProfile& p = ActiveProfile();
         std::string login = p.SiteValue(TSiteValueKind::ProductSiteLogin, site->UIN());
         if (login.empty()) login = p.SiteValue(TSiteValueKind::CompanySiteLogin, site->UIN());
         value = Utf8ToWide(login);

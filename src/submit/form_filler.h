@@ -18,21 +18,10 @@ namespace quillora {
 
 class TWebSite;
 class TProfile;
-struct TDataTables;
 
 // Which colours a fill uses: rules guessed for an unknown form, a stored form recognised by its
 // fingerprint, or a stored form recognised by page address and field count.
 enum TFillMode : int { fmGuessed = 0, fmKnown = 1, fmSimilar = 2 };
-
-// Where the engine takes the active profile and the rule tables from. Empty members mean the
-// process's own (ActiveProfile() and Tables()); tests, benchmarks and fuzzers may set their own.
-struct TFillEnvironment {
-  TProfile* profile = nullptr;
-  const TDataTables* tables = nullptr;
-};
-void SetFillEnvironment(const TFillEnvironment& environment);
-TProfile& FillProfile();
-const TDataTables& FillTables();
 
 // --- Document walk -------------------------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/text_utils.h"
 #include "submit/form_filler.h"
@@ -219,7 +219,7 @@ class TListMatcher {
 
 std::string ListVariable(std::string_view list, std::string_view value) {
   if (value.empty()) return {};
-  const TOptionsList* section = FillTables().list_vars.FindSection(list);
+  const TOptionsList* section = Tables().list_vars.FindSection(list);
   return section ? section->GetString(value) : std::string();
 }
 
@@ -230,7 +230,7 @@ std::vector<std::string> RankOperatingSystems(const TOptionsList& values) {
     int plus = 0, minus = 0;
   };
   std::vector<Ranked> ranked;
-  const TOptionsList& rules = FillTables().os_rules;
+  const TOptionsList& rules = Tables().os_rules;
   for (int i = 0; i < rules.Count(); ++i) {
     const std::string& line = rules.Line(i);
     const size_t eq = line.find('=');

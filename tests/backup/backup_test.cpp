@@ -88,7 +88,7 @@ TEST(Backup, YesToAllIsRememberedPerKindAndFailuresKeepTheOldArchive) {
   EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"Cannot create " + a / "no/such.uibk",
                                                          "Cannot read " + a / "bad.uibk"}));
   EXPECT_EQ(FileToString(a / "x.uibk"), good);
-  EXPECT_FALSE(FileExists(a / "x.uibk.$$$"));
+  EXPECT_FALSE(FileExists(TempSaveName(a / "x.uibk")));
 }
 
 // Stopped jobs: a backup leaves the previous archive as it was; a restore run on a worker keeps

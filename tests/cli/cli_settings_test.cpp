@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include "cli/cli_app.h"
 #include "foundation/files.h"
 #include "foundation/option_list.h"
-#include "support/temp_dir.h"
+#include "support/test_context.h"
 
 namespace quillora {
 namespace {
@@ -19,13 +20,8 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::CopyTree(testing::ShippedDataDir(), data_dir());
-    setenv("QUILLORA_REGISTRY", (tmp_ / "registry.dat").c_str(), 1);
-  }
-  void TearDown() override { unsetenv("QUILLORA_REGISTRY"); }
-  std::string data_dir() const { return tmp_ / "data/"; }
-  std::string user_dir() const { return tmp_ / "user/"; }
+  std::string data_dir() const { return data_.DataDir(); }
+  std::string user_dir() const { return data_.UserDir(); }
 
   CliRun Cli(std::vector<std::string> args) {
     std::vector<std::string> full = {"--data-dir", data_dir(), "--user-dir", user_dir()};
@@ -36,7 +32,7 @@ class CliTest : public ::testing::Test {
     return {status, out.str(), err.str()};
   }
 
-  testing::TempDir tmp_;
+  testing::TestData data_;
 };
 
 TEST_F(CliTest, SettingsListOnFirstStartPrintsAndSavesTheDefaults) {
@@ -63,6 +59,20 @@ TEST_F(CliTest, MissingRequiredTableExitsWithItsMessage) {
   EXPECT_EQ(r.err, "error: Cannot load " + data_dir() + "NameSpace.dat\nExiting.\n");
   EXPECT_EQ(r.out, "");
   EXPECT_FALSE(FileExists(user_dir() + "data/config.dat"));
+}
+
+// Without --values the expansion runs against the active profile, and an empty profile (no
+// company active) is still one: it expands to empty values.
+TEST_F(CliTest, TemplateExpandUsesTheActiveProfileEvenWhenEmpty) {
+  CliRun r = Cli({"template", "expand", "<|Program_Info/Program_Name|>"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "<Sample Notes>\n");
+  std::filesystem::remove_all(data_dir() + "Companies/");
+  std::filesystem::remove_all(data_dir() + "Products/");
+  r = Cli({"template", "expand", "<|Program_Info/Program_Name|>"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "<>\n");
+  EXPECT_EQ(r.err, "");
 }
 
 TEST_F(CliTest, UsageErrorsAndVersion) {

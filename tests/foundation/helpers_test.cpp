@@ -1,10 +1,13 @@
 // Encodings, dates, files and colours.
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -14,6 +17,7 @@
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
+#include "foundation/stream.h"
 #include "foundation/sysinfo.h"
 
 namespace quillora {
@@ -231,6 +235,80 @@ TEST_F(Files, ListFilesMatchesMaskWithoutCase) {
   EXPECT_EQ(ListFiles(root_, "*.*").size(), 5u);
   EXPECT_EQ(ListFiles(root_, "n*"), (std::vector<std::string>{"noext", "notes.txt"}));
   EXPECT_TRUE(ListFiles(root_ + "missing/", "*.wsd").empty());
+}
+
+TEST_F(Files, SafeSaveReplacesTheFileWholeOrNotAtAll) {
+  const std::string path = root_ + "a.dat";
+  EXPECT_EQ(TempSaveName(path), path + "." + std::to_string(::getpid()) + ".$$$");
+  Write("a.dat", "old");
+  SaveFileSafely(path, "new");
+  EXPECT_EQ(FileToString(path), "new");
+  SaveFileSafely(path, "private", {}, 0600);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // A check that refuses the written copy keeps the old file and its own exception.
+  EXPECT_THROW(SaveFileSafely(path, "bad",
+                              [](const std::string& temp) {
+                                EXPECT_EQ(FileToString(temp), "bad");
+                                throw std::invalid_argument("refused");
+                              }),
+               std::invalid_argument);
+  EXPECT_EQ(FileToString(path), "private");
+
+  // Each step that fails names itself and the file it concerns.
+  try {
+    SaveFileSafely(root_ + "missing/b.dat", "x");
+    ADD_FAILURE() << "saved into a missing folder";
+  } catch (const TSaveFileError& e) {
+    EXPECT_EQ(e.step, TSaveFileError::Step::Create);
+    EXPECT_EQ(std::string(e.what()), "Cannot create file " + TempSaveName(root_ + "missing/b.dat") +
+                                         ": No such file or directory");
+  }
+  fs::create_directories(dir_ / "folder" / "inside");
+  try {
+    SaveFileSafely(root_ + "folder", "x");
+    ADD_FAILURE() << "replaced a folder";
+  } catch (const TSaveFileError& e) {
+    EXPECT_EQ(e.step, TSaveFileError::Step::Replace);
+    EXPECT_EQ(e.file, root_ + "folder");
+  }
+  // Nothing but the saved file is left behind.
+  EXPECT_EQ(ListFiles(root_, "*"), std::vector<std::string>{"a.dat"});
+}
+
+TEST_F(Files, LeftoversOfDeadSavesGoAndLiveOnesStay) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string dead = std::to_string(child), live = std::to_string(::getpid());
+  struct Case {
+    std::string name;
+    bool old;  // written two hours ago
+    bool stays;
+  } cases[] = {
+      {"config.dat." + dead + ".$$$", false, false},
+      {"custom_sets.dat.tmp" + dead, false, false},  // the settings' older name
+      {"config.dat." + live + ".$$$", false, true},
+      {"filters.dat.tmp" + live, false, true},
+      {"Demo.wsd.$$$", true, false},   // older programs' pid-less name, long abandoned
+      {"Fresh.wsd.$$$", false, true},  // ... or perhaps still being written
+      {"notes.txt", true, true},
+      {"report.tmp", true, true},
+      {"Sample.dat", true, true},
+  };
+  for (const Case& c : cases) {
+    Write(c.name, "x");
+    if (c.old)
+      fs::last_write_time(dir_ / c.name, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  fs::create_directory(dir_ / "sub");
+  Write("sub/a.dat." + dead + ".$$$", "x");  // only the folder itself is cleaned
+
+  EXPECT_EQ(RemoveDeadSaveLeftovers(root_), 3);
+  for (const Case& c : cases) EXPECT_EQ(FileExists(root_ + c.name), c.stays) << c.name;
+  EXPECT_TRUE(FileExists(root_ + "sub/a.dat." + dead + ".$$$"));
 }
 
 TEST(FilePaths, Parts) {

@@ -39,13 +39,13 @@ TEST(UserInterfacePort, WorkersAreAnsweredOnTheUserInterfaceThread) {
   };
   TJob job;
   const Answers a = RunJob(job, [](TJob&) {
-    Answers a;
-    a.worker = std::this_thread::get_id();
+    Answers answers;
+    answers.worker = std::this_thread::get_id();
     ShowError("Disk full");
-    a.retry = UI().AskRetry("Cannot save");
-    a.all = UI().AskYesNoAll("Override?");
-    a.saved = UI().SaveFileDialog("Save", "*.uibk", a.path);
-    return a;
+    answers.retry = UI().AskRetry("Cannot save");
+    answers.all = UI().AskYesNoAll("Override?");
+    answers.saved = UI().SaveFileDialog("Save", "*.uibk", answers.path);
+    return answers;
   });
   EXPECT_NE(a.worker, std::this_thread::get_id());
   EXPECT_TRUE(a.retry);

@@ -7,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/app_data.h"
 #include "foundation/files.h"
 #include "pad/product_data.h"
 #include "pad/records.h"
 #include "sites/site.h"
-#include "support/temp_dir.h"
+#include "support/test_context.h"
 
 namespace quillora {
 namespace {
@@ -30,39 +29,32 @@ std::string Capture(const std::string& command) {
 
 class RecordCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::CopyTree(testing::ShippedDataDir(), DataDir());
-    setenv("QUILLORA_REGISTRY", (tmp_ / "registry.dat").c_str(), 1);
-    RegisterRecordsStartup(true);
-  }
-  void TearDown() override {
-    if (ApplicationDataReady()) DoneApplicationData();
-    unsetenv("QUILLORA_REGISTRY");
-  }
-  std::string DataDir() const { return tmp_ / "data/"; }
-  std::string UserDir() const { return tmp_ / "user/"; }
+  std::string DataDir() const { return data_.DataDir(); }
+  std::string UserDir() const { return data_.UserDir(); }
   std::string SampleProductFile() const { return DataDir() + "Products/Sample_Notes.dat"; }
 
-  // One command as one run of the program: start-up, the command, shutdown.
+  // One command as one run of the program: start-up (the records loaded, no site list), the
+  // command, shutdown.
   std::string Run(const std::function<void(cli::CliContext&)>& command) {
     std::ostringstream out, err;
     cli::CliContext ctx(out, err);
     ctx.data_dir = DataDir();
     ctx.user_dir = UserDir();
+    ctx.load_sites = false;
     try {
       command(ctx);
     } catch (...) {
-      if (ctx.started) DoneApplicationData();
+      ctx.Finish();
       throw;
     }
-    if (ctx.started) DoneApplicationData();
+    ctx.Finish();
     return out.str();
   }
   std::string Status(const cli::StatusArgs& args) {
     return Run([&](cli::CliContext& ctx) { cli::RunStatus(args, ctx); });
   }
 
-  testing::TempDir tmp_;
+  testing::TestData data_;
 };
 
 TEST_F(RecordCommandsTest, ListsAreTabSeparatedInListOrder) {
@@ -190,8 +182,8 @@ TEST_F(RecordCommandsTest, TwoCliProcessesInParallelLoseNothing) {
   for (int i = 1; i <= kRounds; ++i) {
     std::string round = std::to_string(i);
     std::string cmd = "(" + base + "status SITE-A --submitted A" + round + " >/dev/null 2>>" +
-                      tmp_ / "a.err" + " & " + base + "status SITE-B --listed B" + round +
-                      " >/dev/null 2>>" + tmp_ / "b.err" + " & wait)";
+                      data_.Dir() / "a.err" + " & " + base + "status SITE-B --listed B" + round +
+                      " >/dev/null 2>>" + data_.Dir() / "b.err" + " & wait)";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     TProduct p;
     ASSERT_TRUE(p.LoadRecordFile(SampleProductFile()));

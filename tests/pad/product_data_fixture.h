@@ -1,42 +1,29 @@
 // A started program on a temporary copy of the shipped data folder (with the sample company and
-// product), with the records plugged into the start-up and a scripted user-interface port.
+// product), the record lists made but not loaded, no site list, and a scripted user-interface
+// port.
 #pragma once
 
-#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "foundation/app_data.h"
 #include "foundation/stream.h"
 #include "pad/product_data.h"
-#include "support/scripted_ui.h"
-#include "support/temp_dir.h"
+#include "support/core_test.h"
 
 namespace quillora::testing {
 
-class ProductDataTest : public ::testing::Test {
+class ProductDataTest : public CoreTest {
  protected:
-  void SetUp() override {
-    CopyTree(ShippedDataDir(), DataDir());
-    setenv("QUILLORA_REGISTRY", (tmp_ / "registry.dat").c_str(), 1);
-    RegisterRecordsStartup(false);
-  }
-  void TearDown() override {
-    if (ApplicationDataReady()) DoneApplicationData();
-    unsetenv("QUILLORA_REGISTRY");
-  }
+  void SetUp() override { options_.load_sites = false; }
 
   // The start-up data load; the lists are created empty.
-  void Start() { ASSERT_TRUE(InitApplicationData({DataDir(), UserDir(), {}})); }
-  std::string DataDir() const { return tmp_ / "data/"; }
-  std::string UserDir() const { return tmp_ / "user/"; }
+  void Start() { CoreTest::Start(); }
+  std::string DataDir() const { return data_.DataDir(); }
+  std::string UserDir() const { return data_.UserDir(); }
   std::string CompanyFile(const std::string& name) const { return DataDir() + "Companies/" + name; }
   std::string ProductFile(const std::string& name) const { return DataDir() + "Products/" + name; }
   void WriteFile(const std::string& path, const std::string& text) { StringToFile(path, text); }
-
-  TempDir tmp_;
-  ScriptedUI ui_;
 };
 
 }  // namespace quillora::testing

@@ -6,16 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/app_data.h"
+#include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "pad/product_data.h"
 #include "report/report.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
-#include "sites/sites_startup.h"
 #include "support/scripted_ui.h"
-#include "support/temp_dir.h"
+#include "support/test_context.h"
 
 namespace quillora {
 namespace {
@@ -23,10 +22,8 @@ namespace {
 class SitesCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::CopyTree(testing::ShippedDataDir(), tmp_ / "data/");
     // Only the sites this test writes take part, not the shipped demo sites.
     std::filesystem::remove_all(tmp_ / "data/Sites/");
-    setenv("QUILLORA_REGISTRY", (tmp_ / "registry.dat").c_str(), 1);
     ForceDirectories(tmp_ / "data/Sites");
     const char* names[] = {"Zeta\tTab", "alpha", "Mid"};
     for (int i = 0; i < 3; ++i) {
@@ -38,15 +35,10 @@ class SitesCommands : public ::testing::Test {
       s.SetDisabled(i == 1);
       ASSERT_TRUE(s.SaveSiteFile(tmp_ / ("data/Sites/s" + std::to_string(i) + ".wsd"), true));
     }
-    RegisterRecordsStartup(true);
-    RegisterSitesStartup();
     ctx_.data_dir = tmp_ / "data/";
     ctx_.user_dir = tmp_ / "user/";
   }
-  void TearDown() override {
-    if (ctx_.started) DoneApplicationData();
-    unsetenv("QUILLORA_REGISTRY");
-  }
+  void TearDown() override { ctx_.Finish(); }
   std::string List(const cli::SitesListArgs& args) {
     out_.str("");
     cli::RunSitesList(args, ctx_);
@@ -54,7 +46,8 @@ class SitesCommands : public ::testing::Test {
   }
 
   testing::ScriptedUI ui_;
-  testing::TempDir tmp_;
+  testing::TestData data_;
+  const testing::TempDir& tmp_ = data_.Dir();
   std::ostringstream out_, err_;
   cli::CliContext ctx_{out_, err_};
 };

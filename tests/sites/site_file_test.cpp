@@ -52,7 +52,7 @@ TEST_F(SiteFileTest, NewSiteSavedAndLoadedKeepsItsDefaults) {
   TWebSite site;
   const std::string path = tmp_ / "new.wsd";
   ASSERT_TRUE(site.SaveSiteFile(path, false));
-  EXPECT_FALSE(FileExists(path + ".$$$"));
+  EXPECT_FALSE(FileExists(TempSaveName(path)));
   EXPECT_TRUE(site.FileName.empty());  // a named save leaves the site's own file alone
 
   const std::string bytes = FileToString(path);
@@ -250,7 +250,7 @@ TEST_F(SiteFileTest, DamagedFilesAreUnreadableAndStayUntouched) {
     EXPECT_EQ(FileToString(path), bytes);
     EXPECT_EQ(site.Info.Count(), 0);
     EXPECT_EQ(site.Forms().Count(), 0);
-    EXPECT_FALSE(FileExists(path + ".$$$"));
+    EXPECT_FALSE(FileExists(TempSaveName(path)));
   }
 }
 
@@ -288,7 +288,7 @@ TEST_F(SiteFileTest, SaveUnderItsOwnNameNeverLosesTheFile) {
   const std::string before = FileToString(site.FileName);
   site.Info.CommonInfo().SetString("Name", "Other");
   // The temporary file cannot be created: a folder is in its way.
-  std::filesystem::create_directory(tmp_ / "Other.wsd.$$$");
+  std::filesystem::create_directory(TempSaveName(tmp_ / "Other.wsd"));
   EXPECT_FALSE(site.SaveSiteFile("", false));
   EXPECT_EQ(ui_.Texts("retry"),
             std::vector<std::string>{"Cannot save site to " + tmp_ / "Other.wsd"});
@@ -296,7 +296,7 @@ TEST_F(SiteFileTest, SaveUnderItsOwnNameNeverLosesTheFile) {
   EXPECT_EQ(FileToString(tmp_ / "My_Site.wsd"), before);
   EXPECT_FALSE(FileExists(tmp_ / "Other.wsd"));
 
-  std::filesystem::remove(tmp_ / "Other.wsd.$$$");
+  std::filesystem::remove(TempSaveName(tmp_ / "Other.wsd"));
   ASSERT_TRUE(site.SaveSiteFile("", false));
   EXPECT_EQ(ListFiles(tmp_.Path(), "*.wsd"), std::vector<std::string>{"Other.wsd"});
 }
@@ -306,7 +306,7 @@ TEST_F(SiteFileTest, FailedSaveToANamedFileKeepsThePreviousFile) {
   const std::string path = tmp_ / "kept.wsd";
   ASSERT_TRUE(site.SaveSiteFile(path, false));
   const std::string before = FileToString(path);
-  std::filesystem::create_directory(path + ".$$$");
+  std::filesystem::create_directory(TempSaveName(path));
   site.Info.CommonInfo().SetString("Name", "Changed");
   ui_.QueueRetry(true);
   EXPECT_FALSE(site.SaveSiteFile(path, false));

@@ -1,4 +1,5 @@
-// Small stand-ins the site tests share: an owning site list and a profile.
+// Small stand-ins the site tests share: an owning site list, a profile and a core whose sites
+// read it.
 #pragma once
 
 #include <map>
@@ -8,8 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/core_context.h"
 #include "foundation/codepage.h"
 #include "sites/site.h"
+#include "support/test_context.h"
 
 namespace quillora::testing {
 
@@ -56,10 +59,17 @@ class FakeProfile : public TSiteProfile {
   }
 };
 
-// Installs a profile as the active one for a test's lifetime.
+// A core started for the test's lifetime whose sites read the given profile.
 struct ActiveProfileScope {
-  explicit ActiveProfileScope(const TSiteProfile* p) { SetActiveSiteProfile(p); }
-  ~ActiveProfileScope() { SetActiveSiteProfile(nullptr); }
+  explicit ActiveProfileScope(const TSiteProfile* p) {
+    TStartupOptions options = data.Options();
+    options.load_sites = false;
+    core = data.Start(options);
+    if (!core) throw std::runtime_error("the start-up failed");
+    core->Sites().profile = p;
+  }
+  TestData data;
+  std::unique_ptr<TCoreContext> core;
 };
 
 }  // namespace quillora::testing

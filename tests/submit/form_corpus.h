@@ -10,6 +10,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/stream.h"
+#include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
 #include "submit/form_filler.h"
@@ -82,7 +83,7 @@ inline void ScoreFilledPage(THtmlDocument& doc, const std::string& page, CorpusS
       if (!e.HasAttribute(u"data-expect")) continue;
       std::string expected = WideToUtf8(e.Attribute(u"data-expect"));
       if (expected.find('|') != std::string::npos) {
-        expected = WideToUtf8(ExpandTemplateToWide(expected, FillProfile(), ""));
+        expected = WideToUtf8(ExpandTemplateToWide(expected, ActiveProfile(), ""));
       }
       const std::string actual = ShownValue(e);
       ++score.fields;

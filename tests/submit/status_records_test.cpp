@@ -1,10 +1,13 @@
 #include "submit/status_records.h"
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "pad/product_data_fixture.h"
 #include "pad/profile.h"
 #include "pad/records.h"
+#include "support/test_context.h"
 
 namespace quillora {
 namespace {
@@ -56,15 +59,18 @@ TEST(SiteStatusRule, TableOfCases) {
 
 // The site record computes its status itself; both must agree.
 TEST(SiteStatusRule, AgreesWithTheSiteRecord) {
+  testing::TestData data;
+  std::unique_ptr<TCoreContext> core = data.Start();
+  ASSERT_NE(core, nullptr);
   TWebSite site;
   site.Info.CommonInfo().SetString("UIN", "SITE-X");
   for (const StatusCase& c : kStatusCases) {
     TProfile p = ProfileFor(c);
     EXPECT_EQ(site.SiteStatus(&p), SiteStatusFor(p, "SITE-X")) << c.override_text << c.version;
-    SetActiveSiteProfile(&p);
+    core->Sites().profile = &p;
     site.UpdateVersionHandled("2.1");
     EXPECT_EQ(site.VersionHandled == 1, VersionHandledFor(p, "SITE-X", "2.1"));
-    SetActiveSiteProfile(nullptr);
+    core->Sites().profile = nullptr;
   }
 }
 

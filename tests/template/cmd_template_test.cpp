@@ -1,5 +1,6 @@
 #include "cli/cmd_template.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
@@ -9,6 +10,7 @@
 #include "foundation/option_list.h"
 #include "foundation/stream.h"
 #include "support/temp_dir.h"
+#include "support/test_context.h"
 
 namespace quillora::cli {
 namespace {
@@ -26,30 +28,35 @@ class TemplateCommandTest : public ::testing::Test {
                  "Umlaut=Z%C3%A4hler\r\n"
                  "German/Program_Info/Program_Name=Wortzaehler\r\n");
   }
-  void TearDown() override { SetTemplateProfileSource(nullptr); }
 
-  // Runs "template ..." through the parser; returns the exit code as the program maps it.
+  // Runs "template ..." through the parser as one run of the program (the start-up, when the
+  // command needs it, on data_dir_ and user_dir_); returns the exit code as the program maps it.
   int Run(std::vector<std::string> args) {
     out_.str("");
     CLI::App root("quillora-cli");
     CliContext ctx{out_, err_};
+    ctx.data_dir = data_dir_;
+    ctx.user_dir = user_dir_;
     SetupTemplateCommands(root, ctx);
     std::vector<std::string> argv_storage = {"quillora-cli", "template"};
     argv_storage.insert(argv_storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : argv_storage) argv.push_back(a.data());
+    int status = 0;
     try {
       root.parse(static_cast<int>(argv.size()), argv.data());
-      return 0;
     } catch (const CLI::ParseError& e) {
-      return e.get_exit_code() == 0 ? 0 : 2;
+      status = e.get_exit_code() == 0 ? 0 : 2;
     } catch (const CliError& e) {
       err_ << "error: " << e.what() << "\n";
-      return 1;
+      status = 1;
     }
+    ctx.Finish();
+    return status;
   }
 
   TempDir dir_;
+  std::string data_dir_, user_dir_;
   std::ostringstream out_, err_;
 };
 
@@ -85,15 +92,23 @@ TEST_F(TemplateCommandTest, Expand) {
 }
 
 TEST_F(TemplateCommandTest, ValuesSources) {
-  EXPECT_EQ(Run({"expand", "|x|"}), 1);
-  EXPECT_NE(err_.str().find("error: no active profile: give --values FILE"), std::string::npos);
   EXPECT_EQ(Run({"expand", "--values", dir_ / "missing.txt", "|x|"}), 1);
+  err_.str("");
 
-  TOptionsList profile;
-  profile.SetString("Program_Info/Program_Name", "From Profile");
-  SetTemplateProfileSource([&](CliContext&) -> const TOptionsList* { return &profile; });
-  EXPECT_EQ(Run({"expand", "|Program_Info/Program_Name|"}), 0);
-  EXPECT_EQ(out_.str(), "From Profile\n");
+  // Without --values the program starts and expands against its active profile...
+  testing::TestData data;
+  data_dir_ = data.DataDir();
+  user_dir_ = data.UserDir();
+  EXPECT_EQ(Run({"expand", "<|Program_Info/Program_Name|>"}), 0);
+  EXPECT_EQ(out_.str(), "<Sample Notes>\n");
+  // ... which is still one when no company is active: it expands to empty values.
+  std::filesystem::remove_all(data.DataDir() + "Companies/");
+  std::filesystem::remove_all(data.DataDir() + "Products/");
+  EXPECT_EQ(
+      Run({"expand", "<|Program_Info/Program_Name|>|IF(Program_Info/Program_Name = ''){'none'}|"}),
+      0);
+  EXPECT_EQ(out_.str(), "<>none\n");
+  EXPECT_EQ(err_.str(), "");
 }
 
 TEST_F(TemplateCommandTest, Templatize) {
