@@ -17,12 +17,22 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : abs.string();
 }
 
+bool HoldsDataSet(const std::string& folder) {
+  return FileExists(folder + "NameSpace.dat");
+}
+
+// The shipped data set: beside the executable when the tables are there (a copy of the program
+// that carries its data), else where an installation puts it, "share/quillora/data/" beside the
+// "bin/" the program runs from (the build tree has the same layout). When neither holds the
+// tables, the folder beside the executable, whose missing tables the start-up then reports.
+// The folder beside the executable is also where the settings go when the user folder is the
+// executable's own, so its mere existence does not make it the data folder.
 std::string DefaultDataFolder(const std::string& exe_folder) {
-  std::string beside = exe_folder + "data/";
-#ifdef QUILLORA_SOURCE_DATA_DIR
-  if (!DirectoryExists(beside) && DirectoryExists(QUILLORA_SOURCE_DATA_DIR))
-    return IncludeTrailingPathDelimiter(QUILLORA_SOURCE_DATA_DIR);
-#endif
+  const std::string beside = exe_folder + "data/";
+  if (HoldsDataSet(beside)) return beside;
+  const std::string installed =
+      std::filesystem::path(exe_folder + "../share/quillora/data/").lexically_normal().string();
+  if (HoldsDataSet(installed)) return installed;
   return beside;
 }
 

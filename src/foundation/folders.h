@@ -24,8 +24,8 @@ struct TAppFolders {
 std::string ResolveUserFolder(const std::string& given, const std::string& registry_value,
                               const std::string& executable_folder);
 // The data folder: the one given (relative to the working folder), else the "AppData_Dir" setting
-// when it names an existing folder, else the shipped data beside the executable (or the source
-// tree's data folder for a program run from its build tree).
+// when it names an existing folder, else the shipped data set: beside the executable when it holds
+// the data tables, else "../share/quillora/data/" from the executable's folder when that does.
 std::string ResolveDataFolder(const std::string& given, const std::string& setting,
                               const std::string& executable_folder);
 // Sets the data folder and the folders inside it (sites, companies, products).
