@@ -8,6 +8,8 @@
 
 namespace quillora {
 
+TJob::TJob(TProgressTarget target) : target_(target) {}
+
 bool TJob::Progress(long long position, long long total) {
   if (target_ == TProgressTarget::BusyWindow && !stop_.stop_requested()) {
     const long long step = total > 0 ? position * 100 / total : 0;

@@ -16,7 +16,8 @@ class TJob {
   // nowhere, for the plain forms of work that never showed a busy window.
   enum class TProgressTarget { BusyWindow, None };
 
-  explicit TJob(TProgressTarget target = TProgressTarget::BusyWindow) : target_(target) {}
+  // Out of line: g++ 12 at -Os takes the inlined std::stop_source for uninitialised.
+  explicit TJob(TProgressTarget target = TProgressTarget::BusyWindow);
   TJob(const TJob&) = delete;
   TJob& operator=(const TJob&) = delete;
 
