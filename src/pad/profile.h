@@ -15,6 +15,7 @@
 namespace quillora {
 
 class TCompany;
+class TRecord;
 class TProduct;
 class TCompanyList;
 class TProductList;
@@ -22,7 +23,7 @@ class TProductList;
 class TProfile : public TOptionsList, public TSiteProfile {
  public:
   TProfile() = default;
-  // Copies the lines, the active UINs and all fourteen per-site lists (not the lists it reads
+  // Copies the lines, the active UINs and all its per-site lists (not the lists it reads
   // records from, nor OnActivated).
   TProfile(const TProfile& other);
   TProfile& operator=(const TProfile& other);
@@ -49,9 +50,9 @@ class TProfile : public TOptionsList, public TSiteProfile {
   // TSiteProfile
   std::string ProfileValue(std::string_view key) const override { return GetString(key); }
   std::string SiteValue(TSiteValueKind kind, std::string_view uin) const override;
-  // The per-site list a kind reads.
-  const TOptionsList& SiteList(TSiteValueKind kind) const;
-  TOptionsList& SiteList(TSiteValueKind kind);
+  // The profile's copy of a per-site list; nullptr for a list the profile does not carry.
+  const TOptionsList* SiteList(TSiteValueKind kind) const;
+  TOptionsList* SiteList(TSiteValueKind kind);
 
   std::string ActiveCompanyUin;  // the setting "Active Company" at the last activation
   std::string ActiveProductUin;  // the setting "Active Product" at the last activation
@@ -78,6 +79,8 @@ class TProfile : public TOptionsList, public TSiteProfile {
 
  private:
   std::vector<TOptionsList*> AllSiteLists();
+  // Copies the lists of one record between it and the profile.
+  void CopySiteLists(TSiteListRecord which, TRecord& record, bool into_profile);
   void ComputeDerivedValues(const TCompany& company);
   void SplitKeywords(const std::string& key);
 };

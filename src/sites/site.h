@@ -17,23 +17,13 @@
 #include "sites/cover.h"
 #include "sites/site_owner.h"
 #include "sites/site_profile.h"
+#include "sites/site_status.h"
 #include "sites/url_info.h"
 #include "sites/web_forms.h"
 
 namespace quillora {
 
 class TWebSite;
-
-// The state of the active product at a site.
-enum TSiteStatus : uint8_t {
-  ssAll = 0,
-  ssAuto = 1,  // no fixed status; never a result of SiteStatus
-  ssComplete = 2,
-  ssPending = 3,
-  ssDefault = 4,
-  ssFailed = 5,
-  ssSkipped = 6,
-};
 
 // LoadSiteFile's results.
 enum TSiteLoadResult : uint8_t { slLoaded = 0, slNotSiteFile = 1, slUnreadable = 4 };

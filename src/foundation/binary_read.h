@@ -1,5 +1,7 @@
-// Strict readers for the site file's binary layouts: a value cut short by the end of the data is
-// damage and raises an error, where the general stream helpers would read zero bytes.
+// Strict readers for the stored binary layouts: a value cut short by the end of the data is
+// damage and raises std::runtime_error ("Damaged data: <what> is cut short"), where the general
+// stream helpers (foundation/stream.h) read zero bytes for a missing tail. Every length is
+// checked against the bytes present before anything is allocated.
 #pragma once
 
 #include <cstdint>
@@ -9,40 +11,46 @@
 
 #include "foundation/stream.h"
 
-namespace quillora::sites_detail {
+namespace quillora {
 
-inline void Need(TStream& s, int64_t n, const char* what) {
+// Throws unless n bytes (n >= 0) remain at the position.
+inline void RequireBytes(TStream& s, int64_t n, const char* what) {
   if (n < 0 || s.Remaining() < n)
     throw std::runtime_error(std::string("Damaged data: ") + what + " is cut short");
 }
 
 inline uint8_t ReadByteStrict(TStream& s, const char* what) {
-  Need(s, 1, what);
+  RequireBytes(s, 1, what);
   uint8_t b = 0;
   s.ReadExact(&b, 1);
   return b;
 }
 
-inline int32_t ReadInt32Strict(TStream& s, const char* what) {
-  Need(s, 4, what);
-  return ReadInt32(s);
+inline uint32_t ReadUInt32Strict(TStream& s, const char* what) {
+  RequireBytes(s, 4, what);
+  return ReadUInt32(s);
 }
 
-inline std::string ReadShortStrStrict(TStream& s, const char* what) {
-  Need(s, 2, what);
-  const uint16_t n = ReadUInt16(s);
-  Need(s, n, what);
+// n bytes as they are.
+inline std::string ReadBytesStrict(TStream& s, size_t n, const char* what) {
+  RequireBytes(s, static_cast<int64_t>(n), what);
   std::string out(n, '\0');
   if (n) s.ReadExact(out.data(), n);
   return out;
 }
 
+// A short string: 2-byte count, then the bytes.
+inline std::string ReadShortStrStrict(TStream& s, const char* what) {
+  RequireBytes(s, 2, what);
+  return ReadBytesStrict(s, ReadUInt16(s), what);
+}
+
 // A sized value (2-byte length L, then L bytes) into `size` bytes that start zeroed; stored
 // bytes beyond `size` are skipped.
 inline void ReadSizedStrict(TStream& s, unsigned char* dest, size_t size, const char* what) {
-  Need(s, 2, what);
+  RequireBytes(s, 2, what);
   const uint16_t n = ReadUInt16(s);
-  Need(s, n, what);
+  RequireBytes(s, n, what);
   const size_t take = n < size ? n : size;
   if (take) s.ReadExact(dest, take);
   if (n > take) s.SetPosition(s.Position() + static_cast<int64_t>(n - take));
@@ -67,16 +75,13 @@ inline double ReadSizedDoubleStrict(TStream& s, const char* what) {
 
 // 4-byte size N, then N bytes into the buffer (emptied first and rewound afterwards).
 inline void ReadBlobStrict(TStream& s, TMemoryStream& buffer, const char* what) {
-  Need(s, 4, what);
+  RequireBytes(s, 4, what);
   const int32_t n = ReadInt32(s);
   buffer.Clear();
   if (n < 0)
     throw std::runtime_error(std::string("Damaged data: ") + what + " has a negative size");
-  Need(s, n, what);
-  std::string& d = buffer.Data();
-  d.resize(static_cast<size_t>(n));
-  if (n) s.ReadExact(d.data(), d.size());
+  buffer.Data() = ReadBytesStrict(s, static_cast<size_t>(n), what);
   buffer.Rewind();
 }
 
-}  // namespace quillora::sites_detail
+}  // namespace quillora
