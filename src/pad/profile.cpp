@@ -84,7 +84,8 @@ bool EndsWithText(std::string_view s, std::string_view suffix) {
 
 // --- copying
 
-TProfile::TProfile(const TProfile& other) : TOptionsList(other), TSiteProfile() {
+TProfile::TProfile(const TProfile& other)
+    : TOptionsList(other), TSiteProfile(), TProductSiteLists() {
   Assign(other);
 }
 
@@ -169,26 +170,9 @@ TOptionsList* TProfile::SiteList(TSiteValueKind kind) {
       return &ProductSitePasswords;
     case K::ProductComments:
       return &ProductComments;
-    case K::VersionListed:
-      return &VersionListed;
-    case K::VersionSubmitted:
-      return &VersionSubmitted;
-    case K::DateSubmitted:
-      return &DateSubmitted;
-    case K::SearchResultsShort:
-      return &SearchResultsShort;
-    case K::SearchFlag:
-      return &SearchFlag;
-    case K::ProgramCategory:
-      return &ProgramCategory;
-    case K::StatusOverride:
-      return &StatusOverride;
-    case K::ProductListings:
-      return &ProductListings;
-    case K::SearchResultsLong:
-      return nullptr;
+    default:
+      return ProductSiteList(kind);
   }
-  return nullptr;
 }
 
 std::string TProfile::SiteValue(TSiteValueKind kind, std::string_view uin) const {

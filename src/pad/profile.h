@@ -10,17 +10,12 @@
 #include <vector>
 
 #include "foundation/option_list.h"
+#include "pad/records.h"
 #include "sites/site_profile.h"
 
 namespace quillora {
 
-class TCompany;
-class TRecord;
-class TProduct;
-class TCompanyList;
-class TProductList;
-
-class TProfile : public TOptionsList, public TSiteProfile {
+class TProfile : public TOptionsList, public TSiteProfile, public TProductSiteLists {
  public:
   TProfile() = default;
   // Copies the lines, the active UINs and all its per-site lists (not the lists it reads
@@ -56,20 +51,14 @@ class TProfile : public TOptionsList, public TSiteProfile {
 
   std::string ActiveCompanyUin;  // the setting "Active Company" at the last activation
   std::string ActiveProductUin;  // the setting "Active Product" at the last activation
+  // Copies of the company's and the product's logins, passwords and notes; the product's other
+  // lists come with TProductSiteLists.
   TOptionsList CompanyComments;
   TOptionsList ProductComments;
-  TOptionsList VersionListed;
-  TOptionsList VersionSubmitted;
-  TOptionsList DateSubmitted;
-  TOptionsList SearchResultsShort;
-  TOptionsList SearchFlag;
-  TOptionsList ProgramCategory;
-  TOptionsList StatusOverride;
   TOptionsList CompanySiteLogins;
   TOptionsList CompanySitePasswords;
   TOptionsList ProductSiteLogins;
   TOptionsList ProductSitePasswords;
-  TOptionsList ProductListings;
 
   // Where the records are looked up; null means the process's lists.
   TCompanyList* Companies = nullptr;

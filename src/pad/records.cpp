@@ -383,15 +383,9 @@ std::string TProduct::RecordName() const {
   return GetString("Program_Info/Program_Name");
 }
 
-TOptionsList* TProduct::PerSiteList(TSiteValueKind kind) {
+TOptionsList* TProductSiteLists::ProductSiteList(TSiteValueKind kind) {
   using K = TSiteValueKind;
   switch (kind) {
-    case K::ProductSiteLogin:
-      return &SiteLogins;
-    case K::ProductSitePassword:
-      return &SitePasswords;
-    case K::ProductComments:
-      return &Comments;
     case K::VersionListed:
       return &VersionListed;
     case K::VersionSubmitted:
@@ -408,10 +402,23 @@ TOptionsList* TProduct::PerSiteList(TSiteValueKind kind) {
       return &StatusOverride;
     case K::ProductListings:
       return &ProductListings;
-    case K::SearchResultsLong:
-      return &SearchResultsLong;
     default:
       return nullptr;
+  }
+}
+
+TOptionsList* TProduct::PerSiteList(TSiteValueKind kind) {
+  switch (kind) {
+    case TSiteValueKind::ProductSiteLogin:
+      return &SiteLogins;
+    case TSiteValueKind::ProductSitePassword:
+      return &SitePasswords;
+    case TSiteValueKind::ProductComments:
+      return &Comments;
+    case TSiteValueKind::SearchResultsLong:
+      return &SearchResultsLong;
+    default:
+      return ProductSiteList(kind);
   }
 }
 

@@ -147,21 +147,29 @@ class TCompany : public TRecord {
   using TRecord::PerSiteList;
 };
 
-class TProduct : public TRecord {
+// The per-site lists of a product beyond its logins, passwords and notes: the product record
+// keeps them and the active profile carries copies of them.
+struct TProductSiteLists {
+  TOptionsList VersionListed;
+  TOptionsList VersionSubmitted;
+  TOptionsList DateSubmitted;
+  TOptionsList SearchResultsShort;
+  TOptionsList SearchFlag;
+  TOptionsList ProgramCategory;
+  TOptionsList StatusOverride;
+  TOptionsList ProductListings;
+
+  // The list of that kind; nullptr for a kind that is not one of these.
+  TOptionsList* ProductSiteList(TSiteValueKind kind);
+};
+
+class TProduct : public TRecord, public TProductSiteLists {
  public:
   static const TRecordTraits kTraits;
   const TRecordTraits& Traits() const override { return kTraits; }
   std::string RecordName() const override;
 
-  TOptionsList VersionListed;
-  TOptionsList VersionSubmitted;
-  TOptionsList DateSubmitted;
-  TOptionsList SearchResultsShort;
   TOptionsList SearchResultsLong;  // read from the file, never written
-  TOptionsList SearchFlag;
-  TOptionsList ProgramCategory;
-  TOptionsList StatusOverride;
-  TOptionsList ProductListings;
 
   TOptionsList* PerSiteList(TSiteValueKind kind) override;
   using TRecord::PerSiteList;
