@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -39,38 +38,29 @@ inline std::string ReadBytesStrict(TStream& s, size_t n, const char* what) {
   return out;
 }
 
-// A short string: 2-byte count, then the bytes.
-inline std::string ReadShortStrStrict(TStream& s, const char* what) {
+// Throws unless a value with a 2-byte length prefix lies whole at the position (which stays).
+inline void RequireSized(TStream& s, const char* what) {
   RequireBytes(s, 2, what);
-  return ReadBytesStrict(s, ReadUInt16(s), what);
+  const int64_t at = s.Position();
+  const uint16_t n = ReadUInt16(s);
+  s.SetPosition(at);
+  RequireBytes(s, 2 + int64_t{n}, what);
 }
 
-// A sized value (2-byte length L, then L bytes) into `size` bytes that start zeroed; stored
-// bytes beyond `size` are skipped.
-inline void ReadSizedStrict(TStream& s, unsigned char* dest, size_t size, const char* what) {
-  RequireBytes(s, 2, what);
-  const uint16_t n = ReadUInt16(s);
-  RequireBytes(s, n, what);
-  const size_t take = n < size ? n : size;
-  if (take) s.ReadExact(dest, take);
-  if (n > take) s.SetPosition(s.Position() + static_cast<int64_t>(n - take));
+// Once the bytes are known to be there, the general helpers read exactly what is stored.
+inline std::string ReadShortStrStrict(TStream& s, const char* what) {
+  RequireSized(s, what);
+  return ReadShortStr(s);
 }
 
 inline int32_t ReadSizedIntStrict(TStream& s, const char* what) {
-  unsigned char b[4] = {};
-  ReadSizedStrict(s, b, sizeof b, what);
-  return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
-                              uint32_t{b[3]} << 24);
+  RequireSized(s, what);
+  return ReadSizedInt(s);
 }
 
 inline double ReadSizedDoubleStrict(TStream& s, const char* what) {
-  unsigned char b[8] = {};
-  ReadSizedStrict(s, b, sizeof b, what);
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | b[i];
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
+  RequireSized(s, what);
+  return ReadSizedDouble(s);
 }
 
 // 4-byte size N, then N bytes into the buffer (emptied first and rewound afterwards).

@@ -149,9 +149,9 @@ std::string TWebSite::NewUIN() {
   return "SITE-" + MakeUniqueId();
 }
 
-std::string TWebSite::Signature() const {
-  const size_t n = std::min<size_t>(Header[0], 7);
-  return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
+std::string TWebSite::SignatureOf(const std::array<uint8_t, kSiteHeaderSize>& header) {
+  const size_t n = std::min<size_t>(header[0], 7);
+  return std::string(reinterpret_cast<const char*>(header.data()) + 1, n);
 }
 
 void TWebSite::PutSignature(std::array<uint8_t, kSiteHeaderSize>& header,

@@ -123,8 +123,9 @@ class TWebSite : public TPersistObj {
   void SetDisabled(bool disabled) { Info.CommonInfo().SetBool("Disabled", disabled); }
 
   // The length-prefixed signature at the start of the header (at most 7 characters).
-  std::string Signature() const;
+  std::string Signature() const { return SignatureOf(Header); }
   void SetSignature(std::string_view signature);
+  static std::string SignatureOf(const std::array<uint8_t, kSiteHeaderSize>& header);
   static void PutSignature(std::array<uint8_t, kSiteHeaderSize>& header,
                            std::string_view signature);
   static bool IsKnownSignature(std::string_view signature);

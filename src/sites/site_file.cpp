@@ -60,8 +60,7 @@ void SplitInfoBlock(TMemoryStream& info, TSiteFileParts& parts) {
 }  // namespace
 
 std::string TSiteFileParts::Signature() const {
-  const size_t n = std::min<size_t>(Header[0], 7);
-  return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
+  return TWebSite::SignatureOf(Header);
 }
 
 bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms) {
