@@ -4,9 +4,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include <bzlib.h>
-
 #include "foundation/app_state.h"
+#include "foundation/binary_read.h"
+#include "foundation/bzip2_stream.h"
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
@@ -23,42 +23,6 @@ namespace {
 
 // Archives hold typed-in records; anything near this is not one of ours.
 constexpr size_t kMaxArchiveSize = size_t{512} << 20;
-
-// Compression is most of a backup's time: the input goes in piece by piece so that progress
-// moves and a stop is heard. bzip2 cuts its blocks by input size alone, so the pieces do not
-// change a byte of the output. Nothing when the job was stopped.
-std::optional<std::string> Compress(const std::string& data, TJob& job) {
-  constexpr size_t kPiece = size_t{1} << 20;
-  bz_stream z{};
-  if (BZ2_bzCompressInit(&z, 9, 0, 0) != BZ_OK) throw std::runtime_error("bzip2 init");
-  std::string out;
-  char buffer[64 * 1024];
-  size_t fed = 0;
-  int rc;
-  do {
-    if (z.avail_in == 0 && fed < data.size()) {
-      if (job.StopRequested()) {
-        BZ2_bzCompressEnd(&z);
-        return std::nullopt;
-      }
-      const size_t piece = std::min(kPiece, data.size() - fed);
-      z.next_in = const_cast<char*>(data.data() + fed);
-      z.avail_in = static_cast<unsigned>(piece);
-      fed += piece;
-    }
-    z.next_out = buffer;
-    z.avail_out = sizeof buffer;
-    rc = BZ2_bzCompress(&z, fed < data.size() ? BZ_RUN : BZ_FINISH);
-    if (rc < 0) {
-      BZ2_bzCompressEnd(&z);
-      throw std::runtime_error("bzip2 compression failed");
-    }
-    out.append(buffer, sizeof buffer - z.avail_out);
-    job.Progress(static_cast<long long>(fed - z.avail_in), static_cast<long long>(data.size()));
-  } while (rc != BZ_STREAM_END);
-  BZ2_bzCompressEnd(&z);
-  return out;
-}
 
 // One list as TPersistObjList::SaveToStream writes it, record by record so that a stop is heard
 // between records. False when the job was stopped.
@@ -79,16 +43,7 @@ std::optional<std::string> PackArchive(const TCompanyList& companies, const TPro
   WriteObjectBlob(body, sets);
   TMemoryStream whole;
   WriteBlob(whole, body);
-  return Compress(whole.Data(), job);
-}
-
-// The next blob, refusing a size beyond what the stream holds.
-void ReadBlobStrict(TStream& s, TMemoryStream& out) {
-  const int32_t n = ReadInt32(s);
-  if (n < 0 || n > s.Remaining()) throw std::runtime_error("Damaged archive");
-  std::string bytes(static_cast<size_t>(n), '\0');
-  s.ReadExact(bytes.data(), bytes.size());
-  out = TMemoryStream(std::move(bytes));
+  return Bzip2Compress(whole.Data(), 9, job);
 }
 
 // False when the job was stopped (the records before the stop stay merged).
@@ -101,7 +56,7 @@ bool MergeRecords(TMemoryStream& s, List& list, const char* question_prefix, con
   for (int32_t i = 0; i < count; ++i) {
     if (!job.Progress(s.Position(), s.Size())) return false;
     TMemoryStream blob;
-    ReadBlobStrict(s, blob);
+    ReadBlobStrict(s, blob, "a record");
     auto record = std::make_unique<Record>();
     record->LoadFromStream(blob);
     const std::string uin = record->Uin();
@@ -132,27 +87,11 @@ bool MergeRecords(TMemoryStream& s, List& list, const char* question_prefix, con
 }  // namespace
 
 std::string DecompressArchive(const std::string& compressed) {
-  bz_stream z{};
-  if (BZ2_bzDecompressInit(&z, 0, 0) != BZ_OK) throw std::runtime_error("bzip2 init");
-  std::string out;
-  char buffer[64 * 1024];
-  z.next_in = const_cast<char*>(compressed.data());
-  z.avail_in = static_cast<unsigned>(compressed.size());
-  int rc = BZ_OK;
-  while (rc != BZ_STREAM_END) {
-    z.next_out = buffer;
-    z.avail_out = sizeof buffer;
-    rc = BZ2_bzDecompress(&z);
-    const size_t produced = sizeof buffer - z.avail_out;
-    if (rc != BZ_OK && rc != BZ_STREAM_END) break;
-    out.append(buffer, produced);
-    if (out.size() > kMaxArchiveSize) rc = BZ_MEM_ERROR;
-    if (rc == BZ_OK && produced == 0 && z.avail_in == 0) rc = BZ_UNEXPECTED_EOF;
-    if (rc != BZ_OK && rc != BZ_STREAM_END) break;
+  try {
+    return Bzip2Decompress(compressed, kMaxArchiveSize);
+  } catch (const TBzip2Error&) {
+    throw std::runtime_error("Damaged archive");
   }
-  BZ2_bzDecompressEnd(&z);
-  if (rc != BZ_STREAM_END) throw std::runtime_error("Damaged archive");
-  return out;
 }
 
 bool BackupUserInfo(const std::string& file_name, const TCompanyList& companies,
@@ -207,14 +146,14 @@ bool RestoreUserInfo(const std::string& file_name, TCompanyList& companies, TPro
   try {
     TMemoryStream file(DecompressArchive(packed));
     TMemoryStream body;
-    ReadBlobStrict(file, body);
+    ReadBlobStrict(file, body, "the archive");
     if (!MergeRecords<TCompanyList, TCompany>(body, companies, "Company",
                                               "Company_Info/Company_Name", job) ||
         !MergeRecords<TProductList, TProduct>(body, products, "Product",
                                               "Program_Info/Program_Name", job))
       return false;
     TMemoryStream set_blob;
-    ReadBlobStrict(body, set_blob);
+    ReadBlobStrict(body, set_blob, "the custom sets");
     TCustomSets fresh;
     fresh.LoadFromStream(set_blob);
     sets.Clear();

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "foundation/codepage.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/option_list.h"
@@ -27,64 +28,26 @@ using Json = nlohmann::ordered_json;
 // (U+10FF80..U+10FFFF) and are turned into the escapes afterwards; reading does the reverse.
 constexpr uint32_t kByteMarkerBase = 0x10FF00;
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+bool IsMarker(int32_t cp) {
+  return cp >= static_cast<int32_t>(kByteMarkerBase + 0x80) &&
+         cp <= static_cast<int32_t>(kByteMarkerBase + 0xFF);
 }
 
-// Decodes one well-formed UTF-8 sequence at i (no overlongs, surrogates or values beyond
-// U+10FFFF); returns its length, or 0 when the bytes there are not one.
-size_t Utf8SequenceAt(std::string_view s, size_t i, uint32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  }
-  size_t len;
-  uint32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
-
-bool IsMarker(uint32_t cp) {
-  return cp >= kByteMarkerBase + 0x80 && cp <= kByteMarkerBase + 0xFF;
+// The byte a marker at s[i] stands for, with i moved past the marker; -1, i unchanged, when
+// there is none.
+int MarkedByteAt(std::string_view s, size_t& i) {
+  size_t next = i;
+  const int32_t cp = NextUtf8CodePoint(s, next);
+  if (!IsMarker(cp)) return -1;
+  i = next;
+  return static_cast<int>(cp - static_cast<int32_t>(kByteMarkerBase));
 }
 
 // Plain UTF-8 that holds no marker code point goes through as it is.
 bool IsPlainUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
-    uint32_t cp;
-    const size_t len = Utf8SequenceAt(s, i, cp);
-    if (len == 0 || IsMarker(cp)) return false;
-    i += len;
+    const int32_t cp = NextUtf8CodePoint(s, i);
+    if (cp < 0 || IsMarker(cp)) return false;
   }
   return true;
 }
@@ -108,14 +71,11 @@ std::string FinishJsonText(const std::string& dumped) {
   out.reserve(dumped.size());
   static const char* kHex = "0123456789abcdef";
   for (size_t i = 0; i < dumped.size();) {
-    uint32_t cp;
-    const size_t len = Utf8SequenceAt(dumped, i, cp);
-    if (len == 4 && IsMarker(cp)) {
-      const uint32_t b = cp - kByteMarkerBase;
+    const int b = MarkedByteAt(dumped, i);
+    if (b >= 0) {
       out += "\\u00";
       out += kHex[b >> 4];
       out += kHex[b & 15];
-      i += 4;
       continue;
     }
     out += dumped[i++];
@@ -160,11 +120,9 @@ std::string JsonToBytes(const std::string& utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    uint32_t cp;
-    const size_t len = Utf8SequenceAt(utf8, i, cp);
-    if (len == 4 && IsMarker(cp)) {
-      out += static_cast<char>(cp - kByteMarkerBase);
-      i += 4;
+    const int b = MarkedByteAt(utf8, i);
+    if (b >= 0) {
+      out += static_cast<char>(b);
       continue;
     }
     out += utf8[i++];

@@ -190,50 +190,6 @@ int CollateExact(std::u16string_view a, std::u16string_view b) {
   return a < b ? -1 : 1;
 }
 
-// Decodes one strictly valid UTF-8 sequence at s[i]; returns the code point or -1 (and
-// advances i past the bad byte).
-int32_t NextStrictCodePoint(std::string_view s, size_t& i) {
-  auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int extra;
-  int32_t cp;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    ++i;
-    return -1;
-  }
-  if (i + static_cast<size_t>(extra) >= s.size()) {
-    ++i;
-    return -1;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    auto c = static_cast<unsigned char>(s[i + k]);
-    if ((c & 0xC0) != 0x80) {
-      ++i;
-      return -1;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  static constexpr int32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return -1;
-  }
-  i += static_cast<size_t>(extra) + 1;
-  return cp;
-}
-
 // The lenient decoder stored texts were always read with: see Utf8ToWide in the header.
 bool DecodeLenient(std::string_view s, std::u16string* out) {
   size_t i = 0, n = s.size();
@@ -305,10 +261,70 @@ std::string AnsiToUtf8(std::string_view s) {
   return WideToUtf8(AnsiToWide(s));
 }
 
+int32_t NextUtf8CodePoint(std::string_view s, size_t& i) {
+  auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int extra;
+  int32_t cp;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    extra = 1;
+    cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    extra = 2;
+    cp = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    extra = 3;
+    cp = b0 & 0x07;
+  } else {
+    ++i;
+    return -1;
+  }
+  if (i + static_cast<size_t>(extra) >= s.size()) {
+    ++i;
+    return -1;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    auto c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xC0) != 0x80) {
+      ++i;
+      return -1;
+    }
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  static constexpr int32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return -1;
+  }
+  i += static_cast<size_t>(extra) + 1;
+  return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
 bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size())
-    if (NextStrictCodePoint(s, i) < 0) return false;
+    if (NextUtf8CodePoint(s, i) < 0) return false;
   return true;
 }
 
@@ -317,7 +333,7 @@ std::u16string Utf8ToWideStrict(std::string_view s) {
   r.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
-    int32_t cp = NextStrictCodePoint(s, i);
+    int32_t cp = NextUtf8CodePoint(s, i);
     AppendCodePoint(r, cp < 0 ? 0xFFFD : cp);
   }
   return r;
@@ -329,7 +345,7 @@ std::string Utf8ToAnsi(std::string_view s) {
   r.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
-    int32_t cp = NextStrictCodePoint(s, i);
+    int32_t cp = NextUtf8CodePoint(s, i);
     uint8_t b;
     if (cp >= 0 && cp <= 0xFFFF && t.Lookup(static_cast<char16_t>(cp), b))
       r += static_cast<char>(b);

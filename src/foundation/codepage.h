@@ -2,6 +2,7 @@
 // with conversions, case mapping and locale-aware comparisons (ICU underneath).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,11 @@ std::string WideToUtf8(std::u16string_view s);
 bool IsValidUtf8(std::string_view s);
 // Strict UTF-8 to UTF-16 with surrogate pairs; an invalid byte becomes U+FFFD.
 std::u16string Utf8ToWideStrict(std::string_view s);
+// One strict UTF-8 sequence at s[i] (i < s.size()): its code point, with i moved past it; -1
+// for a byte that starts no valid sequence, with i moved past that one byte.
+int32_t NextUtf8CodePoint(std::string_view s, size_t& i);
+// Appends a code point (up to U+10FFFF) in strict UTF-8, four-byte forms included.
+void AppendUtf8(std::string& out, char32_t cp);
 // True when Utf8ToWide would decode s as UTF-8 (no fallback).
 bool IsUtf8Decodable(std::string_view s);
 

@@ -8,6 +8,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "foundation/binary_read.h"
 #include "foundation/dates.h"
 
 namespace quillora {
@@ -17,34 +18,6 @@ std::atomic<TMonitorsList*> g_global{nullptr};
 
 // The file holds a few hundred bytes; anything far larger is not ours.
 constexpr long kMaxFileSize = 16 * 1024 * 1024;
-
-void PutU32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-class Reader {
- public:
-  explicit Reader(std::string_view data) : data_(data) {}
-  size_t Remaining() const { return data_.size() - pos_; }
-  bool U32(uint32_t& v) {
-    if (Remaining() < 4) return false;
-    v = 0;
-    for (int i = 0; i < 4; ++i)
-      v |= static_cast<uint32_t>(static_cast<unsigned char>(data_[pos_ + i])) << (8 * i);
-    pos_ += 4;
-    return true;
-  }
-  bool Bytes(size_t n, std::string& out) {
-    if (Remaining() < n) return false;
-    out.assign(data_.substr(pos_, n));
-    pos_ += n;
-    return true;
-  }
-
- private:
-  std::string_view data_;
-  size_t pos_ = 0;
-};
 
 // Milliseconds as seconds with three decimals, independent of the C locale's decimal point.
 std::string Seconds(double ms) {
@@ -103,19 +76,17 @@ void TMonitorsList::Stop(TMonitor& monitor, uint32_t& start) {
 }
 
 void TMonitorsList::SaveBinary(const std::string& path) const {
-  std::string out;
+  TMemoryStream stream;
   {
     std::lock_guard lock(mutex_);
-    PutU32(out, static_cast<uint32_t>(items_.size()));
+    WriteUInt32(stream, static_cast<uint32_t>(items_.size()));
     for (const auto& m : items_) {
-      PutU32(out, static_cast<uint32_t>(m->name.size()));
-      out += m->name;
-      PutU32(out, m->shortest);
-      PutU32(out, m->longest);
-      PutU32(out, m->total);
-      PutU32(out, m->count);
+      WriteUInt32(stream, static_cast<uint32_t>(m->name.size()));
+      stream.Write(m->name);
+      for (uint32_t v : {m->shortest, m->longest, m->total, m->count}) WriteUInt32(stream, v);
     }
   }
+  const std::string& out = stream.Data();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) throw std::runtime_error("Cannot create file " + path);
   bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
@@ -138,19 +109,22 @@ void TMonitorsList::LoadBinary(const std::string& path) {
 
   // Parse everything before touching the list, so a damaged file changes nothing. Every
   // length is checked against the bytes actually present before anything is allocated.
-  Reader r(data);
-  uint32_t count;
-  if (!r.U32(count)) return;
+  TMemoryStream r(std::move(data));
   std::vector<TMonitor> loaded;
-  constexpr size_t kMinRecord = 4 + 16;
-  if (count > r.Remaining() / kMinRecord) return;
-  loaded.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    TMonitor m;
-    uint32_t len;
-    if (!r.U32(len) || !r.Bytes(len, m.name)) return;
-    if (!r.U32(m.shortest) || !r.U32(m.longest) || !r.U32(m.total) || !r.U32(m.count)) return;
-    loaded.push_back(std::move(m));
+  try {
+    const uint32_t count = ReadUInt32Strict(r, "the count");
+    constexpr int64_t kMinRecord = 4 + 16;
+    if (count > r.Remaining() / kMinRecord) return;
+    loaded.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+      TMonitor m;
+      m.name = ReadBytesStrict(r, ReadUInt32Strict(r, "a name"), "a name");
+      for (uint32_t* v : {&m.shortest, &m.longest, &m.total, &m.count})
+        *v = ReadUInt32Strict(r, "a monitor");
+      loaded.push_back(std::move(m));
+    }
+  } catch (const std::runtime_error&) {
+    return;
   }
 
   for (auto& m : loaded) {

@@ -2,6 +2,7 @@
 // byte by byte instead of building upper-cased copies of page-sized texts.
 #include "foundation/text_utils.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <climits>
@@ -134,6 +135,24 @@ std::string StripElementText(std::string_view s, std::string_view marker,
 
 std::string ReverseBytes(std::string_view s) {
   return std::string(s.rbegin(), s.rend());
+}
+
+std::vector<std::string> SplitAtAny(std::string_view s, std::string_view separators,
+                                    TSplitMode mode) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = std::min(s.find_first_of(separators, start), s.size());
+    std::string part(s.substr(start, end - start));
+    if (mode == TSplitMode::TrimDropEmpty) part = Trim(part);
+    if (mode == TSplitMode::KeepEmpty || !part.empty()) parts.push_back(std::move(part));
+    if (end == s.size()) return parts;
+    start = end + 1;
+  }
+}
+
+std::vector<std::string> SplitAt(std::string_view s, char separator, TSplitMode mode) {
+  return SplitAtAny(s, std::string_view(&separator, 1), mode);
 }
 
 std::string NthField(std::string_view s, int n, char separator) {

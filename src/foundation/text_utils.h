@@ -21,7 +21,20 @@ std::string StripElementText(std::string_view s, std::string_view marker,
                              bool case_sensitive);
 std::string ReverseBytes(std::string_view s);
 
+// Splitting at separators: a part ends at every separator (and at the end of the text); what
+// becomes of empty parts and of blanks around a part is the caller's choice.
+enum class TSplitMode {
+  KeepEmpty,      // every part, empty ones too ("" gives one empty part)
+  DropEmpty,      // the non-empty parts
+  TrimDropEmpty,  // each part trimmed (Trim), then the non-empty ones
+};
+std::vector<std::string> SplitAt(std::string_view s, char separator, TSplitMode mode);
+// The same where any byte of `separators` ends a part.
+std::vector<std::string> SplitAtAny(std::string_view s, std::string_view separators,
+                                    TSplitMode mode);
+// The n-th part (from 0) of KeepEmpty splitting; empty beyond the last.
 std::string NthField(std::string_view s, int n, char separator);
+// The number of KeepEmpty parts, except that an empty text has none.
 int CountFields(std::string_view s, char separator);
 std::string NormalizeName(std::string_view s);
 

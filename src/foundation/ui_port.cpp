@@ -1,7 +1,6 @@
 #include "foundation/ui_port.h"
 
 #include <atomic>
-#include <chrono>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -214,28 +213,6 @@ void TBusyWindow::Close() {
   if (!open_) return;
   open_ = false;
   ui_.EndBusy();
-}
-
-void RetryFileOperation(const std::function<void()>& op, int attempts, int delay_ms) {
-  for (;;) {
-    std::exception_ptr last;
-    for (int i = 0; i < attempts; ++i) {
-      try {
-        op();
-        return;
-      } catch (const std::exception&) {
-        last = std::current_exception();
-      }
-      if (i + 1 < attempts) std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
-    }
-    std::string message = "Operation failed";
-    try {
-      std::rethrow_exception(last);
-    } catch (const std::exception& e) {
-      message = e.what();
-    }
-    if (!UI().AskRetry(message)) std::rethrow_exception(last);
-  }
 }
 
 }  // namespace quillora

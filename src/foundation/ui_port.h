@@ -192,8 +192,4 @@ class TBusyWindow {
   bool open_ = true;
 };
 
-// Runs op until it succeeds: up to `attempts` tries `delay_ms` apart, then the Abort/Retry box
-// with the last error's message (Retry starts another round). Abort rethrows the last error.
-void RetryFileOperation(const std::function<void()>& op, int attempts = 200, int delay_ms = 10);
-
 }  // namespace quillora

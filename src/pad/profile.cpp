@@ -84,7 +84,8 @@ bool EndsWithText(std::string_view s, std::string_view suffix) {
 
 // --- copying
 
-TProfile::TProfile(const TProfile& other) : TOptionsList(other), TSiteProfile() {
+TProfile::TProfile(const TProfile& other)
+    : TOptionsList(other), TSiteProfile(), TProductSiteLists() {
   Assign(other);
 }
 
@@ -104,10 +105,22 @@ void TProfile::Assign(const TProfile& source) {
 }
 
 std::vector<TOptionsList*> TProfile::AllSiteLists() {
-  return {&CompanyComments,      &ProductComments,    &VersionListed,        &VersionSubmitted,
-          &DateSubmitted,        &SearchResultsShort, &SearchFlag,           &ProgramCategory,
-          &StatusOverride,       &CompanySiteLogins,  &CompanySitePasswords, &ProductSiteLogins,
-          &ProductSitePasswords, &ProductListings};
+  std::vector<TOptionsList*> lists;
+  for (const TPerSiteListInfo& info : PerSiteLists())
+    if (TOptionsList* list = SiteList(info.Kind)) lists.push_back(list);
+  return lists;
+}
+
+void TProfile::CopySiteLists(TSiteListRecord which, TRecord& record, bool into_profile) {
+  for (const TPerSiteListInfo& info : PerSiteLists()) {
+    if (info.Record != which || !info.Written) continue;
+    TOptionsList& mine = *SiteList(info.Kind);
+    TOptionsList& theirs = *record.PerSiteList(info.Kind);
+    if (into_profile)
+      CopyLines(mine, theirs);
+    else
+      CopyLines(theirs, mine);
+  }
 }
 
 // --- look-ups
@@ -138,44 +151,33 @@ std::string TProfile::SiteComment(std::string_view uin) const {
   return note.empty() ? comment : comment + "\r\n" + note;
 }
 
-const TOptionsList& TProfile::SiteList(TSiteValueKind kind) const {
+const TOptionsList* TProfile::SiteList(TSiteValueKind kind) const {
   return const_cast<TProfile*>(this)->SiteList(kind);
 }
 
-TOptionsList& TProfile::SiteList(TSiteValueKind kind) {
+TOptionsList* TProfile::SiteList(TSiteValueKind kind) {
+  using K = TSiteValueKind;
   switch (kind) {
-    case TSiteValueKind::VersionListed:
-      return VersionListed;
-    case TSiteValueKind::VersionSubmitted:
-      return VersionSubmitted;
-    case TSiteValueKind::DateSubmitted:
-      return DateSubmitted;
-    case TSiteValueKind::SearchResultsShort:
-      return SearchResultsShort;
-    case TSiteValueKind::SearchFlag:
-      return SearchFlag;
-    case TSiteValueKind::ProductListings:
-      return ProductListings;
-    case TSiteValueKind::StatusOverride:
-      return StatusOverride;
-    case TSiteValueKind::CompanyComments:
-      return CompanyComments;
-    case TSiteValueKind::ProductComments:
-      return ProductComments;
-    case TSiteValueKind::CompanySiteLogin:
-      return CompanySiteLogins;
-    case TSiteValueKind::CompanySitePassword:
-      return CompanySitePasswords;
-    case TSiteValueKind::ProductSiteLogin:
-      return ProductSiteLogins;
-    case TSiteValueKind::ProductSitePassword:
-      return ProductSitePasswords;
+    case K::CompanySiteLogin:
+      return &CompanySiteLogins;
+    case K::CompanySitePassword:
+      return &CompanySitePasswords;
+    case K::CompanyComments:
+      return &CompanyComments;
+    case K::ProductSiteLogin:
+      return &ProductSiteLogins;
+    case K::ProductSitePassword:
+      return &ProductSitePasswords;
+    case K::ProductComments:
+      return &ProductComments;
+    default:
+      return ProductSiteList(kind);
   }
-  return VersionListed;
 }
 
 std::string TProfile::SiteValue(TSiteValueKind kind, std::string_view uin) const {
-  return SiteList(kind).GetString(uin);
+  const TOptionsList* list = SiteList(kind);
+  return list ? list->GetString(uin) : std::string();
 }
 
 // --- activation
@@ -194,23 +196,11 @@ void TProfile::Activate(std::string_view company_uin, std::string_view product_u
 
   if (TCompany* company = FindActiveCompany()) {
     CopyFields(*this, *company);
-    CopyLines(CompanyComments, company->Comments);
-    CopyLines(CompanySiteLogins, company->SiteLogins);
-    CopyLines(CompanySitePasswords, company->SitePasswords);
+    CopySiteLists(TSiteListRecord::Company, *company, true);
 
     if (TProduct* product = FindActiveProduct()) {
       CopyFields(*this, *product);
-      CopyLines(ProductSiteLogins, product->SiteLogins);
-      CopyLines(ProductSitePasswords, product->SitePasswords);
-      CopyLines(ProductComments, product->Comments);
-      CopyLines(VersionListed, product->VersionListed);
-      CopyLines(VersionSubmitted, product->VersionSubmitted);
-      CopyLines(DateSubmitted, product->DateSubmitted);
-      CopyLines(SearchResultsShort, product->SearchResultsShort);
-      CopyLines(SearchFlag, product->SearchFlag);
-      CopyLines(ProgramCategory, product->ProgramCategory);
-      CopyLines(StatusOverride, product->StatusOverride);
-      CopyLines(ProductListings, product->ProductListings);
+      CopySiteLists(TSiteListRecord::Product, *product, true);
 
       bool moved = false;
       for (const TOldKey& k : kOldKeys) {
@@ -368,9 +358,7 @@ bool TProfile::StoreBack() {
     std::string own_uin = company->Uin();
     company->Clear();
     company->SetString("Quillora/Company_UIN", own_uin);
-    CopyLines(company->Comments, CompanyComments);
-    CopyLines(company->SiteLogins, CompanySiteLogins);
-    CopyLines(company->SitePasswords, CompanySitePasswords);
+    CopySiteLists(TSiteListRecord::Company, *company, false);
     for (const char* name : {"Company", "Company/Private"}) {
       const TOptionsList* section = Tables().name_space.FindSection(name);
       if (!section) continue;
@@ -385,17 +373,7 @@ bool TProfile::StoreBack() {
   product->Clear();
   product->SetString("Quillora/Product_UIN", product_uin);
   product->SetString("Quillora/Company_UIN", company_uin);
-  CopyLines(product->SiteLogins, ProductSiteLogins);
-  CopyLines(product->SitePasswords, ProductSitePasswords);
-  CopyLines(product->Comments, ProductComments);
-  CopyLines(product->VersionListed, VersionListed);
-  CopyLines(product->VersionSubmitted, VersionSubmitted);
-  CopyLines(product->DateSubmitted, DateSubmitted);
-  CopyLines(product->SearchResultsShort, SearchResultsShort);
-  CopyLines(product->SearchFlag, SearchFlag);
-  CopyLines(product->ProgramCategory, ProgramCategory);
-  CopyLines(product->StatusOverride, StatusOverride);
-  CopyLines(product->ProductListings, ProductListings);
+  CopySiteLists(TSiteListRecord::Product, *product, false);
   std::unordered_set<std::string> product_keys = NamespaceKeys({"Product", "Product/Private"});
   std::unordered_set<std::string> elsewhere =
       NamespaceKeys({"Company", "Company/Private", "Runtime"});

@@ -10,19 +10,15 @@
 #include <vector>
 
 #include "foundation/option_list.h"
+#include "pad/records.h"
 #include "sites/site_profile.h"
 
 namespace quillora {
 
-class TCompany;
-class TProduct;
-class TCompanyList;
-class TProductList;
-
-class TProfile : public TOptionsList, public TSiteProfile {
+class TProfile : public TOptionsList, public TSiteProfile, public TProductSiteLists {
  public:
   TProfile() = default;
-  // Copies the lines, the active UINs and all fourteen per-site lists (not the lists it reads
+  // Copies the lines, the active UINs and all its per-site lists (not the lists it reads
   // records from, nor OnActivated).
   TProfile(const TProfile& other);
   TProfile& operator=(const TProfile& other);
@@ -49,26 +45,20 @@ class TProfile : public TOptionsList, public TSiteProfile {
   // TSiteProfile
   std::string ProfileValue(std::string_view key) const override { return GetString(key); }
   std::string SiteValue(TSiteValueKind kind, std::string_view uin) const override;
-  // The per-site list a kind reads.
-  const TOptionsList& SiteList(TSiteValueKind kind) const;
-  TOptionsList& SiteList(TSiteValueKind kind);
+  // The profile's copy of a per-site list; nullptr for a list the profile does not carry.
+  const TOptionsList* SiteList(TSiteValueKind kind) const;
+  TOptionsList* SiteList(TSiteValueKind kind);
 
   std::string ActiveCompanyUin;  // the setting "Active Company" at the last activation
   std::string ActiveProductUin;  // the setting "Active Product" at the last activation
+  // Copies of the company's and the product's logins, passwords and notes; the product's other
+  // lists come with TProductSiteLists.
   TOptionsList CompanyComments;
   TOptionsList ProductComments;
-  TOptionsList VersionListed;
-  TOptionsList VersionSubmitted;
-  TOptionsList DateSubmitted;
-  TOptionsList SearchResultsShort;
-  TOptionsList SearchFlag;
-  TOptionsList ProgramCategory;
-  TOptionsList StatusOverride;
   TOptionsList CompanySiteLogins;
   TOptionsList CompanySitePasswords;
   TOptionsList ProductSiteLogins;
   TOptionsList ProductSitePasswords;
-  TOptionsList ProductListings;
 
   // Where the records are looked up; null means the process's lists.
   TCompanyList* Companies = nullptr;
@@ -78,6 +68,8 @@ class TProfile : public TOptionsList, public TSiteProfile {
 
  private:
   std::vector<TOptionsList*> AllSiteLists();
+  // Copies the lists of one record between it and the profile.
+  void CopySiteLists(TSiteListRecord which, TRecord& record, bool into_profile);
   void ComputeDerivedValues(const TCompany& company);
   void SplitKeywords(const std::string& key);
 };

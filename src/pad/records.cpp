@@ -6,6 +6,7 @@
 #include "foundation/dates.h"
 #include "foundation/files.h"
 #include "foundation/monitors.h"
+#include "foundation/retry.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 #include "pad/record_cipher.h"
@@ -139,27 +140,25 @@ void TRecord::NewUin() {
   SetString(Traits().identity_key, Traits().uin_prefix + MakeUniqueId());
 }
 
-std::vector<TRecord::TSiteList> TRecord::SiteLists() {
-  std::vector<TSiteList> lists = {{"Site Login", &SiteLogins, true},
-                                  {"Site Password", &SitePasswords, true},
-                                  {"Comments", &Comments, false}};
-  AddSiteLists(lists);
+std::vector<TRecord::TPerSiteList> TRecord::Lists(bool written_only) {
+  std::vector<TPerSiteList> lists;
+  for (const TPerSiteListInfo& info : PerSiteLists())
+    if (info.Record == Traits().lists_of && (info.Written || !written_only))
+      lists.push_back({&info, PerSiteList(info.Kind)});
   return lists;
 }
 
-std::vector<TRecord::TSiteList> TRecord::SiteLists() const {
-  return const_cast<TRecord*>(this)->SiteLists();
+std::vector<TRecord::TPerSiteList> TRecord::SiteLists() {
+  return Lists(true);
 }
 
-std::vector<TRecord::TSiteList> TRecord::ReadableLists() {
-  std::vector<TSiteList> lists = SiteLists();
-  AddReadOnlyLists(lists);
-  return lists;
+std::vector<TRecord::TPerSiteList> TRecord::SiteLists() const {
+  return const_cast<TRecord*>(this)->Lists(true);
 }
 
 void TRecord::ClearRecord() {
   Clear();
-  for (const TSiteList& l : ReadableLists()) l.list->Clear();
+  for (const TPerSiteList& l : Lists(false)) l.list->Clear();
   Snapshot.Clear();
 }
 
@@ -171,15 +170,16 @@ void TRecord::ApplyTree(const TMultiOptions& tree) {
   ClearRecord();
   CopyTree(tree, Snapshot);
   if (const TOptionsList* general = tree.FindSection("General")) MutableLines() = general->Lines();
-  std::vector<TSiteList> lists = ReadableLists();
-  for (const TSiteList& l : lists)
-    if (const TOptionsList* section = tree.FindSection(l.section))
+  std::vector<TPerSiteList> lists = Lists(false);
+  for (const TPerSiteList& l : lists)
+    if (const TOptionsList* section = tree.FindSection(l.info->Section))
       l.list->MutableLines() = section->Lines();
   if (Traits().repair_brackets) RepairKeys();
   TransformValues(
       *this, [](const std::string& v) { return DecryptText(v); }, &IsEncipheredKey);
-  for (const TSiteList& l : lists)
-    if (l.enciphered) TransformValues(*l.list, [](const std::string& v) { return DecryptText(v); });
+  for (const TPerSiteList& l : lists)
+    if (l.info->Enciphered)
+      TransformValues(*l.list, [](const std::string& v) { return DecryptText(v); });
 }
 
 void TRecord::LoadFromText(std::string_view text) {
@@ -206,10 +206,11 @@ void TRecord::BuildTree(TMultiOptions& tree) const {
     for (std::string& line : general.MutableLines()) line = RepairKeyBrackets(line);
   TransformValues(
       general, [](const std::string& v) { return EncryptText(v); }, &IsEncipheredKey);
-  for (const TSiteList& l : SiteLists()) {
-    TOptionsList& section = tree.Section(l.section);
+  for (const TPerSiteList& l : SiteLists()) {
+    TOptionsList& section = tree.Section(l.info->Section);
     section.MutableLines() = l.list->Lines();
-    if (l.enciphered) TransformValues(section, [](const std::string& v) { return EncryptText(v); });
+    if (l.info->Enciphered)
+      TransformValues(section, [](const std::string& v) { return EncryptText(v); });
   }
 }
 
@@ -346,42 +347,79 @@ bool TRecord::DeleteRecord() {
 void TRecord::Assign(const TRecord& source) {
   MutableLines() = source.Lines();
   if (&source.Traits() != &Traits()) return;
-  std::vector<TSiteList> mine = ReadableLists();
-  std::vector<TSiteList> theirs = const_cast<TRecord&>(source).ReadableLists();
+  std::vector<TPerSiteList> mine = Lists(false);
+  std::vector<TPerSiteList> theirs = const_cast<TRecord&>(source).Lists(false);
   for (size_t i = 0; i < mine.size() && i < theirs.size(); ++i)
     mine[i].list->MutableLines() = theirs[i].list->Lines();
 }
 
 // --- TCompany, TProduct
 
-const TRecordTraits TCompany::kTraits = {"company", "Company", "Quillora/Company_UIN",
-                                         "CMP-",    2,         false};
+const TRecordTraits TCompany::kTraits = {"company", "Company", "Quillora/Company_UIN",  "CMP-",
+                                         2,         false,     TSiteListRecord::Company};
 
 std::string TCompany::RecordName() const {
   std::string name = GetString("Company_Info/Company_Name");
   return name.empty() ? GetString("Company_Info/Contact_Info/Contact_Last_Name") : name;
 }
 
-const TRecordTraits TProduct::kTraits = {"product", "Product", "Quillora/Product_UIN",
-                                         "APP-",    1,         true};
+TOptionsList* TCompany::PerSiteList(TSiteValueKind kind) {
+  switch (kind) {
+    case TSiteValueKind::CompanySiteLogin:
+      return &SiteLogins;
+    case TSiteValueKind::CompanySitePassword:
+      return &SitePasswords;
+    case TSiteValueKind::CompanyComments:
+      return &Comments;
+    default:
+      return nullptr;
+  }
+}
+
+const TRecordTraits TProduct::kTraits = {"product", "Product", "Quillora/Product_UIN",  "APP-",
+                                         1,         true,      TSiteListRecord::Product};
 
 std::string TProduct::RecordName() const {
   return GetString("Program_Info/Program_Name");
 }
 
-void TProduct::AddSiteLists(std::vector<TSiteList>& lists) {
-  lists.push_back({"Version Listed", &VersionListed, false});
-  lists.push_back({"Version Submitted", &VersionSubmitted, false});
-  lists.push_back({"Date Submitted", &DateSubmitted, false});
-  lists.push_back({"Search Results Short", &SearchResultsShort, false});
-  lists.push_back({"Search Flag", &SearchFlag, false});
-  lists.push_back({"Program Category", &ProgramCategory, false});
-  lists.push_back({"StatusOverride", &StatusOverride, false});
-  lists.push_back({"Product Listings", &ProductListings, false});
+TOptionsList* TProductSiteLists::ProductSiteList(TSiteValueKind kind) {
+  using K = TSiteValueKind;
+  switch (kind) {
+    case K::VersionListed:
+      return &VersionListed;
+    case K::VersionSubmitted:
+      return &VersionSubmitted;
+    case K::DateSubmitted:
+      return &DateSubmitted;
+    case K::SearchResultsShort:
+      return &SearchResultsShort;
+    case K::SearchFlag:
+      return &SearchFlag;
+    case K::ProgramCategory:
+      return &ProgramCategory;
+    case K::StatusOverride:
+      return &StatusOverride;
+    case K::ProductListings:
+      return &ProductListings;
+    default:
+      return nullptr;
+  }
 }
 
-void TProduct::AddReadOnlyLists(std::vector<TSiteList>& lists) {
-  lists.push_back({"Search Results Long", &SearchResultsLong, false});
+TOptionsList* TProduct::PerSiteList(TSiteValueKind kind) {
+  switch (kind) {
+    case TSiteValueKind::ProductSiteLogin:
+      return &SiteLogins;
+    case TSiteValueKind::ProductSitePassword:
+      return &SitePasswords;
+    case TSiteValueKind::ProductComments:
+      return &Comments;
+    case TSiteValueKind::SearchResultsLong:
+      return &SearchResultsLong;
+    default:
+      return ProductSiteList(kind);
+  }
 }
 
 // --- lists

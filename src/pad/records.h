@@ -11,6 +11,7 @@
 
 #include "foundation/option_list.h"
 #include "foundation/persist.h"
+#include "sites/site_profile.h"
 
 namespace quillora {
 
@@ -57,6 +58,7 @@ struct TRecordTraits {
   const char* uin_prefix;  // "CMP-" / "APP-"
   int first_suffix;        // the first n of a "(n)" file-name suffix
   bool repair_brackets;
+  TSiteListRecord lists_of;  // whose per-site lists the record keeps
 };
 
 // A company or product: its lines are the record's fields; per-site lists sit beside them.
@@ -109,14 +111,19 @@ class TRecord : public TOptionsList {
   // Removes the first "[" and "]" before each key's "=" (products only).
   void RepairKeys();
 
-  // The per-site lists in file order, each with its section name.
-  struct TSiteList {
-    const char* section;
+  // A per-site list of this record, with what the table of per-site lists says of it.
+  struct TPerSiteList {
+    const TPerSiteListInfo* info;
     TOptionsList* list;
-    bool enciphered;
   };
-  std::vector<TSiteList> SiteLists();
-  std::vector<TSiteList> SiteLists() const;
+  // The lists a save writes, in file order.
+  std::vector<TPerSiteList> SiteLists();
+  std::vector<TPerSiteList> SiteLists() const;
+  // The record's list of that kind; nullptr for a list the other kind of record keeps.
+  virtual TOptionsList* PerSiteList(TSiteValueKind kind) = 0;
+  const TOptionsList* PerSiteList(TSiteValueKind kind) const {
+    return const_cast<TRecord*>(this)->PerSiteList(kind);
+  }
 
   TOptionsList SiteLogins;     // key = site UIN
   TOptionsList SitePasswords;  // key = site UIN
@@ -124,17 +131,11 @@ class TRecord : public TOptionsList {
   TMultiOptions Snapshot;      // the file content as last read or written: the merge's base
   std::string FileName;        // empty until saved
 
- protected:
-  // The lists beyond logins, passwords and comments.
-  virtual void AddSiteLists(std::vector<TSiteList>& lists) { (void)lists; }
-  // The lists read from a file but never written.
-  virtual void AddReadOnlyLists(std::vector<TSiteList>& lists) { (void)lists; }
-
  private:
   // Fills the record from a tree read from a file (no checks).
   void ApplyTree(const TMultiOptions& tree);
-  // SiteLists plus the read-only ones.
-  std::vector<TSiteList> ReadableLists();
+  // The record's lists, also those only read from its file (written_only false).
+  std::vector<TPerSiteList> Lists(bool written_only);
 };
 
 class TCompany : public TRecord {
@@ -142,27 +143,36 @@ class TCompany : public TRecord {
   static const TRecordTraits kTraits;
   const TRecordTraits& Traits() const override { return kTraits; }
   std::string RecordName() const override;
+  TOptionsList* PerSiteList(TSiteValueKind kind) override;
+  using TRecord::PerSiteList;
 };
 
-class TProduct : public TRecord {
- public:
-  static const TRecordTraits kTraits;
-  const TRecordTraits& Traits() const override { return kTraits; }
-  std::string RecordName() const override;
-
+// The per-site lists of a product beyond its logins, passwords and notes: the product record
+// keeps them and the active profile carries copies of them.
+struct TProductSiteLists {
   TOptionsList VersionListed;
   TOptionsList VersionSubmitted;
   TOptionsList DateSubmitted;
   TOptionsList SearchResultsShort;
-  TOptionsList SearchResultsLong;  // read from the file, never written
   TOptionsList SearchFlag;
   TOptionsList ProgramCategory;
   TOptionsList StatusOverride;
   TOptionsList ProductListings;
 
- protected:
-  void AddSiteLists(std::vector<TSiteList>& lists) override;
-  void AddReadOnlyLists(std::vector<TSiteList>& lists) override;
+  // The list of that kind; nullptr for a kind that is not one of these.
+  TOptionsList* ProductSiteList(TSiteValueKind kind);
+};
+
+class TProduct : public TRecord, public TProductSiteLists {
+ public:
+  static const TRecordTraits kTraits;
+  const TRecordTraits& Traits() const override { return kTraits; }
+  std::string RecordName() const override;
+
+  TOptionsList SearchResultsLong;  // read from the file, never written
+
+  TOptionsList* PerSiteList(TSiteValueKind kind) override;
+  using TRecord::PerSiteList;
 };
 
 // An owning list of records of one kind, kept in one folder.

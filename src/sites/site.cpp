@@ -2,13 +2,11 @@
 
 #include <cstring>
 
+#include "foundation/binary_read.h"
 #include "foundation/codepage.h"
 #include "foundation/text_utils.h"
-#include "sites/binary_read.h"
 
 namespace quillora {
-
-using namespace sites_detail;
 
 // --- TSiteInfo ----------------------------------------------------------------------------------
 
@@ -151,9 +149,9 @@ std::string TWebSite::NewUIN() {
   return "SITE-" + MakeUniqueId();
 }
 
-std::string TWebSite::Signature() const {
-  const size_t n = std::min<size_t>(Header[0], 7);
-  return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
+std::string TWebSite::SignatureOf(const std::array<uint8_t, kSiteHeaderSize>& header) {
+  const size_t n = std::min<size_t>(header[0], 7);
+  return std::string(reinterpret_cast<const char*>(header.data()) + 1, n);
 }
 
 void TWebSite::PutSignature(std::array<uint8_t, kSiteHeaderSize>& header,
@@ -229,11 +227,6 @@ void TWebSite::SetCoverPicture(const TImage24& picture) {
 
 namespace {
 
-std::string ProfileSiteValue(const TSiteProfile* profile, TSiteValueKind kind,
-                             std::string_view uin) {
-  return profile ? profile->SiteValue(kind, uin) : std::string();
-}
-
 int StatusPicture(TSiteStatus status) {
   switch (status) {
     case ssComplete:
@@ -267,38 +260,18 @@ int MethodPicture(std::string_view type) {
 }  // namespace
 
 TSiteStatus TWebSite::SiteStatus(const TSiteProfile* profile) const {
-  const std::string uin = UIN();
-  const std::string over = ProfileSiteValue(profile, TSiteValueKind::StatusOverride, uin);
-  if (over == "Failed") return ssFailed;
-  if (over == "Skipped") return ssSkipped;
-  if (over == "ALL") return ssAll;
-  if (over == "Complete") return ssComplete;
-  if (over == "Pending") return ssPending;
-  const std::string version =
-      profile ? profile->ProfileValue("Program_Info/Program_Version") : std::string();
-  if (!version.empty()) {
-    if (version == ProfileSiteValue(profile, TSiteValueKind::VersionListed, uin)) return ssComplete;
-    if (version == ProfileSiteValue(profile, TSiteValueKind::VersionSubmitted, uin))
-      return ssPending;
-  }
-  return ssDefault;
+  return SiteStatusFor(ProfileOrEmpty(profile), UIN());
 }
 
 void TWebSite::UpdateVersionHandled(std::string_view version) {
-  const TSiteProfile* profile = ActiveSiteProfile();
-  const std::string uin = UIN();
-  const std::string over = ProfileSiteValue(profile, TSiteValueKind::StatusOverride, uin);
-  VersionHandled =
-      version == ProfileSiteValue(profile, TSiteValueKind::VersionListed, uin) ||
-              version == ProfileSiteValue(profile, TSiteValueKind::VersionSubmitted, uin) ||
-              (!over.empty() && over != "Auto")
-          ? 1
-          : 0;
+  VersionHandled = VersionHandledFor(ProfileOrEmpty(ActiveSiteProfile()), UIN(), version) ? 1 : 0;
 }
 
 std::string TWebSite::ColumnText(int column, const TSiteProfile* profile) const {
   auto common = [this](std::string_view key) { return Info.Value("Common info", key); };
-  auto site_value = [&](TSiteValueKind kind) { return ProfileSiteValue(profile, kind, UIN()); };
+  auto site_value = [&](TSiteValueKind kind) {
+    return ProfileOrEmpty(profile).SiteValue(kind, UIN());
+  };
   switch (column) {
     case 0:
       return common("Name");

@@ -17,23 +17,13 @@
 #include "sites/cover.h"
 #include "sites/site_owner.h"
 #include "sites/site_profile.h"
+#include "sites/site_status.h"
 #include "sites/url_info.h"
 #include "sites/web_forms.h"
 
 namespace quillora {
 
 class TWebSite;
-
-// The state of the active product at a site.
-enum TSiteStatus : uint8_t {
-  ssAll = 0,
-  ssAuto = 1,  // no fixed status; never a result of SiteStatus
-  ssComplete = 2,
-  ssPending = 3,
-  ssDefault = 4,
-  ssFailed = 5,
-  ssSkipped = 6,
-};
 
 // LoadSiteFile's results.
 enum TSiteLoadResult : uint8_t { slLoaded = 0, slNotSiteFile = 1, slUnreadable = 4 };
@@ -133,8 +123,9 @@ class TWebSite : public TPersistObj {
   void SetDisabled(bool disabled) { Info.CommonInfo().SetBool("Disabled", disabled); }
 
   // The length-prefixed signature at the start of the header (at most 7 characters).
-  std::string Signature() const;
+  std::string Signature() const { return SignatureOf(Header); }
   void SetSignature(std::string_view signature);
+  static std::string SignatureOf(const std::array<uint8_t, kSiteHeaderSize>& header);
   static void PutSignature(std::array<uint8_t, kSiteHeaderSize>& header,
                            std::string_view signature);
   static bool IsKnownSignature(std::string_view signature);

@@ -1,57 +1,41 @@
 #include "sites/site_file.h"
 
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
-#include <bzlib.h>
-#include <climits>
-
+#include "foundation/binary_read.h"
+#include "foundation/bzip2_stream.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/lzh.h"
+#include "foundation/retry.h"
 #include "foundation/ui_port.h"
-#include "sites/binary_read.h"
 
 namespace quillora {
 
-using namespace sites_detail;
-
 namespace {
 
-// The whole bzip2 stream of an old site file. It must end properly: the stream's own checks are
-// the only guard such a file has against damage.
+// The whole bzip2 stream of an old site file, with the messages site files have always given.
 std::string Bunzip(std::string_view in, size_t limit) {
-  if (in.size() > UINT_MAX) throw std::runtime_error("Damaged site file: the body is too large");
-  bz_stream strm;
-  std::memset(&strm, 0, sizeof strm);
-  if (BZ2_bzDecompressInit(&strm, 0, 0) != BZ_OK)
-    throw std::runtime_error("Cannot start the bzip2 decoder");
-  struct End {
-    bz_stream* s;
-    ~End() { BZ2_bzDecompressEnd(s); }
-  } end{&strm};
-  strm.next_in = const_cast<char*>(in.data());
-  strm.avail_in = static_cast<unsigned>(in.size());
-  std::string out;
-  char buf[1 << 16];
-  for (;;) {
-    strm.next_out = buf;
-    strm.avail_out = sizeof buf;
-    const int rc = BZ2_bzDecompress(&strm);
-    const size_t produced = sizeof buf - strm.avail_out;
-    if (out.size() + produced > limit)
-      throw std::runtime_error("Damaged site file: the body decodes to more than " +
-                               std::to_string(limit) + " bytes");
-    out.append(buf, produced);
-    if (rc == BZ_STREAM_END) return out;
-    if (rc != BZ_OK)
-      throw std::runtime_error("Damaged site file: bzip2 error " + std::to_string(rc));
-    if (strm.avail_in == 0 && produced == 0)
-      throw std::runtime_error("Damaged site file: the bzip2 body is cut short");
+  try {
+    return Bzip2Decompress(in, limit);
+  } catch (const TBzip2Error& e) {
+    switch (e.Kind()) {
+      case TBzip2Error::TKind::Start:
+        throw;
+      case TBzip2Error::TKind::InputTooLarge:
+        throw std::runtime_error("Damaged site file: the body is too large");
+      case TBzip2Error::TKind::OutputTooLarge:
+        throw std::runtime_error("Damaged site file: the body decodes to more than " +
+                                 std::to_string(limit) + " bytes");
+      case TBzip2Error::TKind::Damaged:
+        throw std::runtime_error("Damaged site file: bzip2 error " + std::to_string(e.Code()));
+      case TBzip2Error::TKind::CutShort:
+        throw std::runtime_error("Damaged site file: the bzip2 body is cut short");
+    }
+    throw;
   }
 }
 
@@ -76,8 +60,7 @@ void SplitInfoBlock(TMemoryStream& info, TSiteFileParts& parts) {
 }  // namespace
 
 std::string TSiteFileParts::Signature() const {
-  const size_t n = std::min<size_t>(Header[0], 7);
-  return std::string(reinterpret_cast<const char*>(Header.data()) + 1, n);
+  return TWebSite::SignatureOf(Header);
 }
 
 bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms) {
@@ -254,43 +237,38 @@ std::string NowText() {
 TSiteLoadResult TWebSite::LoadSiteFile(const std::string& file_name) {
   const std::string name = file_name.empty() ? FileName : file_name;
   if (name.empty()) return slNotSiteFile;
-  for (;;) {
-    ClearContent();
-    std::string bytes;
-    bool read = false, damaged = false;
-    // Reading is retried (another program may hold the file for a moment); what was read is
-    // parsed once, since a damaged file stays damaged however often it is read.
-    for (int attempt = 0; attempt < std::max(1, LoadAttempts) && !read && !damaged; ++attempt) {
-      if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(LoadRetryDelayMs));
-      try {
-        bytes = ReadSiteFileBytes(name);
-        read = true;
-      } catch (const SiteFileTooLarge&) {
-        damaged = true;
-      } catch (const std::exception&) {
-      }
-    }
-    if (read) {
-      try {
-        TMemoryStream stream(std::move(bytes));
-        LoadFromStream(stream);
-        const std::string signature = Signature();
-        if (!IsKnownSignature(signature)) {
-          Info.ClearAll();
-          ClearForms();
-          return slNotSiteFile;
-        }
-        if (signature != kSiteSignature) SaveSiteFile(name, false);
-        return slLoaded;
-      } catch (const std::exception&) {
+  TSiteLoadResult result = slLoaded;
+  // Reading is retried (another program may hold the file for a moment); what was read is
+  // parsed once, since a damaged file stays damaged however often it is read.
+  const bool done = RetryWithQuestion(
+      [&] {
         ClearContent();
-      }
-    }
-    if (!UI().AskRetry("Cannot load site from " + name)) {
-      ClearContent();
-      return slUnreadable;
-    }
-  }
+        std::string bytes;
+        try {
+          bytes = ReadSiteFileBytes(name);
+        } catch (const SiteFileTooLarge& e) {
+          throw TLastingError(e.what());
+        }
+        try {
+          TMemoryStream stream(std::move(bytes));
+          LoadFromStream(stream);
+          const std::string signature = Signature();
+          if (!IsKnownSignature(signature)) {
+            Info.ClearAll();
+            ClearForms();
+            result = slNotSiteFile;
+            return;
+          }
+          if (signature != kSiteSignature) SaveSiteFile(name, false);
+        } catch (const std::exception& e) {
+          ClearContent();
+          throw TLastingError(e.what());
+        }
+      },
+      {LoadAttempts, LoadRetryDelayMs}, "Cannot load site from " + name);
+  if (done) return result;
+  ClearContent();
+  return slUnreadable;
 }
 
 bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {
@@ -301,25 +279,21 @@ bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {
 
   const bool own_file = file_name.empty();
   const std::string target = own_file ? MakeFileName() : file_name;
-  bool saved = false;
-  for (;;) {
-    try {
-      TMemoryStream bytes;
-      SaveToStream(bytes);
-      SaveFileSafely(target, bytes.Data(), [this](const std::string& temp) {
-        // The copy must read back as this site before it may replace anything.
-        if (FileSizeOf(temp) <= 0) throw std::runtime_error("empty file");
-        TWebSite check;
-        TMemoryStream written(FileToString(temp));
-        check.LoadFromStream(written);
-        if (check.Signature() != kSiteSignature || check.UIN() != UIN())
-          throw std::runtime_error("the written file does not read back");
-      });
-      saved = true;
-    } catch (const std::exception&) {
-    }
-    if (saved || !UI().AskRetry("Cannot save site to " + target)) break;
-  }
+  const bool saved = RetryWithQuestion(
+      [&] {
+        TMemoryStream bytes;
+        SaveToStream(bytes);
+        SaveFileSafely(target, bytes.Data(), [this](const std::string& temp) {
+          // The copy must read back as this site before it may replace anything.
+          if (FileSizeOf(temp) <= 0) throw std::runtime_error("empty file");
+          TWebSite check;
+          TMemoryStream written(FileToString(temp));
+          check.LoadFromStream(written);
+          if (check.Signature() != kSiteSignature || check.UIN() != UIN())
+            throw std::runtime_error("the written file does not read back");
+        });
+      },
+      {1, 0}, "Cannot save site to " + target);
   if (saved && own_file) {
     // Only now that the new file is in place may the old one go.
     if (!FileName.empty() && FileName != target) DeleteFileAt(FileName);

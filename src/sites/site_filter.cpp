@@ -12,21 +12,6 @@ namespace quillora {
 
 namespace {
 
-constexpr std::array<const char*, 7> kStatusNames = {"ALL",     "Auto",   "Complete", "Pending",
-                                                     "Default", "Failed", "Skipped"};
-
-std::vector<std::string> SplitAt(std::string_view s, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (true) {
-    const size_t p = s.find(separator, start);
-    parts.emplace_back(s.substr(start, p == std::string_view::npos ? s.npos : p - start));
-    if (p == std::string_view::npos) break;
-    start = p + 1;
-  }
-  return parts;
-}
-
 // Lower-cased filter texts made once per ApplyFilter rather than once per site.
 struct TPreparedFilter {
   std::vector<std::string> categories, languages, words;
@@ -34,9 +19,11 @@ struct TPreparedFilter {
   explicit TPreparedFilter(const TSiteFilter& f) {
     has_categories = !f.Categories.empty();
     has_languages = !f.Languages.empty();
-    if (has_categories) categories = SplitAt(AnsiLowerCase(f.Categories), ';');
-    if (has_languages) languages = SplitAt(AnsiLowerCase(f.Languages), ';');
-    if (!f.SearchText.empty()) words = SplitAt(AnsiLowerCase(f.SearchText), ' ');
+    if (has_categories)
+      categories = SplitAt(AnsiLowerCase(f.Categories), ';', TSplitMode::KeepEmpty);
+    if (has_languages) languages = SplitAt(AnsiLowerCase(f.Languages), ';', TSplitMode::KeepEmpty);
+    if (!f.SearchText.empty())
+      words = SplitAt(AnsiLowerCase(f.SearchText), ' ', TSplitMode::KeepEmpty);
   }
 };
 
@@ -110,13 +97,11 @@ void TSiteList::ApplyFilter(const TSiteFilter& filter, const TOptionsList* curre
 }
 
 TSiteStatus FilterStatusFromText(std::string_view text) {
-  for (size_t i = 1; i < kStatusNames.size(); ++i)
-    if (text == kStatusNames[i]) return static_cast<TSiteStatus>(i);
-  return ssAll;
+  return SiteStatusFromName(text).value_or(ssAll);
 }
 
 std::string FilterStatusText(TSiteStatus status) {
-  return status >= 1 && status <= 6 ? kStatusNames[status] : "ALL";
+  return status >= ssAuto && status <= ssSkipped ? SiteStatusName(status) : SiteStatusName(ssAll);
 }
 
 void LoadFilterSettings(TSiteFilter& f, const TOptionsList& settings) {

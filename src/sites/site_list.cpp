@@ -405,19 +405,15 @@ void TSiteList::CountStatistics(const TWebSite* site, const TSiteProfile* profil
     ++st.Listed;
   else
     ++st.NotListed;
-  int32_t* state = nullptr;
-  if (override_ == "Pending")
-    state = &st.Pending;
-  else if (override_ == "Complete")
-    state = &st.Complete;
-  else if (override_ == "Skipped")
-    state = &st.Skipped;
-  else if (override_ == "Failed")
-    state = &st.Failed;
-  else if (!listed.empty() && listed == version)
-    state = &st.Complete;
-  else if (!submitted.empty() && submitted == version)
-    state = &st.Pending;
+  // "ALL" is a filter value, not a state a site is in: the counts take such a site by its
+  // versions.
+  TSiteStatus status = OverrideStatus(override_);
+  if (status == ssAuto || status == ssAll) status = StatusFromVersions(version, listed, submitted);
+  int32_t* state = status == ssComplete  ? &st.Complete
+                   : status == ssPending ? &st.Pending
+                   : status == ssSkipped ? &st.Skipped
+                   : status == ssFailed  ? &st.Failed
+                                         : nullptr;
   if (state) {
     ++*state;
     ++st.Processed;

@@ -3,14 +3,12 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "foundation/binary_read.h"
 #include "foundation/codepage.h"
 #include "foundation/text_utils.h"
-#include "sites/binary_read.h"
 #include "sites/site.h"
 
 namespace quillora {
-
-using namespace sites_detail;
 
 // --- TFormField ---------------------------------------------------------------------------------
 

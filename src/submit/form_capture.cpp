@@ -14,18 +14,6 @@ namespace quillora {
 
 namespace {
 
-std::vector<std::string> SplitComma(std::string_view text) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(',', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (end > start) parts.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
 struct TAliasRule {
   std::string key;
   std::vector<std::string> names, contexts;
@@ -37,8 +25,8 @@ std::vector<TAliasRule> ParseAliases() {
   rules.reserve(static_cast<size_t>(aliases.Count()));
   for (int i = 0; i < aliases.Count(); ++i) {
     const TOptionsList& s = aliases.SectionAt(i);
-    TAliasRule r{s.Name, SplitComma(AnsiLowerCase(s.GetString("name"))),
-                 SplitComma(AnsiLowerCase(s.GetString("context")))};
+    TAliasRule r{s.Name, SplitAt(AnsiLowerCase(s.GetString("name")), ',', TSplitMode::DropEmpty),
+                 SplitAt(AnsiLowerCase(s.GetString("context")), ',', TSplitMode::DropEmpty)};
     rules.push_back(std::move(r));
   }
   return rules;

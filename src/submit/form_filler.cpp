@@ -28,18 +28,6 @@ std::string LanguagePrefix(TWebSite* site) {
   return language.empty() ? std::string() : language + "/";
 }
 
-std::vector<std::string> SplitAt(std::string_view text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(separator, start);
-    if (end == std::string_view::npos) end = text.size();
-    if (end > start) parts.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
 std::string Fingerprint(TDomForm* form, bool old_style) {
   std::string out = old_style ? "" : "FNG2.0-";
   const int n = form->ElementCount();
@@ -398,7 +386,7 @@ TWebForm* FindSubmittedForm(TWebSite* site, std::string_view page_url, std::stri
   }
   std::vector<std::string> posted;
   if (!text.empty() && text[0] == '&') text.erase(0, 1);
-  for (const std::string& part : SplitAt(text, '&')) {
+  for (const std::string& part : SplitAt(text, '&', TSplitMode::DropEmpty)) {
     std::string name = UrlDecode(AnsiLowerCase(part.substr(0, part.find('='))));
     if (std::find(posted.begin(), posted.end(), name) == posted.end()) posted.push_back(name);
   }

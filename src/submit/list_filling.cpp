@@ -43,19 +43,6 @@ std::u16string TrimOption(std::u16string_view s) {
   return std::u16string(s.substr(b, e - b));
 }
 
-std::vector<std::string> SplitParts(std::string_view value, std::string_view separators) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t i = 0; i <= value.size(); ++i) {
-    if (i == value.size() || separators.find(value[i]) != std::string_view::npos) {
-      std::string part = Trim(value.substr(start, i - start));
-      if (!part.empty()) parts.push_back(std::move(part));
-      start = i + 1;
-    }
-  }
-  return parts;
-}
-
 bool IsTokenChar(unsigned char c, bool with_dot) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
          (with_dot && c == '.') || c >= 192;
@@ -105,7 +92,7 @@ class TListMatcher {
 
   bool ExactParts(std::string_view value, std::string_view separators) {
     bool found = false;
-    for (const std::string& part : SplitParts(value, separators)) {
+    for (const std::string& part : SplitAtAny(value, separators, TSplitMode::TrimDropEmpty)) {
       if (Exact(part)) {
         found = true;
         if (!multiple_) return true;
@@ -116,7 +103,8 @@ class TListMatcher {
 
   bool PartsFuzzy(std::string_view value, std::string_view separators) {
     if (ExactParts(value, separators)) return true;
-    std::vector<std::string> parts = SplitParts(AnsiLowerCase(value), separators);
+    std::vector<std::string> parts =
+        SplitAtAny(AnsiLowerCase(value), separators, TSplitMode::TrimDropEmpty);
     if (multiple_) {
       for (size_t i = 0; i < lower_.size(); ++i) {
         if (Excluded(i)) continue;
@@ -169,7 +157,8 @@ class TListMatcher {
   // Categories: the option sharing the most text with the comma parts, relative to its length.
   bool BestOption(std::string_view value) {
     if (ExactParts(value, ",")) return true;
-    const std::vector<std::string> parts = SplitParts(AnsiLowerCase(value), ",");
+    const std::vector<std::string> parts =
+        SplitAt(AnsiLowerCase(value), ',', TSplitMode::TrimDropEmpty);
     size_t total = 0;
     for (const std::string& p : parts) total += p.size();
     int best_score = -1, best_index = -1;
@@ -237,7 +226,8 @@ std::vector<std::string> RankOperatingSystems(const TOptionsList& values) {
     if (eq == std::string::npos || eq == 0) continue;
     Ranked r{line.substr(0, eq)};
     bool emptied = false;
-    for (const std::string& raw : SplitParts(std::string_view(line).substr(eq + 1), ",")) {
+    for (const std::string& raw :
+         SplitAt(std::string_view(line).substr(eq + 1), ',', TSplitMode::TrimDropEmpty)) {
       char sign = 0;
       std::string flag = raw;
       if (flag[0] == '+' || flag[0] == '-') sign = flag[0], flag = Trim(flag.substr(1));
@@ -354,7 +344,7 @@ bool FillListField(TFormField& field, TDomElement& element, TFillMode mode,
   } else {
     const std::string list = rule.substr(1, rule.size() >= 2 ? rule.size() - 2 : 0);
     if (multiple) {
-      for (const std::string& item : SplitParts(value, ",")) {
+      for (const std::string& item : SplitAt(value, ',', TSplitMode::TrimDropEmpty)) {
         if (m.Exact(item)) ok = true;
         const std::string text = ListVariable(list, item);
         if (text.empty()) continue;

@@ -1,6 +1,7 @@
 #include "submit/status_records.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "foundation/codepage.h"
 #include "pad/profile.h"
@@ -20,62 +21,13 @@ bool Store(TOptionsList& list, std::string_view uin, std::string_view value) {
 
 }  // namespace
 
-std::string SiteStatusName(TSiteStatus status) {
-  switch (status) {
-    case ssAll:
-      return "ALL";
-    case ssAuto:
-      return "Auto";
-    case ssComplete:
-      return "Complete";
-    case ssPending:
-      return "Pending";
-    case ssDefault:
-      return "Default";
-    case ssFailed:
-      return "Failed";
-    case ssSkipped:
-      return "Skipped";
-  }
-  return "Default";
-}
-
-TSiteStatus OverrideStatus(std::string_view override_text) {
-  if (override_text == "Failed") return ssFailed;
-  if (override_text == "Skipped") return ssSkipped;
-  if (override_text == "ALL") return ssAll;
-  if (override_text == "Complete") return ssComplete;
-  if (override_text == "Pending") return ssPending;
-  return ssAuto;
-}
-
-TSiteStatus StatusFromRecords(std::string_view override_text, std::string_view version,
-                              std::string_view listed, std::string_view submitted) {
-  TSiteStatus forced = OverrideStatus(override_text);
-  if (forced != ssAuto) return forced;
-  if (!version.empty() && version == listed) return ssComplete;
-  if (!version.empty() && version == submitted) return ssPending;
-  return ssDefault;
-}
-
-TSiteStatus SiteStatusFor(const TSiteProfile& profile, std::string_view uin) {
-  return StatusFromRecords(profile.SiteValue(TSiteValueKind::StatusOverride, uin),
-                           profile.ProfileValue(kCurrentVersionKey),
-                           profile.SiteValue(TSiteValueKind::VersionListed, uin),
-                           profile.SiteValue(TSiteValueKind::VersionSubmitted, uin));
-}
-
-bool VersionHandledFor(const TSiteProfile& profile, std::string_view uin,
-                       std::string_view version) {
-  std::string override_text = profile.SiteValue(TSiteValueKind::StatusOverride, uin);
-  return version == profile.SiteValue(TSiteValueKind::VersionListed, uin) ||
-         version == profile.SiteValue(TSiteValueKind::VersionSubmitted, uin) ||
-         (!override_text.empty() && override_text != "Auto");
-}
-
 const std::vector<std::string>& OverrideItems() {
-  static const std::vector<std::string> items = {"Auto",    "Complete", "Pending",
-                                                 "Default", "Skipped",  "Failed"};
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> names;
+    for (TSiteStatus s : {ssAuto, ssComplete, ssPending, ssDefault, ssSkipped, ssFailed})
+      names.push_back(SiteStatusName(s));
+    return names;
+  }();
   return items;
 }
 
@@ -142,9 +94,8 @@ bool RecordSubmission(TProfile& profile, std::string_view uin, TDateTime when,
   bool changed = Store(profile.VersionSubmitted, uin, profile.GetString(kCurrentVersionKey));
   changed |= Store(profile.DateSubmitted, uin, DateTimeToStr(when));
   if (category) changed |= Store(profile.ProgramCategory, uin, *category);
-  std::string override_text = profile.StatusOverride.GetString(uin);
-  if (override_text == "Skipped" || override_text == "Failed")
-    changed |= Store(profile.StatusOverride, uin, "");
+  const TSiteStatus forced = OverrideStatus(profile.StatusOverride.GetString(uin));
+  if (forced == ssSkipped || forced == ssFailed) changed |= Store(profile.StatusOverride, uin, "");
   return changed;
 }
 
@@ -185,40 +136,41 @@ bool CommitStatusChange(TProfile& profile) {
   return saved;
 }
 
+namespace {
+
+// Which per-site list each field of the dialog shows.
+constexpr std::pair<std::string TProductStatusFields::*, TSiteValueKind> kDialogFields[] = {
+    {&TProductStatusFields::version_listed, TSiteValueKind::VersionListed},
+    {&TProductStatusFields::search_flag, TSiteValueKind::SearchFlag},
+    {&TProductStatusFields::version_submitted, TSiteValueKind::VersionSubmitted},
+    {&TProductStatusFields::date_submitted, TSiteValueKind::DateSubmitted},
+    {&TProductStatusFields::status_override, TSiteValueKind::StatusOverride},
+    {&TProductStatusFields::company_notes, TSiteValueKind::CompanyComments},
+    {&TProductStatusFields::product_notes, TSiteValueKind::ProductComments},
+    {&TProductStatusFields::company_login, TSiteValueKind::CompanySiteLogin},
+    {&TProductStatusFields::company_password, TSiteValueKind::CompanySitePassword},
+    {&TProductStatusFields::product_login, TSiteValueKind::ProductSiteLogin},
+    {&TProductStatusFields::product_password, TSiteValueKind::ProductSitePassword},
+};
+
+}  // namespace
+
 TProductStatusFields ReadProductStatus(const TProfile& profile, std::string_view uin) {
   TProductStatusFields f;
-  f.version_listed = profile.VersionListed.GetString(uin);
-  f.search_flag = profile.SearchFlag.GetString(uin);
-  f.version_submitted = profile.VersionSubmitted.GetString(uin);
-  f.date_submitted = profile.DateSubmitted.GetString(uin);
-  f.status_override = profile.StatusOverride.GetString(uin);
-  f.company_notes = profile.CompanyComments.GetString(uin);
-  f.product_notes = profile.ProductComments.GetString(uin);
-  f.company_login = profile.CompanySiteLogins.GetString(uin);
-  f.company_password = profile.CompanySitePasswords.GetString(uin);
-  f.product_login = profile.ProductSiteLogins.GetString(uin);
-  f.product_password = profile.ProductSitePasswords.GetString(uin);
+  for (const auto& [field, kind] : kDialogFields) f.*field = profile.SiteValue(kind, uin);
   return f;
 }
 
 bool WriteProductStatus(TProfile& profile, std::string_view uin, const TProductStatusFields& fields,
                         TDateTime now) {
-  TProductStatusFields stored = ReadProductStatus(profile, uin);
-  std::string date = fields.date_submitted;
-  if (fields.version_submitted != stored.version_submitted && date == stored.date_submitted)
-    date = DateTimeToStr(now);
-  std::string override_text = fields.status_override == "Auto" ? "" : fields.status_override;
-  bool changed = Store(profile.VersionListed, uin, fields.version_listed);
-  changed |= Store(profile.SearchFlag, uin, fields.search_flag);
-  changed |= Store(profile.VersionSubmitted, uin, fields.version_submitted);
-  changed |= Store(profile.DateSubmitted, uin, date);
-  changed |= Store(profile.StatusOverride, uin, override_text);
-  changed |= Store(profile.CompanyComments, uin, fields.company_notes);
-  changed |= Store(profile.ProductComments, uin, fields.product_notes);
-  changed |= Store(profile.CompanySiteLogins, uin, fields.company_login);
-  changed |= Store(profile.CompanySitePasswords, uin, fields.company_password);
-  changed |= Store(profile.ProductSiteLogins, uin, fields.product_login);
-  changed |= Store(profile.ProductSitePasswords, uin, fields.product_password);
+  const TProductStatusFields stored = ReadProductStatus(profile, uin);
+  TProductStatusFields f = fields;
+  if (f.version_submitted != stored.version_submitted && f.date_submitted == stored.date_submitted)
+    f.date_submitted = DateTimeToStr(now);
+  if (f.status_override == SiteStatusName(ssAuto)) f.status_override.clear();
+  bool changed = false;
+  for (const auto& [field, kind] : kDialogFields)
+    changed |= Store(*profile.SiteList(kind), uin, f.*field);
   return changed;
 }
 

@@ -1,6 +1,7 @@
-// What was submitted to each site and what each site lists, for the active product: the status
-// of a site, and the changes the submitter, the Sites view, the product status dialog and the
-// command line make to these per-site records (written back by saving the product).
+// What was submitted to each site and what each site lists, for the active product: the changes
+// the submitter, the Sites view, the product status dialog and the command line make to these
+// per-site records (written back by saving the product). The status they give a site follows
+// the rule of sites/site_status.h.
 #pragma once
 
 #include <optional>
@@ -9,28 +10,12 @@
 #include <vector>
 
 #include "foundation/dates.h"
-#include "sites/site.h"
 #include "sites/site_profile.h"
+#include "sites/site_status.h"
 
 namespace quillora {
 
 class TProfile;
-
-// "ALL", "Auto", "Complete", "Pending", "Default", "Failed", "Skipped".
-std::string SiteStatusName(TSiteStatus status);
-// The state a stored override forces: "Failed", "Skipped", "ALL", "Complete" and "Pending" do;
-// anything else (empty, "Auto", "Default", ...) forces none and gives ssAuto.
-TSiteStatus OverrideStatus(std::string_view override_text);
-// The rule of a site's status: the override first; otherwise Complete when the current version
-// is not empty and is the version listed, Pending when it is the version submitted, else
-// Default. Values compare exactly.
-TSiteStatus StatusFromRecords(std::string_view override_text, std::string_view version,
-                              std::string_view listed, std::string_view submitted);
-// The status of the site with that UIN for a profile's product.
-TSiteStatus SiteStatusFor(const TSiteProfile& profile, std::string_view uin);
-// Whether the site already counts as handled for version: listed or submitted there, or an
-// override other than "Auto" is set.
-bool VersionHandledFor(const TSiteProfile& profile, std::string_view uin, std::string_view version);
 
 // The override choices of the status panel and menu, in order: "Auto", "Complete", "Pending",
 // "Default", "Skipped", "Failed".

@@ -129,6 +129,37 @@ TEST_F(TextUtils, Fields) {
   EXPECT_EQ(ReverseBytes("abc"), "cba");
 }
 
+TEST_F(TextUtils, SplittingKeepsOrDropsEmptyPartsAsAsked) {
+  using V = std::vector<std::string>;
+  using M = TSplitMode;
+  struct Case {
+    std::string in;
+    std::string separators;
+    M mode;
+    V out;
+  } cases[] = {
+      // Every separator ends a part, the first and the last too.
+      {"a;;b;", ";", M::KeepEmpty, {"a", "", "b", ""}},
+      {";a", ";", M::KeepEmpty, {"", "a"}},
+      {"", ";", M::KeepEmpty, {""}},
+      {"a", ";", M::KeepEmpty, {"a"}},
+      {"&a&&b=1&", "&", M::DropEmpty, {"a", "b=1"}},
+      {"", ",", M::DropEmpty, {}},
+      {",,,", ",", M::DropEmpty, {}},
+      // Blanks around a part go; a part of blanks alone is empty.
+      {" a , b ,  ,c", ",", M::TrimDropEmpty, {"a", "b", "c"}},
+      {" Win95 / Win98;WinXP ", "/;", M::TrimDropEmpty, {"Win95", "Win98", "WinXP"}},
+      {" a b ", ",", M::DropEmpty, {" a b "}},
+      {std::string("a\0b", 3), std::string(1, '\0'), M::KeepEmpty, {"a", "b"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SplitAtAny(c.in, c.separators, c.mode), c.out) << c.in << " / " << c.separators;
+    if (c.separators.size() == 1) {
+      EXPECT_EQ(SplitAt(c.in, c.separators[0], c.mode), c.out) << c.in;
+    }
+  }
+}
+
 TEST_F(TextUtils, SplitAndJoinLines) {
   using V = std::vector<std::string>;
   struct Case {

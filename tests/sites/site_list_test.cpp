@@ -256,17 +256,20 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   p.site[{K::SearchFlag, "D"}] = "ERROR";
   p.site[{K::StatusOverride, "E"}] = "Skipped";
   p.site[{K::SearchFlag, "E"}] = "NOT SUPPORTED";
-  for (const char* uin : {"A", "B", "C", "D", "E"})
+  // "ALL" forces no state here (a site's status would be ALL): the versions count.
+  p.site[{K::StatusOverride, "F"}] = "ALL";
+  p.site[{K::VersionListed, "F"}] = "2.0";
+  for (const char* uin : {"A", "B", "C", "D", "E", "F"})
     list.CountStatistics(list.AddSite(MakeSite(uin, uin)), &p);
   list.CountStatistics(nullptr, &p);
   const TSiteStatistics& s = list.Statistics;
-  EXPECT_EQ(s.Total, 5);
-  EXPECT_EQ(s.Processed, 4);
-  EXPECT_EQ(s.Complete, 2);
+  EXPECT_EQ(s.Total, 6);
+  EXPECT_EQ(s.Processed, 5);
+  EXPECT_EQ(s.Complete, 3);
   EXPECT_EQ(s.Pending, 1);
   EXPECT_EQ(s.Skipped, 1);
   EXPECT_EQ(s.Failed, 0);
-  EXPECT_EQ(s.Listed, 2);
+  EXPECT_EQ(s.Listed, 3);
   EXPECT_EQ(s.NotListed, 3);
   EXPECT_EQ(s.Submitted, 1);
   EXPECT_EQ(s.Found, 1);
