@@ -10,8 +10,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 TEST(Report, FormatCellByColumnAndFormat) {
   struct Case {

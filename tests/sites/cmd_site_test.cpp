@@ -17,8 +17,8 @@
 namespace quillora {
 namespace {
 
-using testing::FixturePath;
-using testing::TempDir;
+using test::FixturePath;
+using test::TempDir;
 
 std::string Dump(const std::string& file, const std::string& cover_out = {}) {
   std::ostringstream out;

@@ -45,9 +45,9 @@ class SitesCommands : public ::testing::Test {
     return out_.str();
   }
 
-  testing::ScriptedUI ui_;
-  testing::TestData data_;
-  const testing::TempDir& tmp_ = data_.Dir();
+  test::ScriptedUI ui_;
+  test::TestData data_;
+  const test::TempDir& tmp_ = data_.Dir();
   std::ostringstream out_, err_;
   cli::CliContext ctx_{out_, err_};
 };

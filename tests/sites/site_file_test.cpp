@@ -15,10 +15,10 @@
 namespace quillora {
 namespace {
 
-using testing::FakeSiteOwner;
-using testing::FixturePath;
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::FakeSiteOwner;
+using test::FixturePath;
+using test::ScriptedUI;
+using test::TempDir;
 
 std::string Fixture(const std::string& name) {
   return FileToString(FixturePath("sites/" + name));

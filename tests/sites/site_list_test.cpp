@@ -19,8 +19,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 // Per-site values keyed by kind and UIN, and the product version.
 class FakeProfile : public TSiteProfile {

@@ -10,8 +10,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 std::unique_ptr<TWebSite> MakeSite(const std::string& uin) {
   auto s = std::make_unique<TWebSite>();

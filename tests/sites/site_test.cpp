@@ -9,8 +9,8 @@
 namespace quillora {
 namespace {
 
-using testing::ActiveProfileScope;
-using testing::FakeProfile;
+using test::ActiveProfileScope;
+using test::FakeProfile;
 using K = TSiteValueKind;
 
 TEST(SiteTest, NewSiteDefaults) {
