@@ -1,6 +1,6 @@
 // The site database in memory: every site file of the sites folder in one owning list, with the
 // duplicate rule, the shared cover cache and thumbnail strip, the per-status statistics, the
-// index and ratings files and the distribution copy of the database.
+// ratings applied at start-up and the distribution copy of the database (site files and index).
 #pragma once
 
 #include <cstdint>
@@ -27,34 +27,6 @@ struct TSiteStatistics {
           Complete = 0, Pending = 0, Failed = 0, Skipped = 0, NotFound = 0, QueryError = 0,
           NotSupported = 0;
 };
-
-// One "Sites" line of an index: UIN, last contributed, file name, checksum.
-struct TIndexEntry {
-  std::string UIN;
-  std::string LastContributed;
-  std::string FileName;
-  uint32_t Checksum = 0;
-};
-
-// Reads an index ("Index.dat") text: the "General" section into general, the "Sites" lines into
-// the result. Text without a "Sites" section is an older index made of "Sites" lines only. Lines
-// with fewer than four fields or a checksum that is not a number are skipped.
-std::vector<TIndexEntry> ReadSiteIndex(std::string_view text, TOptionsList* general = nullptr);
-
-// A ratings file ("Ratings.dat") after its check.
-struct TRatingsFile {
-  TOptionsList Ratings;  // UIN=rating lines
-  bool HasGeneral = false;
-};
-// Parses a ratings file text. With a "General" section the "Ratings" section must exist and its
-// CRC-32 (lines each followed by CR LF) must equal the stored "CRC" as a non-negative signed
-// 32-bit number; otherwise std::runtime_error "Page ranks file is corrupted.". A "CRC" that is
-// not an integer raises its own conversion message. Without "General" the text is plain
-// "UIN=rating" lines, taken unchecked.
-TRatingsFile ReadRatingsText(std::string_view text);
-// The text of a ratings file as the vendor writes it, CRC as a signed number (so a checksum of
-// 2^31 or more comes out negative and is refused by ReadRatingsText).
-std::string MakeRatingsText(const TOptionsList& ratings, const std::string& date);
 
 class TSiteList : public TPersistObjList, public TSiteOwner {
  public:

@@ -11,7 +11,9 @@
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
+#include "sites/ratings_file.h"
 #include "sites/site_filter.h"
+#include "sites/site_index.h"
 #include "sites/sites_view.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -317,7 +319,7 @@ TEST(SiteList, RatingsFileChecksumAndFallback) {
   std::string tampered = MakeRatingsText(low, "x");
   tampered.replace(tampered.find("SITE-1="), 7, "SITE-2=");
   EXPECT_THROW(ReadRatingsText(tampered), std::runtime_error);
-  EXPECT_EQ(ReadRatingsText("SITE-2=0\r\n").Ratings.GetString("SITE-2"), "0");
+  EXPECT_EQ(ReadRatingsText("SITE-2=0\r\n").ratings.GetString("SITE-2"), "0");
 
   // With the fallback an unknown site without rating and page rank gets 1.
   TSiteList plain;
@@ -337,9 +339,9 @@ TEST(SiteList, ExportWritesSitesIndexAndVersionFile) {
   ASSERT_TRUE(list.ExportSites(dir / "out/"));
   const std::vector<TIndexEntry> index = ReadSiteIndex(FileToString(dir / "out/Index.dat"));
   ASSERT_EQ(index.size(), 2u);
-  EXPECT_EQ(index[0].UIN, list.SiteAt(0)->UIN());
-  EXPECT_EQ(index[0].FileName, "a.wsd");
-  EXPECT_EQ(index[0].Checksum, Crc32(FileToString(dir / "out/a.wsd")));
+  EXPECT_EQ(index[0].uin, list.SiteAt(0)->UIN());
+  EXPECT_EQ(index[0].file_name, "a.wsd");
+  EXPECT_EQ(index[0].checksum, Crc32(FileToString(dir / "out/a.wsd")));
   TOptionsList version;
   version.LoadFromTextFile(dir / "out/version.dat");
   ASSERT_EQ(version.Count(), 2);
@@ -349,8 +351,8 @@ TEST(SiteList, ExportWritesSitesIndexAndVersionFile) {
   const auto old =
       ReadSiteIndex("U1,01-01-2020,x,y.wsd,4294967295\r\nbroken\r\nU2,d,f,notanumber\r\n");
   ASSERT_EQ(old.size(), 1u);
-  EXPECT_EQ(old[0].FileName, "x,y.wsd");
-  EXPECT_EQ(old[0].Checksum, 4294967295u);
+  EXPECT_EQ(old[0].file_name, "x,y.wsd");
+  EXPECT_EQ(old[0].checksum, 4294967295u);
 }
 
 TEST(SiteList, ThumbnailStripHasTwentySpareSlots) {
