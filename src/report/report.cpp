@@ -133,6 +133,22 @@ std::string TReportData::OrderSetting() const {
   return s;
 }
 
+void TReportData::ShowOnly(const std::vector<int>& columns) {
+  std::string order;
+  std::vector<bool> used(kReportColumnCount, false);
+  for (int c : columns) {
+    order += (order.empty() ? "" : ",") + std::to_string(c + 1);
+    used.at(static_cast<size_t>(c)) = true;
+  }
+  for (int c = 0; c < kReportColumnCount; ++c)
+    if (!used[static_cast<size_t>(c)]) order += ",-" + std::to_string(c + 1);
+  Build(order, "");
+}
+
+std::vector<int> ParseReportColumns(const std::string& list) {
+  return ParseColumnNumbers(list, kReportColumnCount);
+}
+
 std::string FormatCell(TReportFormat format, int column, const std::string& raw) {
   std::string text = raw;
   if (column == 3 || column == 4 || column == 15) {

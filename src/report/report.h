@@ -39,7 +39,14 @@ struct TReportData {
   void Build(const std::string& report_order, const std::string& sites_list_order);
   // The signed ids in position order, as "Report Columns Order" stores them.
   std::string OrderSetting() const;
+  // Rebuilds the columns with exactly these (column numbers) shown, in this order, and the others
+  // hidden after them in number order.
+  void ShowOnly(const std::vector<int>& columns);
 };
+
+// Report column numbers (0..23) from a comma-separated list, as ParseColumnNumbers reads them
+// (its std::runtime_error "Bad column number in '<list>' (0..23)" included).
+std::vector<int> ParseReportColumns(const std::string& list);
 
 std::string FormatCell(TReportFormat format, int column, const std::string& raw);
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
+
+#include "foundation/text_utils.h"
 
 namespace quillora {
 
@@ -159,28 +162,20 @@ TSubmissionCounters CountSubmissions(const TSiteList& list, const TSiteProfile* 
   return c;
 }
 
-std::string EscapeCell(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    switch (ch) {
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += ch;
-    }
+std::vector<int> ParseColumnNumbers(const std::string& list, int count) {
+  std::vector<int> columns;
+  for (int i = 0; i < CountFields(list, ','); ++i) {
+    int c = 0;
+    if (!TryStrToInt(NthField(list, i, ','), c) || c < 0 || c >= count)
+      throw std::runtime_error("Bad column number in '" + list + "' (0.." +
+                               std::to_string(count - 1) + ")");
+    columns.push_back(c);
   }
-  return out;
+  return columns;
+}
+
+std::vector<int> ParseSiteColumns(const std::string& list) {
+  return ParseColumnNumbers(list, kSiteColumnCount);
 }
 
 }  // namespace quillora

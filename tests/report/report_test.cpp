@@ -47,6 +47,25 @@ TEST(Report, ColumnsOrderFromTheSetting) {
   EXPECT_EQ(data.OrderSetting().substr(0, 9), "3,-1,2,4,");
 }
 
+TEST(Report, ColumnListShowsThoseColumnsFirst) {
+  TReportData data;
+  data.Build("2,1", "");
+  data.ShowOnly(ParseReportColumns("6,0"));
+  EXPECT_EQ(data.OrderSetting().substr(0, 13), "7,1,-2,-3,-4,");
+  EXPECT_EQ(data.Columns.size(), static_cast<size_t>(kReportColumnCount));
+  EXPECT_EQ(data.Columns.back().Id, kReportColumnCount);
+
+  for (const char* bad : {"24", "-1", "1,,2", "x"}) {
+    try {
+      ParseReportColumns(bad);
+      ADD_FAILURE() << bad;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), "Bad column number in '" + std::string(bad) + "' (0..23)");
+    }
+  }
+  EXPECT_TRUE(ParseReportColumns("").empty());
+}
+
 // The product's per-site comments of site S1 hold a line break, a tab and a percent sign.
 class CommentsProfile : public TSiteProfile {
  public:

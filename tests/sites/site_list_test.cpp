@@ -540,7 +540,20 @@ TEST(SitesView, SortOrdersAndNextSite) {
   EXPECT_EQ(
       NextSiteUIN(list, order, nullptr, true, [](const TWebSite& s) { return s.UIN() == "S2"; }),
       "S0");
-  EXPECT_EQ(EscapeCell("a\tb\\c\r\n"), "a\\tb\\\\c\\r\\n");
+}
+
+TEST(SitesView, ColumnListsAreCheckedAgainstTheirColumnCount) {
+  EXPECT_EQ(ParseSiteColumns("0,25,2,2"), (std::vector<int>{0, 25, 2, 2}));
+  EXPECT_TRUE(ParseSiteColumns("").empty());
+  EXPECT_EQ(ParseColumnNumbers(" 3", 4), std::vector<int>{3});
+  for (const char* bad : {"26", "-1", "0,", "1;2"}) {
+    try {
+      ParseSiteColumns(bad);
+      ADD_FAILURE() << bad;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), "Bad column number in '" + std::string(bad) + "' (0..25)");
+    }
+  }
 }
 
 TEST(SitesView, KnownCategoriesAndLanguages) {
