@@ -122,11 +122,6 @@ void TSiteChoiceLists::AddSite(const TWebSite& site) {
   AddKnown(Languages, site.Info.Value("Common info", "Language"));
 }
 
-std::vector<std::string>& LanguageBannerNames() {
-  static std::vector<std::string> names;
-  return names;
-}
-
 // --- TWebSite: identity, header, cover ---------------------------------------------------------
 
 TWebSite::TWebSite() {

@@ -110,9 +110,10 @@ struct TSiteChoiceLists {
 };
 
 // The language banner names (lower case) in banner order: a site's language picture is 13 plus
-// the position of its language here. Filled once at start-up, before any site is summarised, and
-// only read afterwards.
-std::vector<std::string>& LanguageBannerNames();
+// the position of its language here. They are part of the sites' state (sites_state.h), filled
+// once at start-up before any site is summarised and only read afterwards; empty while no state
+// is installed.
+const std::vector<std::string>& LanguageBannerNames();
 
 class TWebSite : public TPersistObj {
  public:

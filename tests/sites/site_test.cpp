@@ -131,10 +131,9 @@ TEST(SiteTest, SummaryColumnsAndCodes) {
   p.Set(K::DateSubmitted, uin, "01-01-2021");
   p.Set(K::ProductListings, uin, "http://soft.example/p/1");
   ActiveProfileScope scope(&p);
-  LanguageBannerNames() = {"english", "german"};
+  scope.core->Sites().language_banners = {"english", "german"};
   site.Summary.LastContributed = 99;
   site.RefreshSummary();
-  LanguageBannerNames().clear();
 
   const TSiteSummary& s = site.Summary;
   EXPECT_EQ(s.Text[0], "Soft Zone");
