@@ -74,7 +74,7 @@ void RunSitesList(const SitesListArgs& args, CliContext& ctx) {
     if (!site->Visible) continue;
     for (size_t i = 0; i < columns.size(); ++i) {
       if (i) text += '\t';
-      text += EscapeCell(site->Summary.Text[static_cast<size_t>(columns[i])]);
+      text += EscapeCell(site->summary.text[static_cast<size_t>(columns[i])]);
     }
     text += '\n';
   }
@@ -101,7 +101,7 @@ void RunReport(const ReportArgs& args, CliContext& ctx) {
   data.Build(settings.GetString("Report Columns Order"), settings.GetString("Sites List Order"));
   // The given columns, shown in that order; the others hidden after them.
   if (args.columns) data.ShowOnly(ColumnsArgument(ParseReportColumns, *args.columns));
-  data.Total = args.total;
+  data.total = args.total;
 
   TSiteList& list = SiteList();
   TSiteChoiceLists known;

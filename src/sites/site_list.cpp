@@ -227,7 +227,7 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   const int n = static_cast<int>(names.size());
   auto report = [&](int i) {
     if (OnProgress) {
-      const int position = Starting ? static_cast<int>(i * 0.9) : i;
+      const int position = starting ? static_cast<int>(i * 0.9) : i;
       if (hand_over_progress)
         UI().Synchronize([&] { OnProgress(position, n - 1); });
       else
@@ -235,8 +235,8 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
     }
     job.Progress(i + 1, n);
   };
-  int threads = LoadThreads > 0
-                    ? LoadThreads
+  int threads = load_threads > 0
+                    ? load_threads
                     : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   threads = std::min(threads, n);
   if (threads <= 1) {
@@ -331,7 +331,7 @@ void TSiteList::CountStatistics(const TWebSite* site, const TSiteProfile* profil
   auto value = [&](TSiteValueKind kind) {
     return profile ? profile->SiteValue(kind, uin) : std::string();
   };
-  TSiteStatistics& st = Statistics;
+  TSiteStatistics& st = statistics;
   const std::string listed = value(TSiteValueKind::VersionListed);
   const std::string submitted = value(TSiteValueKind::VersionSubmitted);
   const std::string flag = value(TSiteValueKind::SearchFlag);

@@ -48,7 +48,7 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
   // Loads every "*.wsd" of the sites folder (creating the folder when missing). False only when
   // the folder is missing and cannot be created. An empty folder leaves the list as it is.
-  // Files are read and parsed on LoadThreads workers; the sites join the list, the duplicate
+  // Files are read and parsed on load_threads workers; the sites join the list, the duplicate
   // rule runs and progress is reported on the calling thread in the folder's order, exactly as
   // a one-by-one load would do it.
   bool LoadAll();
@@ -58,7 +58,7 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   // the first file leaves the list as it was.
   bool LoadAll(TJob& job);
   // Workers of LoadAll: 0 for one per processor core, 1 loads on the calling thread alone.
-  int LoadThreads = 0;
+  int load_threads = 0;
   // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
   TWebSite* LoadFile(const std::string& file_name);
   // Loads the site's own file and adds it; nullptr (the site destroyed) when the load failed.
@@ -72,9 +72,9 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
   TWebSite* NextSiteToSearch() const;
 
-  void ResetStatistics() { Statistics = {}; }
+  void ResetStatistics() { statistics = {}; }
   void CountStatistics(const TWebSite* site, const TSiteProfile* profile);
-  TSiteStatistics Statistics;
+  TSiteStatistics statistics;
 
   bool BuildThumbnails();
   // A stop leaves the remaining sites without a slot, as a broken cover does.
@@ -93,9 +93,9 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   // Sets Visible of every site (see TSiteFilter); the current custom set is the view's choice.
   void ApplyFilter(const TSiteFilter& filter, const TOptionsList* current_set = nullptr);
 
-  // Progress of LoadAll: (position, maximum). While Starting, positions are scaled to 90 %.
+  // Progress of LoadAll: (position, maximum). While starting, positions are scaled to 90 %.
   std::function<void(int, int)> OnProgress;
-  bool Starting = false;
+  bool starting = false;
 
   // 160 pixels wide, slot k at rows 120k .. 120k+119; empty until BuildThumbnails.
   TImage24 ThumbnailStrip;

@@ -19,8 +19,8 @@ const std::array<const char*, kSiteColumnCount>& SiteColumnCaptions();
 
 // "Sites List Sort": v = column + 1 or -(column + 1); negative is the column's normal order.
 struct TSitesSort {
-  int Column = -1;  // -1: no sort column
-  bool Reverse = false;
+  int column = -1;  // -1: no sort column
+  bool reverse = false;
   static TSitesSort FromSetting(int v);
   int ToSetting() const;
 };
@@ -48,8 +48,8 @@ std::string NextSiteUIN(const TSiteList& list, const std::vector<int>& order, co
 // visible ones and none is done; otherwise every site is to do and the done ones are those
 // handled for the version.
 struct TSubmissionCounters {
-  int ToDo = 0;
-  int Done = 0;
+  int to_do = 0;
+  int done = 0;
 };
 TSubmissionCounters CountSubmissions(const TSiteList& list, const TSiteProfile* profile);
 

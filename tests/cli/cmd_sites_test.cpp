@@ -124,7 +124,7 @@ TEST_F(SitesCommands, TotalTextReportCoversEveryProductOfTheCompany) {
   ui_.StopAtProgress(30);
   TReportData data;
   data.Build("", "");
-  data.Total = true;
+  data.total = true;
   std::vector<std::string> lines;
   EXPECT_FALSE(CollectExportReport(SiteList(), {0, 1, 2}, ActiveProfile(), data, rfText,
                                    Folders().data + "TML/Report.tml", lines));

@@ -108,8 +108,8 @@ LoadOutcome LoadWithThreads(const std::string& dir, int threads) {
   ScriptedUI ui;
   TempDir temp;
   TSiteList list(dir, temp.Path());
-  list.LoadThreads = threads;
-  list.Starting = true;
+  list.load_threads = threads;
+  list.starting = true;
   LoadOutcome out;
   list.OnProgress = [&](int i, int n) { out.progress.emplace_back(i, n); };
   EXPECT_TRUE(list.LoadAll());
@@ -169,7 +169,7 @@ TEST(SiteList, StoppedLoadLeavesAConsistentList) {
     ScriptedUI ui;
     ui.StopAtProgress(6);
     TSiteList list(dir.Path(), temp.Path());
-    list.LoadThreads = threads;
+    list.load_threads = threads;
     std::vector<std::pair<int, int>> progress;
     list.OnProgress = [&](int i, int n) { progress.emplace_back(i, n); };
     TJob job;
@@ -261,7 +261,7 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   for (const char* uin : {"A", "B", "C", "D", "E"})
     list.CountStatistics(list.AddSite(MakeSite(uin, uin)), &p);
   list.CountStatistics(nullptr, &p);
-  const TSiteStatistics& s = list.Statistics;
+  const TSiteStatistics& s = list.statistics;
   EXPECT_EQ(s.Total, 5);
   EXPECT_EQ(s.Processed, 4);
   EXPECT_EQ(s.Complete, 2);
@@ -276,7 +276,7 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   EXPECT_EQ(s.QueryError, 1);
   EXPECT_EQ(s.NotSupported, 1);
   list.ResetStatistics();
-  EXPECT_EQ(list.Statistics.Total, 0);
+  EXPECT_EQ(list.statistics.Total, 0);
 }
 
 // Finds a ratings section whose CRC-32 is 2^31 or more by varying one rating.
@@ -523,7 +523,7 @@ TEST(SitesView, SortOrdersAndNextSite) {
         list.AddSite(MakeSite("S" + std::to_string(i), std::string(1, static_cast<char>('c' - i))));
     s->Info.CommonInfo().SetString("Rating", ranks[i]);
     s->RefreshSummary();
-    s->Summary.Text[13] = s->Summary.Lower[13] = versions[i];
+    s->summary.text[13] = s->summary.lower[13] = versions[i];
   }
   EXPECT_EQ(SortedSitePositions(list, TSitesSort::FromSetting(-1)), (std::vector<int>{2, 1, 0}));
   EXPECT_EQ(SortedSitePositions(list, TSitesSort::FromSetting(1)), (std::vector<int>{0, 1, 2}));
@@ -566,18 +566,18 @@ TEST(SitesView, KnownCategoriesAndLanguages) {
   b->Info.CommonInfo().SetString("Language", "German");
 
   TSiteChoiceLists known;
-  known.Categories = {"left over"};
+  known.categories = {"left over"};
   CollectKnownLists(list, known);
-  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
-  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+  EXPECT_EQ(known.categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
+  EXPECT_EQ(known.languages, (std::vector<std::string>{"English", "German"}));
 
   // A site saved since the refresh is added by the view itself.
   TWebSite fresh;
   fresh.Info.CommonInfo().SetString("Category 4", "Fonts");
   fresh.Info.CommonInfo().SetString("Language", "german");
   known.AddSite(fresh);
-  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
-  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+  EXPECT_EQ(known.categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
+  EXPECT_EQ(known.languages, (std::vector<std::string>{"English", "German"}));
 }
 
 }  // namespace
