@@ -56,7 +56,7 @@ struct Program {
   ~Program() {
     if (core) core->Shutdown();
   }
-  testing::TestData data;
+  test::TestData data;
   std::unique_ptr<TCoreContext> core;
 };
 

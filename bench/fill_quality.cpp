@@ -10,7 +10,7 @@
 #include "support/test_context.h"
 
 using namespace quillora;
-using namespace quillora::testing;
+using namespace quillora::test;
 
 namespace {
 

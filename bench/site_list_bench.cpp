@@ -216,7 +216,7 @@ void Measure(const std::string& folder, int n) {
   const size_t rss0 = RssKb();
   TSiteList list(folder, "/tmp/");
   if (const char* threads = std::getenv("QUILLORA_LOAD_THREADS"))
-    list.LoadThreads = std::atoi(threads);
+    list.load_threads = std::atoi(threads);
   const auto t0 = Clock::now();
   list.LoadAll();
   const double load = Since(t0);
@@ -247,7 +247,7 @@ void Measure(const std::string& folder, int n) {
   const auto t2 = Clock::now();
   TReportData data;
   data.Build("", "1,2,3,7,14,15,16,18");
-  data.Total = true;
+  data.total = true;
   std::vector<std::string> lines;
   TOptionsList values;
   CollectReport(list, SortedSitePositions(list, TSitesSort::FromSetting(-1)), nullptr, values, data,
@@ -258,7 +258,7 @@ void Measure(const std::string& folder, int n) {
 
   // The overhead ratio compares like with like: the load on one thread against the decode on one.
   TSiteList serial(folder, "/tmp/");
-  serial.LoadThreads = 1;
+  serial.load_threads = 1;
   const auto t3 = Clock::now();
   serial.LoadAll();
   const double one = Since(t3);
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
   }
   if ((argc == 3 || argc == 4) && std::string(argv[1]) == "load") {
     TSiteList list(IncludeTrailingPathDelimiter(argv[2]), "/tmp/");
-    if (argc == 4) list.LoadThreads = std::atoi(argv[3]);
+    if (argc == 4) list.load_threads = std::atoi(argv[3]);
     const auto t0 = Clock::now();
     list.LoadAll();
     std::printf("%d sites in %.3f s\n", list.Count(), Since(t0));

@@ -40,7 +40,7 @@ struct Environment {
     tables.translate.SetText("Title=|Program_Info/Program_Name|\n");
     tables.list_vars.Clear();
   }
-  testing::TestData data;
+  test::TestData data;
   std::unique_ptr<TCoreContext> core;
 };
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "sites/ratings_file.h"
 #include "sites/site_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -13,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     const quillora::TRatingsFile f = quillora::ReadRatingsText(text);
     quillora::TSiteList list;
-    list.ApplyRatings(f.Ratings, true);
-    if (f.HasGeneral) {
+    list.ApplyRatings(f.ratings, true);
+    if (f.has_general) {
       try {
-        (void)quillora::ReadRatingsText(quillora::MakeRatingsText(f.Ratings, "d"));
+        (void)quillora::ReadRatingsText(quillora::MakeRatingsText(f.ratings, "d"));
       } catch (const std::runtime_error&) {
         // a checksum of 2^31 or more never passes, also when re-made
       }

@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "sites/site_list.h"
+#include "sites/site_index.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   quillora::TOptionsList general;
   for (const auto& e : quillora::ReadSiteIndex(text, &general))
-    if (e.UIN.find('\n') != std::string::npos || e.FileName.find('\r') != std::string::npos)
+    if (e.uin.find('\n') != std::string::npos || e.file_name.find('\r') != std::string::npos)
       std::abort();
   return 0;
 }

@@ -37,5 +37,21 @@ for dir in src/*/; do
     fi
   done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z_]+/' "$dir" --include='*.h' --include='*.cpp' || true)
 done
+
+# File formats that servers read and write from worker threads without the rest of their folder:
+# foundation only, and neither the user-interface port nor the program's state (settings).
+foundation_only="src/sites/site_index src/sites/ratings_file"
+not_for_servers="foundation/ui_port foundation/app_state"
+for unit in $foundation_only; do
+  while IFS= read -r hit; do
+    [ -n "$hit" ] || continue
+    included=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([a-z_]+\/[a-z_]+)\.h".*/\1/' <<<"${hit#*:*:}")
+    if [[ "$included" != foundation/* && "$unit" != "src/$included" ]] ||
+      [[ " $not_for_servers " == *" $included "* ]]; then
+      echo "foundation-only unit: $hit"
+      status=1
+    fi
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z_]+/' "$unit.h" "$unit.cpp" /dev/null || true)
+done
 [ $status -eq 0 ] && echo "layering ok"
 exit $status

@@ -14,6 +14,7 @@
 #include "foundation/ui_port.h"
 #include "pad/product_data.h"
 #include "pad/records.h"
+#include "sites/ratings_file.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
 
@@ -190,7 +191,8 @@ std::vector<std::string> RatingsExportLines(const TSiteList& list) {
   std::vector<std::string> lines{kRatingsBegin};
   for (int i = 0; i < list.Count(); ++i) {
     const TWebSite* s = list.SiteAt(i);
-    lines.push_back(s->UIN() + "," + s->Info.Value("Common info", "Rating") + "," + s->Name());
+    lines.push_back(
+        RatingsExchangeLine(s->UIN(), s->Info.Value("Common info", "Rating"), s->Name()));
   }
   lines.push_back(kRatingsEnd);
   return lines;
@@ -210,16 +212,6 @@ bool ExportRatings(const TSiteList& list, const std::string& file_name) {
   }
 }
 
-std::vector<std::string> RatingsImportLines(std::vector<std::string> lines) {
-  size_t first = 0;
-  while (first < lines.size() && lines[first] != kRatingsBegin) ++first;
-  size_t last = lines.size();
-  while (last > first + 1 && lines[last - 1] != kRatingsEnd) --last;
-  if (first >= lines.size() || last <= first + 1) return {};
-  return std::vector<std::string>(lines.begin() + static_cast<long>(first) + 1,
-                                  lines.begin() + static_cast<long>(last) - 1);
-}
-
 int ImportRatings(TSiteList& list, const std::string& file_name) {
   TBusyWindow busy("Importing");
   std::vector<std::string> lines;
@@ -237,15 +229,11 @@ int ImportRatings(TSiteList& list, const std::string& file_name) {
   }
   int changed = 0;
   for (const std::string& line : lines) {
-    const size_t c1 = line.find(',');
-    if (c1 == std::string::npos || c1 == 0) continue;
-    TWebSite* site = list.FindByUIN(std::string_view(line).substr(0, c1));
+    const std::optional<TRatingsExchangeEntry> entry = ReadRatingsExchangeLine(line);
+    if (!entry) continue;
+    TWebSite* site = list.FindByUIN(entry->uin);
     if (!site) continue;
-    const size_t c2 = line.find(',', c1 + 1);
-    const std::string rating =
-        line.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
-    if (rating.empty()) continue;
-    site->Info.CommonInfo().SetString("Rating", rating);
+    site->Info.CommonInfo().SetString("Rating", entry->rating);
     site->SaveSiteFile(site->FileName, true);
     ++changed;
   }

@@ -42,14 +42,10 @@ bool AutomaticBackup();
 // The archive's bytes after decompression (for the fuzz target and tests); throws on damage.
 std::string DecompressArchive(const std::string& compressed);
 
-inline constexpr const char* kRatingsBegin = "*** Begin of Quillora ratings ***";
-inline constexpr const char* kRatingsEnd = "*** End of Quillora ratings ***";
-
+// The exchange lines of the list's sites, banners included (sites/ratings_file.h has the format).
 std::vector<std::string> RatingsExportLines(const TSiteList& list);
 // "Cannot export to <file>" on failure.
 bool ExportRatings(const TSiteList& list, const std::string& file_name);
-// The lines between the banners; empty when either banner is missing.
-std::vector<std::string> RatingsImportLines(std::vector<std::string> lines);
 // Sets and saves the rating of every known site named between the banners. Messages: "Sorry, it
 // is not a Quillora ratings file.", "Cannot import from <file>". Returns the sites changed, or
 // -1 on failure.

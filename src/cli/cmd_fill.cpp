@@ -64,7 +64,7 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
   TSiteLookup site;
   if (!args.site.empty()) {
     site = FindSiteByUIN(args.site, SiteListReady() ? &SiteList() : nullptr, Folders().sites);
-    if (!site.Site) throw CliError("No site with the UIN " + args.site);
+    if (!site.site) throw CliError("No site with the UIN " + args.site);
   }
 
   const std::filesystem::path folder = std::filesystem::absolute(args.page).parent_path();
@@ -88,7 +88,7 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
   };
   std::map<const TDomForm*, Outcome> outcomes;
   try {
-    FillDocument(&doc, site.Site, !args.all,
+    FillDocument(&doc, site.site, !args.all,
                  [&](TDomForm* form, TFillMode mode, TFormPurpose purpose) {
                    outcomes[form] = {mode, purpose};
                  });

@@ -196,12 +196,12 @@ void RunSiteDump(const std::string& file, const std::string& cover_out, std::ost
   }
   Json doc;
   doc["signature"] = BytesToJson(parts.Signature());
-  doc["protected"] = parts.Protected;
+  doc["protected"] = parts.protected_flag;
   doc["header_tail_hex"] = HexEncode(std::string_view(
-      reinterpret_cast<const char*>(parts.Header.data()) + 8, kSiteHeaderSize - 8));
-  doc["cover_size"] = parts.Cover.size();
-  doc["urls"] = BytesToJson(parts.AddressText);
-  doc["options"] = BytesToJson(parts.OptionText);
+      reinterpret_cast<const char*>(parts.header.data()) + 8, kSiteHeaderSize - 8));
+  doc["cover_size"] = parts.cover.size();
+  doc["urls"] = BytesToJson(parts.address_text);
+  doc["options"] = BytesToJson(parts.option_text);
   Json list = Json::array();
   for (int i = 0; i < forms.Count(); ++i) {
     const TWebForm& f = *forms.FormAt(i);
@@ -224,7 +224,7 @@ void RunSiteDump(const std::string& file, const std::string& cover_out, std::ost
   out << FinishJsonText(doc.dump(2)) << '\n';
   if (!cover_out.empty()) {
     try {
-      StringToFile(cover_out, parts.Cover);
+      StringToFile(cover_out, parts.cover);
     } catch (const std::exception& e) {
       throw CliError(e.what());
     }
@@ -244,17 +244,17 @@ void RunSiteBuild(const std::string& json_file, const std::string& out_file) {
   try {
     const std::string tail = HexDecode(StringMember(doc, "header_tail_hex"));
     if (tail.size() > kSiteHeaderSize - 8) throw CliError("header_tail_hex: more than 64 bytes");
-    std::copy(tail.begin(), tail.end(), parts.Header.begin() + 8);
-    parts.Protected = ByteMember(doc, "protected");
-    parts.AddressText = StringMember(doc, "urls");
-    parts.OptionText = StringMember(doc, "options");
+    std::copy(tail.begin(), tail.end(), parts.header.begin() + 8);
+    parts.protected_flag = ByteMember(doc, "protected");
+    parts.address_text = StringMember(doc, "urls");
+    parts.option_text = StringMember(doc, "options");
     const std::string cover_file = StringMember(doc, "cover_file");
     if (cover_file.empty()) {
-      parts.Cover = DefaultCoverJpeg();
+      parts.cover = DefaultCoverJpeg();
     } else {
       const std::string path =
           IsAbsolutePath(cover_file) ? cover_file : ExtractFilePath(json_file) + cover_file;
-      parts.Cover = FileToString(path);
+      parts.cover = FileToString(path);
     }
     if (const Json* list = Member(doc, "forms")) {
       if (!list->is_array()) throw CliError("'forms' must be a list");

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "backup/backup.h"
+#include "cli/tab_separated.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
@@ -20,22 +21,20 @@ namespace quillora::cli {
 
 namespace {
 
-std::vector<int> ParseColumns(const std::string& list) {
-  std::vector<int> columns;
-  for (int i = 0; i < CountFields(list, ','); ++i) {
-    int c = 0;
-    if (!TryStrToInt(NthField(list, i, ','), c) || c < 0 || c >= kSiteColumnCount)
-      throw CliError("Bad column number in '" + list + "' (0.." +
-                     std::to_string(kSiteColumnCount - 1) + ")");
-    columns.push_back(c);
+// A column list the core cannot read is a bad argument of the command.
+std::vector<int> ColumnsArgument(std::vector<int> (*parse)(const std::string&),
+                                 const std::string& list) {
+  try {
+    return parse(list);
+  } catch (const std::runtime_error& e) {
+    throw CliError(e.what());
   }
-  return columns;
 }
 
 }  // namespace
 
 void RunSitesList(const SitesListArgs& args, CliContext& ctx) {
-  const std::vector<int> columns = ParseColumns(args.columns);
+  const std::vector<int> columns = ColumnsArgument(ParseSiteColumns, args.columns);
   ctx.EnsureStarted();
   TSiteFilter filter = SiteFilter();
   if (args.all) {
@@ -75,7 +74,7 @@ void RunSitesList(const SitesListArgs& args, CliContext& ctx) {
     if (!site->Visible) continue;
     for (size_t i = 0; i < columns.size(); ++i) {
       if (i) text += '\t';
-      text += EscapeCell(site->Summary.Text[static_cast<size_t>(columns[i])]);
+      text += EscapeCell(site->summary.text[static_cast<size_t>(columns[i])]);
     }
     text += '\n';
   }
@@ -100,23 +99,9 @@ void RunReport(const ReportArgs& args, CliContext& ctx) {
   TOptionsList& settings = Settings();
   TReportData data;
   data.Build(settings.GetString("Report Columns Order"), settings.GetString("Sites List Order"));
-  if (args.columns) {
-    // The given columns, shown in that order; the others hidden after them.
-    std::string order;
-    std::vector<bool> used(kReportColumnCount, false);
-    for (int i = 0; i < CountFields(*args.columns, ','); ++i) {
-      int c = 0;
-      if (!TryStrToInt(NthField(*args.columns, i, ','), c) || c < 0 || c >= kReportColumnCount)
-        throw CliError("Bad column number in '" + *args.columns + "' (0.." +
-                       std::to_string(kReportColumnCount - 1) + ")");
-      order += (order.empty() ? "" : ",") + std::to_string(c + 1);
-      used[static_cast<size_t>(c)] = true;
-    }
-    for (int c = 0; c < kReportColumnCount; ++c)
-      if (!used[static_cast<size_t>(c)]) order += ",-" + std::to_string(c + 1);
-    data.Build(order, "");
-  }
-  data.Total = args.total;
+  // The given columns, shown in that order; the others hidden after them.
+  if (args.columns) data.ShowOnly(ColumnsArgument(ParseReportColumns, *args.columns));
+  data.total = args.total;
 
   TSiteList& list = SiteList();
   TSiteChoiceLists known;

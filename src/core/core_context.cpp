@@ -139,10 +139,10 @@ bool TCoreContext::Load(const TStartupOptions& options) {
     sites_.list = std::make_unique<TSiteList>(f.sites, f.temp);
     TSiteList& list = *sites_.list;
     list.OnProgress = options.progress;
-    list.Starting = true;
+    list.starting = true;
     const bool loaded = list.LoadAll();
     list.OnProgress = nullptr;
-    list.Starting = false;
+    list.starting = false;
     if (!loaded) ShowError("Cannot create " + f.sites);
   }
 

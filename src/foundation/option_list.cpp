@@ -256,7 +256,7 @@ void TOptionsList::LoadFromStream(TStream& s) {
 TOptionsList* TMultiOptions::AddSection() {
   int i = AddNew();
   auto* section = static_cast<TOptionsList*>(ItemAt(i));
-  section->OwnerTree = this;
+  section->owner_tree = this;
   return section;
 }
 

@@ -73,7 +73,7 @@ class TOptionsList : public TPersistObj {
 
   int32_t Index = 0;
   std::string Name;
-  TMultiOptions* OwnerTree = nullptr;  // not owning
+  TMultiOptions* owner_tree = nullptr;  // the tree that made this section; not owning
 
  private:
   std::vector<std::string> lines_;

@@ -126,12 +126,12 @@ void TProfile::CopySiteLists(TSiteListRecord which, TRecord& record, bool into_p
 // --- look-ups
 
 TCompany* TProfile::FindActiveCompany() const {
-  TCompanyList* list = Companies ? Companies : RecordListsReady() ? &CompanyList() : nullptr;
+  TCompanyList* list = companies ? companies : RecordListsReady() ? &CompanyList() : nullptr;
   return list && !ActiveCompanyUin.empty() ? list->FindByUin(ActiveCompanyUin) : nullptr;
 }
 
 TProduct* TProfile::FindActiveProduct() const {
-  TProductList* list = Products ? Products : RecordListsReady() ? &ProductList() : nullptr;
+  TProductList* list = products ? products : RecordListsReady() ? &ProductList() : nullptr;
   return list && !ActiveProductUin.empty() ? list->FindByUin(ActiveProductUin) : nullptr;
 }
 
@@ -215,7 +215,7 @@ void TProfile::Activate(std::string_view company_uin, std::string_view product_u
       ComputeDerivedValues(*company);
     }
   }
-  if (OnActivated) OnActivated(*this);
+  if (on_activated) on_activated(*this);
 }
 
 void TProfile::ComputeDerivedValues(const TCompany& company) {

@@ -19,7 +19,7 @@ class TProfile : public TOptionsList, public TSiteProfile, public TProductSiteLi
  public:
   TProfile() = default;
   // Copies the lines, the active UINs and all its per-site lists (not the lists it reads
-  // records from, nor OnActivated).
+  // records from, nor on_activated).
   TProfile(const TProfile& other);
   TProfile& operator=(const TProfile& other);
   void Assign(const TProfile& source);
@@ -61,10 +61,10 @@ class TProfile : public TOptionsList, public TSiteProfile, public TProductSiteLi
   TOptionsList ProductSitePasswords;
 
   // Where the records are looked up; null means the process's lists.
-  TCompanyList* Companies = nullptr;
-  TProductList* Products = nullptr;
+  TCompanyList* companies = nullptr;
+  TProductList* products = nullptr;
   // Called at the end of every activation (the main window shows the product in its caption).
-  std::function<void(const TProfile&)> OnActivated;
+  std::function<void(const TProfile&)> on_activated;
 
  private:
   std::vector<TOptionsList*> AllSiteLists();

@@ -92,24 +92,24 @@ std::string TextEscape(const std::string& s) {
 }  // namespace
 
 TReportColumn* TReportData::FindByCaption(const std::string& caption) {
-  for (auto& c : Columns)
-    if (c.Caption == caption) return &c;
+  for (auto& c : columns)
+    if (c.caption == caption) return &c;
   return nullptr;
 }
 
 TReportColumn* TReportData::FindById(int id) {
-  for (auto& c : Columns)
-    if (c.Id == id) return &c;
+  for (auto& c : columns)
+    if (c.id == id) return &c;
   return nullptr;
 }
 
 void TReportData::Build(const std::string& report_order, const std::string& sites_list_order) {
-  Columns.clear();
+  columns.clear();
   for (int i = 0; i < kReportColumnCount; ++i) {
     TReportColumn c;
-    c.Caption = SiteColumnCaptions()[static_cast<size_t>(i)];
-    c.Id = c.Position = i + 1;
-    Columns.push_back(std::move(c));
+    c.caption = SiteColumnCaptions()[static_cast<size_t>(i)];
+    c.id = c.position = i + 1;
+    columns.push_back(std::move(c));
   }
   const std::string order = report_order.empty() ? sites_list_order : report_order;
   const int n = order.empty() ? 0 : CountFields(order, ',');
@@ -117,20 +117,36 @@ void TReportData::Build(const std::string& report_order, const std::string& site
     int entry = 0;
     if (!TryStrToInt(NthField(order, k, ','), entry) || entry == 0) continue;
     if (TReportColumn* c = FindById(entry < 0 ? -entry : entry)) {
-      c->Position = k;
-      c->Visible = entry > 0;
+      c->position = k;
+      c->visible = entry > 0;
     }
   }
   std::stable_sort(
-      Columns.begin(), Columns.end(),
-      [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
+      columns.begin(), columns.end(),
+      [](const TReportColumn& a, const TReportColumn& b) { return a.position < b.position; });
 }
 
 std::string TReportData::OrderSetting() const {
   std::string s;
-  for (const auto& c : Columns)
-    s += (s.empty() ? "" : ",") + std::to_string(c.Visible ? c.Id : -c.Id);
+  for (const auto& c : columns)
+    s += (s.empty() ? "" : ",") + std::to_string(c.visible ? c.id : -c.id);
   return s;
+}
+
+void TReportData::ShowOnly(const std::vector<int>& shown) {
+  std::string order;
+  std::vector<bool> used(kReportColumnCount, false);
+  for (int c : shown) {
+    order += (order.empty() ? "" : ",") + std::to_string(c + 1);
+    used.at(static_cast<size_t>(c)) = true;
+  }
+  for (int c = 0; c < kReportColumnCount; ++c)
+    if (!used[static_cast<size_t>(c)]) order += ",-" + std::to_string(c + 1);
+  Build(order, "");
+}
+
+std::vector<int> ParseReportColumns(const std::string& list) {
+  return ParseColumnNumbers(list, kReportColumnCount);
 }
 
 std::string FormatCell(TReportFormat format, int column, const std::string& raw) {
@@ -214,13 +230,13 @@ void SetReportVariables(TOptionsList& v, const TSiteStatistics& s, int sites_in_
 bool GenerateReport(TReportFormat format, std::vector<std::string>& lines, TReportData& data,
                     TOptionsList& variables, const std::string& template_path) {
   const bool html = format == rfHtml;
-  auto shown = [&](const TReportColumn& c) { return data.Total || c.Visible; };
+  auto shown = [&](const TReportColumn& c) { return data.total || c.visible; };
   std::string header = html ? " <tr>\r\n" : "";
-  for (auto& c : data.Columns) {
-    c.CellTemplate = !html                       ? "|Data|\t"
-                     : (c.Id == 7 || c.Id == 19) ? "  <td align=center>|Data|</td>\r\n"
-                                                 : "  <td>|Data|</td>\r\n";
-    if (shown(c)) header += html ? "  <th>" + c.Caption + "</th>\r\n" : c.Caption + "\t";
+  for (auto& c : data.columns) {
+    c.cell_template = !html                       ? "|Data|\t"
+                      : (c.id == 7 || c.id == 19) ? "  <td align=center>|Data|</td>\r\n"
+                                                  : "  <td>|Data|</td>\r\n";
+    if (shown(c)) header += html ? "  <th>" + c.caption + "</th>\r\n" : c.caption + "\t";
   }
   if (html) header += " </tr>";
   const std::string row_template =
@@ -229,17 +245,17 @@ bool GenerateReport(TReportFormat format, std::vector<std::string>& lines, TRepo
 
   TOptionsList scratch;
   size_t rows = 0;
-  for (size_t c = 0; c < data.Columns.size(); ++c) {
-    TReportColumn& col = data.Columns[c];
-    rows = std::max(rows, col.Values.size());
+  for (size_t c = 0; c < data.columns.size(); ++c) {
+    TReportColumn& col = data.columns[c];
+    rows = std::max(rows, col.values.size());
     if (!shown(col)) continue;
     scratch.SetString("CellOdd", c % 2 == 0 ? "TRUE" : "FALSE");
-    for (size_t r = 0; r < col.Values.size(); ++r) {
-      scratch.SetString("Data", col.Values[r]);
+    for (size_t r = 0; r < col.values.size(); ++r) {
+      scratch.SetString("Data", col.values[r]);
       scratch.SetString("RowOdd", r % 2 == 0 ? "TRUE" : "FALSE");
-      std::string cell = col.CellTemplate;
+      std::string cell = col.cell_template;
       ExpandTemplate(scratch, '|', cell, "");
-      col.Values[r] = std::move(cell);
+      col.values[r] = std::move(cell);
     }
   }
   std::vector<std::string> out;
@@ -247,8 +263,8 @@ bool GenerateReport(TReportFormat format, std::vector<std::string>& lines, TRepo
   TOptionsList row_values;
   for (size_t r = 0; r < rows; ++r) {
     std::string cells;
-    for (const auto& col : data.Columns)
-      if (shown(col) && r < col.Values.size()) cells += col.Values[r];
+    for (const auto& col : data.columns)
+      if (shown(col) && r < col.values.size()) cells += col.values[r];
     row_values.SetString("Cells", cells);
     row_values.SetString("RowOdd", r % 2 == 0 ? "TRUE" : "FALSE");
     std::string row = row_template;
@@ -286,28 +302,28 @@ bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSitePr
   std::vector<TWebSite*> included;
   for (int pos : order) {
     TWebSite* s = list.SiteAt(pos);
-    if (data.Total || s->Visible) included.push_back(s);
+    if (data.total || s->Visible) included.push_back(s);
   }
   TBusyWindow busy("Generating report");
   int done = 0;
-  for (TReportColumn& col : data.Columns) {
+  for (TReportColumn& col : data.columns) {
     if (job.StopRequested()) return false;
-    col.Values.clear();
-    col.Values.reserve(included.size());
-    const int column = col.Id - 1;
+    col.values.clear();
+    col.values.reserve(included.size());
+    const int column = col.id - 1;
     for (TWebSite* s : included) {
       std::string cell = FormatCell(format, column, s->ColumnText(column, profile));
-      col.Values.push_back(format == rfText ? TextEscape(cell) : std::move(cell));
+      col.values.push_back(format == rfText ? TextEscape(cell) : std::move(cell));
     }
-    job.Progress(++done, static_cast<long long>(data.Columns.size()));
+    job.Progress(++done, static_cast<long long>(data.columns.size()));
   }
   std::stable_sort(
-      data.Columns.begin(), data.Columns.end(),
-      [](const TReportColumn& a, const TReportColumn& b) { return a.Position < b.Position; });
+      data.columns.begin(), data.columns.end(),
+      [](const TReportColumn& a, const TReportColumn& b) { return a.position < b.position; });
   list.ResetStatistics();
   for (TWebSite* s : included) list.CountStatistics(s, profile);
   TOptionsList vars = profile_values;
-  SetReportVariables(vars, list.Statistics, list.Count());
+  SetReportVariables(vars, list.statistics, list.Count());
   if (!GenerateReport(format, lines, data, vars, template_path)) return false;
   return true;
 }
@@ -322,7 +338,7 @@ bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfil
 bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfile& active,
                          TReportData& data, TReportFormat format, const std::string& template_path,
                          std::vector<std::string>& lines, TJob& job) {
-  if (!data.Total || format != rfText)
+  if (!data.total || format != rfText)
     return CollectReport(list, order, &active, active, data, format, template_path, lines, job);
   // Loading each product's profile makes it the active one in the settings; the user's choice
   // comes back however the loop ends.
@@ -336,15 +352,15 @@ bool CollectExportReport(TSiteList& list, const std::vector<int>& order, TProfil
     }
   } keep;
   const std::string company = active.ActiveCompanyUin;
-  TProductList& products = active.Products ? *active.Products : ProductList();
+  TProductList& products = active.products ? *active.products : ProductList();
   std::vector<std::string> out;
   for (int i = 0; i < products.Count(); ++i) {
     if (job.StopRequested()) return false;
     TProduct* product = products.At(i);
     if (product->GetString("Quillora/Company_UIN") != company) continue;
     TProfile profile;
-    profile.Companies = active.Companies;
-    profile.Products = active.Products;
+    profile.companies = active.companies;
+    profile.products = active.products;
     profile.Activate(company, product->Uin());
     out.push_back(profile.GetString("Program_Info/Program_Name") + " v." +
                   profile.GetString("Program_Info/Program_Version"));

@@ -20,17 +20,17 @@ enum TReportFormat { rfHtml = 0, rfText = 1 };
 inline constexpr int kReportColumnCount = 24;  // the Sites view's columns 0..23
 
 struct TReportColumn {
-  std::string Caption;
-  uint8_t Visible = 1;
-  std::string CellTemplate;
-  std::vector<std::string> Values;
-  int32_t Id = 0;  // column number + 1
-  int32_t Position = 0;
+  std::string caption;
+  uint8_t visible = 1;
+  std::string cell_template;
+  std::vector<std::string> values;
+  int32_t id = 0;  // column number + 1
+  int32_t position = 0;
 };
 
 struct TReportData {
-  std::vector<TReportColumn> Columns;
-  bool Total = false;
+  std::vector<TReportColumn> columns;
+  bool total = false;
   TReportColumn* FindByCaption(const std::string& caption);
   TReportColumn* FindById(int id);
   // One column per Sites view column, visible, position = id; then "Report Columns Order"
@@ -39,12 +39,19 @@ struct TReportData {
   void Build(const std::string& report_order, const std::string& sites_list_order);
   // The signed ids in position order, as "Report Columns Order" stores them.
   std::string OrderSetting() const;
+  // Rebuilds the columns with exactly these (column numbers) shown, in this order, and the others
+  // hidden after them in number order.
+  void ShowOnly(const std::vector<int>& shown);
 };
+
+// Report column numbers (0..23) from a comma-separated list, as ParseColumnNumbers reads them
+// (its std::runtime_error "Bad column number in '<list>' (0..23)" included).
+std::vector<int> ParseReportColumns(const std::string& list);
 
 std::string FormatCell(TReportFormat format, int column, const std::string& raw);
 
 // Fills the columns from the sites of `order` (positions in `list`) that are included (every
-// site with Total, else the visible ones), sets the report variables over `profile_values`
+// site with total, else the visible ones), sets the report variables over `profile_values`
 // and generates the lines. `template_path` is the HTML page template. False with the message
 // shown when the template cannot be loaded or the text report fails.
 bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSiteProfile* profile,
@@ -55,7 +62,7 @@ bool CollectReport(TSiteList& list, const std::vector<int>& order, const TSitePr
                    const TOptionsList& profile_values, TReportData& data, TReportFormat format,
                    const std::string& template_path, std::vector<std::string>& lines, TJob& job);
 
-// The lines of the exported report for the active profile. With Total and the text format it
+// The lines of the exported report for the active profile. With total and the text format it
 // covers every product of the active company in product-list order: the product's name, " v."
 // and its version on a line, then its report, then an empty line; the settings' active company
 // and product are put back afterwards. Otherwise it is CollectReport of the active profile.

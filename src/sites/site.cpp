@@ -116,13 +116,8 @@ void TSiteChoiceLists::AddKnown(std::vector<std::string>& list, std::string_view
 
 void TSiteChoiceLists::AddSite(const TWebSite& site) {
   for (const char* key : {"Category 1", "Category 2", "Category 3", "Category 4"})
-    AddKnown(Categories, site.Info.Value("Common info", key));
-  AddKnown(Languages, site.Info.Value("Common info", "Language"));
-}
-
-std::vector<std::string>& LanguageBannerNames() {
-  static std::vector<std::string> names;
-  return names;
+    AddKnown(categories, site.Info.Value("Common info", key));
+  AddKnown(languages, site.Info.Value("Common info", "Language"));
 }
 
 // --- TWebSite: identity, header, cover ---------------------------------------------------------
@@ -344,34 +339,34 @@ std::string TWebSite::ColumnText(int column, const TSiteProfile* profile) const 
 
 void TWebSite::RefreshSummary() {
   const TSiteProfile* profile = ActiveSiteProfile();
-  TSiteSummary& s = Summary;
+  TSiteSummary& s = summary;
   for (int c = 0; c < kSiteColumnCount; ++c) {
-    s.Text[c] = ColumnText(c, profile);
-    s.Lower[c] = AnsiLowerCase(s.Text[c]);
+    s.text[c] = ColumnText(c, profile);
+    s.lower[c] = AnsiLowerCase(s.text[c]);
   }
   TDateTime t;
-  if (TryStrToDateTime(s.Text[3], t)) s.LastModified = t;
-  if (TryStrToDateTime(s.Text[4], t)) s.LastExported = t;
-  if (TryStrToDateTime(s.Text[15], t)) s.DateSubmitted = t;
-  if (TryStrToDateTime(s.Text[22], t)) s.LastContributed = t;
-  s.Status = SiteStatus(profile);
-  s.StatusPicture = StatusPicture(s.Status);
-  s.SearchFlagCode = SearchFlagCode(s.Text[17]);
+  if (TryStrToDateTime(s.text[3], t)) s.last_modified = t;
+  if (TryStrToDateTime(s.text[4], t)) s.last_exported = t;
+  if (TryStrToDateTime(s.text[15], t)) s.date_submitted = t;
+  if (TryStrToDateTime(s.text[22], t)) s.last_contributed = t;
+  s.status = SiteStatus(profile);
+  s.status_picture = StatusPicture(s.status);
+  s.search_flag_code = SearchFlagCode(s.text[17]);
   const std::vector<std::string>& banners = LanguageBannerNames();
-  s.LanguagePicture = 12;
+  s.language_picture = 12;
   for (size_t i = 0; i < banners.size(); ++i)
-    if (banners[i] == s.Lower[5]) {
-      s.LanguagePicture = 13 + static_cast<int>(i);
+    if (banners[i] == s.lower[5]) {
+      s.language_picture = 13 + static_cast<int>(i);
       break;
     }
-  s.MethodPicture = MethodPicture(s.Text[23]);
-  s.ProtectedPicture = Protected ? 2 : -1;
+  s.method_picture = MethodPicture(s.text[23]);
+  s.protected_picture = Protected ? 2 : -1;
 
   // Name, home address, categories, language and the contributor's name (column 19) come from
   // the summary; the rest only the search looks at.
-  s.SearchText.clear();
-  const auto add = [&](std::string_view lower) { s.SearchText.append(lower).push_back('\0'); };
-  for (int c : {0, 1, 8, 9, 10, 11, 5, 19}) add(s.Lower[static_cast<size_t>(c)]);
+  s.search_text.clear();
+  const auto add = [&](std::string_view lower) { s.search_text.append(lower).push_back('\0'); };
+  for (int c : {0, 1, 8, 9, 10, 11, 5, 19}) add(s.lower[static_cast<size_t>(c)]);
   for (const char* kind : {"Search", "Submit", "Update"})
     add(AnsiLowerCase(Info.URLs.AddressOf(kind)));
   for (const char* key :
@@ -381,7 +376,7 @@ void TWebSite::RefreshSummary() {
     add(AnsiLowerCase(profile->SiteValue(TSiteValueKind::CompanyComments, UIN())));
     add(AnsiLowerCase(profile->SiteValue(TSiteValueKind::ProductComments, UIN())));
   }
-  s.SearchText.shrink_to_fit();
+  s.search_text.shrink_to_fit();
 }
 
 }  // namespace quillora

@@ -73,26 +73,26 @@ class TSiteInfo : public TMultiOptions {
 
 // Display values of a site for the active product, computed by RefreshSummary.
 struct TSiteSummary {
-  std::array<std::string, kSiteColumnCount> Text;
-  std::array<std::string, kSiteColumnCount> Lower;  // lower-case copies for search and sorting
+  std::array<std::string, kSiteColumnCount> text;
+  std::array<std::string, kSiteColumnCount> lower;  // lower-case copies for search and sorting
   // Every text the filter's search words look in, lower case, each followed by a NUL byte.
-  std::string SearchText;
+  std::string search_text;
   // Columns 3, 4, 15 and 22 as dates; a text that does not parse leaves its date unchanged.
-  TDateTime LastModified = 0, LastExported = 0, DateSubmitted = 0, LastContributed = 0;
-  TSiteStatus Status = ssDefault;
-  int StatusPicture = -1;
-  int SearchFlagCode = 4;  // FOUND 0, NOT FOUND 1, ERROR 2, NOT SUPPORTED 3, else 4
-  int LanguagePicture = -1;
-  int MethodPicture = 12;
-  int ProtectedPicture = -1;
+  TDateTime last_modified = 0, last_exported = 0, date_submitted = 0, last_contributed = 0;
+  TSiteStatus status = ssDefault;
+  int status_picture = -1;
+  int search_flag_code = 4;  // FOUND 0, NOT FOUND 1, ERROR 2, NOT SUPPORTED 3, else 4
+  int language_picture = -1;
+  int method_picture = 12;
+  int protected_picture = -1;
 };
 
 // The unsorted value lists the editors and the filter offer: every category and language seen.
 // The sites view owns them and rebuilds them at every full refresh; saving a site leaves them
 // alone (sites are saved from worker threads too), so a view adds a saved site itself.
 struct TSiteChoiceLists {
-  std::vector<std::string> Categories;
-  std::vector<std::string> Languages;
+  std::vector<std::string> categories;
+  std::vector<std::string> languages;
   // Appends a non-empty value not yet in the list (compared ignoring case).
   static void AddKnown(std::vector<std::string>& list, std::string_view value);
   // Adds the site's "Category 1".."Category 4" and "Language".
@@ -100,9 +100,10 @@ struct TSiteChoiceLists {
 };
 
 // The language banner names (lower case) in banner order: a site's language picture is 13 plus
-// the position of its language here. Filled once at start-up, before any site is summarised, and
-// only read afterwards.
-std::vector<std::string>& LanguageBannerNames();
+// the position of its language here. They are part of the sites' state (sites_state.h), filled
+// once at start-up before any site is summarised and only read afterwards; empty while no state
+// is installed.
+const std::vector<std::string>& LanguageBannerNames();
 
 class TWebSite : public TPersistObj {
  public:
@@ -195,7 +196,7 @@ class TWebSite : public TPersistObj {
   int32_t CoverOffset = -1;
   uint8_t Protected = 1;
   int32_t ThumbnailIndex = -1;
-  TSiteSummary Summary;
+  TSiteSummary summary;
   std::string FileName;
   uint8_t Visible = 1;
   uint8_t SearchDone = 0;
@@ -204,8 +205,8 @@ class TWebSite : public TPersistObj {
   uint8_t VersionHandled = 0;
 
   // Tries of a file read before the Abort/Retry box, and the pause between them.
-  static inline int LoadAttempts = 6;
-  static inline int LoadRetryDelayMs = 400;
+  static inline int load_attempts = 6;
+  static inline int load_retry_delay_ms = 400;
 
  private:
   void ParkCover();

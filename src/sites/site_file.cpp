@@ -45,43 +45,43 @@ void TakeForms(TMemoryStream& block, bool unwrapped, TSiteFileParts& parts, TFor
     return;
   }
   TFormsList::CheckForms(block, unwrapped);
-  parts.FormsBlock = block.Take();
-  parts.FormsUnwrapped = unwrapped;
+  parts.forms_block = block.Take();
+  parts.forms_unwrapped = unwrapped;
 }
 
 void SplitInfoBlock(TMemoryStream& info, TSiteFileParts& parts) {
   TMemoryStream part;
   ReadBlobStrict(info, part, "the address records");
-  parts.AddressText = part.Take();
+  parts.address_text = part.Take();
   ReadBlobStrict(info, part, "the site options");
-  parts.OptionText = part.Take();
+  parts.option_text = part.Take();
 }
 
 }  // namespace
 
 std::string TSiteFileParts::Signature() const {
-  return TWebSite::SignatureOf(Header);
+  return TWebSite::SignatureOf(header);
 }
 
 bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms) {
-  parts.Header.fill(0);
-  const size_t got = s.Read(parts.Header.data(), parts.Header.size());
+  parts.header.fill(0);
+  const size_t got = s.Read(parts.header.data(), parts.header.size());
   const std::string signature = parts.Signature();
   if (!TWebSite::IsKnownSignature(signature)) return false;
-  if (got < parts.Header.size())
+  if (got < parts.header.size())
     throw std::runtime_error("Damaged site file: the header is cut short");
 
   TMemoryStream block;
   if (signature == kSiteSignature) {
     ReadBlobStrict(s, block, "the cover picture");
-    parts.Cover = block.Take();
+    parts.cover = block.Take();
     if (s.Remaining() < 4) throw std::runtime_error("Damaged site file: the body is missing");
     TMemoryStream body(LzhDecompress(s.ReadToEnd()));
     ReadBlobStrict(body, block, "the site options");
     SplitInfoBlock(block, parts);
     ReadBlobStrict(body, block, "the stored forms");
     TakeForms(block, false, parts, forms);
-    parts.Protected = ReadByteStrict(body, "the protection flag");
+    parts.protected_flag = ReadByteStrict(body, "the protection flag");
     return true;
   }
 
@@ -90,29 +90,29 @@ bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms) {
   ReadBlobStrict(body, block, "the stored forms");
   TakeForms(block, signature == "WSD 1.0", parts, forms);
   ReadBlobStrict(body, block, "the cover picture");
-  parts.Cover = block.Take();
+  parts.cover = block.Take();
   ReadBlobStrict(body, block, "the site options");
   SplitInfoBlock(block, parts);
-  parts.Protected = ReadByteStrict(body, "the protection flag");
+  parts.protected_flag = ReadByteStrict(body, "the protection flag");
   return true;
 }
 
 void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsList& forms) {
-  std::array<uint8_t, kSiteHeaderSize> header = parts.Header;
+  std::array<uint8_t, kSiteHeaderSize> header = parts.header;
   TWebSite::PutSignature(header, kSiteSignature);
   s.Write(header.data(), header.size());
 
   TMemoryStream body, scratch, text;
-  text.Data() = parts.AddressText;
+  text.Data() = parts.address_text;
   WriteBlob(scratch, text);
-  text.Data() = parts.OptionText;
+  text.Data() = parts.option_text;
   WriteBlob(scratch, text);
   WriteBlob(body, scratch);
   forms.SaveToStream(scratch);
   WriteBlob(body, scratch);
-  body.Write(&parts.Protected, 1);
+  body.Write(&parts.protected_flag, 1);
 
-  TMemoryStream cover(parts.Cover);
+  TMemoryStream cover(parts.cover);
   WriteBlob(s, cover);
   body.Rewind();
   TLZHCompressor().Compress(body, s);
@@ -147,11 +147,11 @@ void TWebSite::ClearForms() {
 void TWebSite::SaveToStream(TStream& s) const {
   TSiteFileParts parts;
   PutSignature(Header, kSiteSignature);
-  parts.Header = Header;
-  parts.Cover = CoverBytes();  // a temporary copy when the cover is parked with the owner
-  parts.AddressText = Info.AddressText();
-  parts.OptionText = Info.OptionText();
-  parts.Protected = Protected;
+  parts.header = Header;
+  parts.cover = CoverBytes();  // a temporary copy when the cover is parked with the owner
+  parts.address_text = Info.AddressText();
+  parts.option_text = Info.OptionText();
+  parts.protected_flag = Protected;
   if (FormsParsed()) {
     WriteSiteFileParts(s, parts, forms_);
     return;
@@ -166,15 +166,15 @@ void TWebSite::LoadFromStream(TStream& s) {
   TSiteFileParts parts;
   try {
     const bool known = ReadSiteFileParts(s, parts, nullptr);
-    Header = parts.Header;
+    Header = parts.header;
     if (!known) return;
     forms_.Clear();
-    packed_forms_ = std::move(parts.FormsBlock);
-    packed_unwrapped_ = parts.FormsUnwrapped;
-    Info.LoadTexts(parts.AddressText, parts.OptionText);
-    Cover = std::move(parts.Cover);
+    packed_forms_ = std::move(parts.forms_block);
+    packed_unwrapped_ = parts.forms_unwrapped;
+    Info.LoadTexts(parts.address_text, parts.option_text);
+    Cover = std::move(parts.cover);
     CoverOffset = -1;
-    Protected = parts.Protected;
+    Protected = parts.protected_flag;
     if (TSiteOwner* owner = SiteOwner()) {
       if (owner->HasThumbnailStrip() && ThumbnailIndex >= 0) {
         const TImage24 picture = Cover->empty() ? DefaultCoverImage() : DecodeJpeg(*Cover);
@@ -265,7 +265,7 @@ TSiteLoadResult TWebSite::LoadSiteFile(const std::string& file_name) {
           throw TLastingError(e.what());
         }
       },
-      {LoadAttempts, LoadRetryDelayMs}, "Cannot load site from " + name);
+      {load_attempts, load_retry_delay_ms}, "Cannot load site from " + name);
   if (done) return result;
   ClearContent();
   return slUnreadable;

@@ -14,15 +14,15 @@
 namespace quillora {
 
 struct TSiteFileParts {
-  std::array<uint8_t, kSiteHeaderSize> Header{};
-  std::string Cover;        // JPEG bytes
-  std::string AddressText;  // option-tree text of the address records
-  std::string OptionText;   // option-tree text of the site's sections
-  uint8_t Protected = 0;
+  std::array<uint8_t, kSiteHeaderSize> header{};
+  std::string cover;         // JPEG bytes
+  std::string address_text;  // option-tree text of the address records
+  std::string option_text;   // option-tree text of the site's sections
+  uint8_t protected_flag = 0;
   // The stored forms block as read (checked, not parsed) when ReadSiteFileParts had no list to
-  // read them into; FormsUnwrapped tells LoadForms which layout it holds.
-  std::string FormsBlock;
-  bool FormsUnwrapped = false;
+  // read them into; forms_unwrapped tells LoadForms which layout it holds.
+  std::string forms_block;
+  bool forms_unwrapped = false;
 
   std::string Signature() const;
 };
@@ -31,7 +31,7 @@ struct TSiteFileParts {
 // the signature is not one of a site file. Damaged or truncated content raises
 // std::runtime_error; no allocation goes beyond what the data can hold (or, for the bzip2 body
 // of old files, kMaxOldSiteBodySize). With `forms` nullptr the forms block is checked and left
-// in parts.FormsBlock.
+// in parts.forms_block.
 bool ReadSiteFileParts(TStream& s, TSiteFileParts& parts, TFormsList* forms);
 
 // Writes a "WSD 2.1" file of these parts exactly as given (the header's signature is set).

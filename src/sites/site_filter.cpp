@@ -40,10 +40,10 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
       static_cast<const TCustomSet*>(current_set)->Contains(site.UIN()))
     return false;
   if (filter.ShowAll) return true;
-  if (filter.Status != ssAll && filter.Status != site.Summary.Status) return false;
+  if (filter.Status != ssAll && filter.Status != site.summary.status) return false;
   // The summary (refreshed before every filtering) holds lower-case copies of every text the
   // filter looks at.
-  const auto& lower = site.Summary.Lower;
+  const auto& lower = site.summary.lower;
   if (prepared.has_categories) {
     bool ok = false;
     for (const std::string& part : prepared.categories)
@@ -58,7 +58,7 @@ bool Passes(const TSiteFilter& filter, const TPreparedFilter& prepared, const TW
     if (!ok) return false;
   }
   if (!prepared.words.empty()) {
-    const std::string_view texts = site.Summary.SearchText;
+    const std::string_view texts = site.summary.search_text;
     bool hidden = true;
     for (const std::string& raw : prepared.words) {
       char sign = 0;

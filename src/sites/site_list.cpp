@@ -4,17 +4,20 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
 
 #include "foundation/app_state.h"
 #include "foundation/dates.h"
-#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/job.h"
+#include "foundation/stream.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
+#include "sites/ratings_file.h"
+#include "sites/site_index.h"
 
 namespace quillora {
 
@@ -75,70 +78,6 @@ std::unique_ptr<TWebSite> LoadDetached(const std::string& path) noexcept {
 }
 
 }  // namespace
-
-// --- Index and ratings files ---------------------------------------------------------------------
-
-std::vector<TIndexEntry> ReadSiteIndex(std::string_view text, TOptionsList* general) {
-  TMultiOptions tree;
-  tree.SetText(text);
-  std::vector<std::string> lines;
-  if (const TOptionsList* sites = tree.FindSection("Sites")) {
-    lines = sites->Lines();
-    if (general) {
-      if (const TOptionsList* g = tree.FindSection("General")) *general = *g;
-    }
-  } else {
-    lines = SplitLines(text);
-  }
-  std::vector<TIndexEntry> entries;
-  for (const std::string& line : lines) {
-    const size_t c1 = line.find(',');
-    if (c1 == std::string::npos) continue;
-    const size_t c2 = line.find(',', c1 + 1);
-    const size_t c3 = line.rfind(',');
-    if (c2 == std::string::npos || c3 <= c2) continue;
-    const std::string sum = Trim(std::string_view(line).substr(c3 + 1));
-    if (sum.empty() || sum.size() > 10 || !std::all_of(sum.begin(), sum.end(), ::isdigit)) continue;
-    const unsigned long long value = std::stoull(sum);
-    if (value > 0xFFFFFFFFull) continue;
-    TIndexEntry e;
-    e.UIN = line.substr(0, c1);
-    e.LastContributed = line.substr(c1 + 1, c2 - c1 - 1);
-    e.FileName = line.substr(c2 + 1, c3 - c2 - 1);
-    e.Checksum = static_cast<uint32_t>(value);
-    entries.push_back(std::move(e));
-  }
-  return entries;
-}
-
-TRatingsFile ReadRatingsText(std::string_view text) {
-  TRatingsFile result;
-  TMultiOptions tree;
-  tree.SetText(text);
-  const TOptionsList* general = tree.FindSection("General");
-  if (!general) {
-    result.Ratings.SetText(text);
-    return result;
-  }
-  result.HasGeneral = true;
-  const TOptionsList* ratings = tree.FindSection("Ratings");
-  // The stored checksum is a signed 32-bit number: a CRC of 2^31 or more can never match it.
-  const int stored = general->GetInt("CRC");
-  if (!ratings || stored < 0 || static_cast<uint32_t>(stored) != Crc32(ratings->Text()))
-    throw std::runtime_error("Page ranks file is corrupted.");
-  result.Ratings = *ratings;
-  return result;
-}
-
-std::string MakeRatingsText(const TOptionsList& ratings, const std::string& date) {
-  TMultiOptions tree;
-  TOptionsList& general = tree.Section("General");
-  general.SetString("Date", date);
-  // Written as the signed 32-bit number the reader compares with.
-  general.AddLine("CRC=" + std::to_string(static_cast<int32_t>(Crc32(ratings.Text()))));
-  tree.Section("Ratings").MutableLines() = ratings.Lines();
-  return tree.Text();
-}
 
 // --- The list ------------------------------------------------------------------------------------
 
@@ -288,7 +227,7 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   const int n = static_cast<int>(names.size());
   auto report = [&](int i) {
     if (OnProgress) {
-      const int position = Starting ? static_cast<int>(i * 0.9) : i;
+      const int position = starting ? static_cast<int>(i * 0.9) : i;
       if (hand_over_progress)
         UI().Synchronize([&] { OnProgress(position, n - 1); });
       else
@@ -296,8 +235,8 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
     }
     job.Progress(i + 1, n);
   };
-  int threads = LoadThreads > 0
-                    ? LoadThreads
+  int threads = load_threads > 0
+                    ? load_threads
                     : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   threads = std::min(threads, n);
   if (threads <= 1) {
@@ -392,7 +331,7 @@ void TSiteList::CountStatistics(const TWebSite* site, const TSiteProfile* profil
   auto value = [&](TSiteValueKind kind) {
     return profile ? profile->SiteValue(kind, uin) : std::string();
   };
-  TSiteStatistics& st = Statistics;
+  TSiteStatistics& st = statistics;
   const std::string listed = value(TSiteValueKind::VersionListed);
   const std::string submitted = value(TSiteValueKind::VersionSubmitted);
   const std::string flag = value(TSiteValueKind::SearchFlag);
@@ -457,22 +396,16 @@ bool TSiteList::ExportSites(const std::string& folder) {
 
 bool TSiteList::ExportSites(const std::string& folder, TJob& job) {
   TBusyWindow busy("Exporting sites");
-  TMultiOptions tree;
   const std::string index_path = folder + "Index.dat";
+  std::optional<std::string> present;
   if (FileExists(index_path)) {
     try {
-      const std::string text = FileToString(index_path);
-      tree.SetText(text);
-      if (!tree.FindSection("Sites")) tree.Section("Sites").SetText(text);
+      present = FileToString(index_path);
     } catch (const std::exception&) {
       // An unreadable old index only loses its extra "General" values.
     }
   }
-  TOptionsList& general = tree.Section("General");
-  general.SetString("Build", BuildNumber());
-  general.SetString("Exported", DateTimeToStr(Now()));
-  TOptionsList& lines = tree.Section("Sites");
-  lines.Clear();
+  TSiteIndexWriter index(present, BuildNumber(), DateTimeToStr(Now()));
   try {
     if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
     for (int i = 0; i < Count(); ++i) {
@@ -481,15 +414,12 @@ bool TSiteList::ExportSites(const std::string& folder, TJob& job) {
       TWebSite* site = SiteAt(i);
       const std::string name = ExtractFileName(site->FileName);
       if (!name.empty() && site->ExportSiteFile(folder + name))
-        lines.AddLine(site->UIN() + "," + site->Info.Value("Common info", "Last contributed") +
-                      "," + name + "," + std::to_string(FileChecksum(folder + name)));
+        index.Add({site->UIN(), site->Info.Value("Common info", "Last contributed"), name,
+                   FileChecksum(folder + name)});
       job.Progress(i + 1, Count());
     }
-    tree.SaveToTextFile(index_path);
-    TOptionsList version;
-    version.AddLine("Build=" + general.GetString("Build"));
-    version.AddLine("Exported=" + general.GetString("Exported"));
-    version.SaveToTextFile(folder + "version.dat");
+    StringToFile(index_path, index.IndexText());
+    StringToFile(folder + "version.dat", index.VersionText());
     return true;
   } catch (const std::exception&) {
     return false;
@@ -527,7 +457,7 @@ void TSiteList::ApplyRatingsFile(const std::string& path) {
   if (!FileExists(path)) return;
   try {
     const TRatingsFile file = ReadRatingsText(FileToString(path));
-    ApplyRatings(file.Ratings, true);
+    ApplyRatings(file.ratings, true);
   } catch (const std::exception& e) {
     ShowError(e.what());
   }

@@ -1,6 +1,6 @@
 // The site database in memory: every site file of the sites folder in one owning list, with the
 // duplicate rule, the shared cover cache and thumbnail strip, the per-status statistics, the
-// index and ratings files and the distribution copy of the database.
+// ratings applied at start-up and the distribution copy of the database (site files and index).
 #pragma once
 
 #include <cstdint>
@@ -28,34 +28,6 @@ struct TSiteStatistics {
           NotSupported = 0;
 };
 
-// One "Sites" line of an index: UIN, last contributed, file name, checksum.
-struct TIndexEntry {
-  std::string UIN;
-  std::string LastContributed;
-  std::string FileName;
-  uint32_t Checksum = 0;
-};
-
-// Reads an index ("Index.dat") text: the "General" section into general, the "Sites" lines into
-// the result. Text without a "Sites" section is an older index made of "Sites" lines only. Lines
-// with fewer than four fields or a checksum that is not a number are skipped.
-std::vector<TIndexEntry> ReadSiteIndex(std::string_view text, TOptionsList* general = nullptr);
-
-// A ratings file ("Ratings.dat") after its check.
-struct TRatingsFile {
-  TOptionsList Ratings;  // UIN=rating lines
-  bool HasGeneral = false;
-};
-// Parses a ratings file text. With a "General" section the "Ratings" section must exist and its
-// CRC-32 (lines each followed by CR LF) must equal the stored "CRC" as a non-negative signed
-// 32-bit number; otherwise std::runtime_error "Page ranks file is corrupted.". A "CRC" that is
-// not an integer raises its own conversion message. Without "General" the text is plain
-// "UIN=rating" lines, taken unchecked.
-TRatingsFile ReadRatingsText(std::string_view text);
-// The text of a ratings file as the vendor writes it, CRC as a signed number (so a checksum of
-// 2^31 or more comes out negative and is refused by ReadRatingsText).
-std::string MakeRatingsText(const TOptionsList& ratings, const std::string& date);
-
 class TSiteList : public TPersistObjList, public TSiteOwner {
  public:
   TSiteList() = default;
@@ -76,7 +48,7 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
   // Loads every "*.wsd" of the sites folder (creating the folder when missing). False only when
   // the folder is missing and cannot be created. An empty folder leaves the list as it is.
-  // Files are read and parsed on LoadThreads workers; the sites join the list, the duplicate
+  // Files are read and parsed on load_threads workers; the sites join the list, the duplicate
   // rule runs and progress is reported on the calling thread in the folder's order, exactly as
   // a one-by-one load would do it.
   bool LoadAll();
@@ -86,7 +58,7 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   // the first file leaves the list as it was.
   bool LoadAll(TJob& job);
   // Workers of LoadAll: 0 for one per processor core, 1 loads on the calling thread alone.
-  int LoadThreads = 0;
+  int load_threads = 0;
   // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
   TWebSite* LoadFile(const std::string& file_name);
   // Loads the site's own file and adds it; nullptr (the site destroyed) when the load failed.
@@ -100,9 +72,9 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
   TWebSite* NextSiteToSearch() const;
 
-  void ResetStatistics() { Statistics = {}; }
+  void ResetStatistics() { statistics = {}; }
   void CountStatistics(const TWebSite* site, const TSiteProfile* profile);
-  TSiteStatistics Statistics;
+  TSiteStatistics statistics;
 
   bool BuildThumbnails();
   // A stop leaves the remaining sites without a slot, as a broken cover does.
@@ -121,9 +93,9 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   // Sets Visible of every site (see TSiteFilter); the current custom set is the view's choice.
   void ApplyFilter(const TSiteFilter& filter, const TOptionsList* current_set = nullptr);
 
-  // Progress of LoadAll: (position, maximum). While Starting, positions are scaled to 90 %.
+  // Progress of LoadAll: (position, maximum). While starting, positions are scaled to 90 %.
   std::function<void(int, int)> OnProgress;
-  bool Starting = false;
+  bool starting = false;
 
   // 160 pixels wide, slot k at rows 120k .. 120k+119; empty until BuildThumbnails.
   TImage24 ThumbnailStrip;

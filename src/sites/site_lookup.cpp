@@ -11,11 +11,11 @@ TSiteLookup FindSiteByUIN(std::string_view uin, const TSiteList* list,
   TSiteLookup found;
   if (list) {
     try {
-      found.Site = list->FindByUIN(uin);
+      found.site = list->FindByUIN(uin);
     } catch (const std::exception&) {
       // The list cannot answer: the files can.
     }
-    if (found.Site) return found;
+    if (found.site) return found;
   }
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(sites_folder, ec)) {
@@ -23,8 +23,8 @@ TSiteLookup FindSiteByUIN(std::string_view uin, const TSiteList* list,
     auto site = std::make_unique<TWebSite>();
     try {
       if (site->LoadSiteFile(entry.path().string()) == slLoaded && site->UIN() == uin) {
-        found.Site = site.get();
-        found.Owned = std::move(site);
+        found.site = site.get();
+        found.owned = std::move(site);
         return found;
       }
     } catch (const std::exception&) {

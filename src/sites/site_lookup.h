@@ -14,9 +14,9 @@ namespace quillora {
 class TSiteList;
 
 struct TSiteLookup {
-  TWebSite* Site = nullptr;         // nullptr when no site has the UIN
-  std::unique_ptr<TWebSite> Owned;  // holds Site when it was read from its file
-  bool Listed() const { return Site && !Owned; }
+  TWebSite* site = nullptr;         // nullptr when no site has the UIN
+  std::unique_ptr<TWebSite> owned;  // holds site when it was read from its file
+  bool Listed() const { return site && !owned; }
 };
 
 // `list` may be nullptr (a run without a site list): then only the files are read. Files that

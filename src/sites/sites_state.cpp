@@ -41,4 +41,10 @@ const TSiteProfile* ActiveSiteProfile() {
   return g_state ? g_state->profile : nullptr;
 }
 
+const std::vector<std::string>& LanguageBannerNames() {
+  // A site summarised outside a running program (a tool, a test) knows no banners.
+  static const std::vector<std::string> none;
+  return g_state ? g_state->language_banners : none;
+}
+
 }  // namespace quillora

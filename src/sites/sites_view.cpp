@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
+
+#include "foundation/text_utils.h"
 
 namespace quillora {
 
@@ -38,64 +41,64 @@ const std::array<const char*, kSiteColumnCount>& SiteColumnCaptions() {
 TSitesSort TSitesSort::FromSetting(int v) {
   TSitesSort s;
   if (v == 0 || v > kSiteColumnCount || v < -kSiteColumnCount) return s;
-  s.Column = (v < 0 ? -v : v) - 1;
-  s.Reverse = v > 0;
+  s.column = (v < 0 ? -v : v) - 1;
+  s.reverse = v > 0;
   return s;
 }
 
 int TSitesSort::ToSetting() const {
-  if (Column < 0) return 0;
-  return Reverse ? Column + 1 : -(Column + 1);
+  if (column < 0) return 0;
+  return reverse ? column + 1 : -(column + 1);
 }
 
 bool SiteColumnLess(const TWebSite& a, const TWebSite& b, int column) {
-  const TSiteSummary& x = a.Summary;
-  const TSiteSummary& y = b.Summary;
+  const TSiteSummary& x = a.summary;
+  const TSiteSummary& y = b.summary;
   switch (column) {
     case 3:
-      return x.LastModified < y.LastModified;
+      return x.last_modified < y.last_modified;
     case 4:
-      return x.LastExported < y.LastExported;
+      return x.last_exported < y.last_exported;
     case 15:
-      return x.DateSubmitted < y.DateSubmitted;
+      return x.date_submitted < y.date_submitted;
     case 22:
-      return x.LastContributed < y.LastContributed;
+      return x.last_contributed < y.last_contributed;
     case 6:
-      return x.Status < y.Status;
+      return x.status < y.status;
     case 17:
-      return x.SearchFlagCode < y.SearchFlagCode;
+      return x.search_flag_code < y.search_flag_code;
     case 18:
-      return x.ProtectedPicture < y.ProtectedPicture;
+      return x.protected_picture < y.protected_picture;
     case 23:
-      return x.MethodPicture < y.MethodPicture;
+      return x.method_picture < y.method_picture;
     case 24:
       return false;  // the flags column does not sort
     case 13:
     case 14:
-      return y.Lower[column] < x.Lower[column];  // newest version first
+      return y.lower[column] < x.lower[column];  // newest version first
     default:
       if (column < 0 || column >= kSiteColumnCount) return false;
-      return x.Lower[column] < y.Lower[column];  // std::string compares bytes as unsigned
+      return x.lower[column] < y.lower[column];  // std::string compares bytes as unsigned
   }
 }
 
 std::vector<int> SortedSitePositions(const TSiteList& list, TSitesSort sort) {
   std::vector<int> order(static_cast<size_t>(list.Count()));
   std::iota(order.begin(), order.end(), 0);
-  if (sort.Column < 0) return order;
+  if (sort.column < 0) return order;
   std::vector<const TWebSite*> sites(order.size());
   for (size_t i = 0; i < sites.size(); ++i) sites[i] = list.SiteAt(static_cast<int>(i));
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     const TWebSite& sa = *sites[static_cast<size_t>(a)];
     const TWebSite& sb = *sites[static_cast<size_t>(b)];
-    return sort.Reverse ? SiteColumnLess(sb, sa, sort.Column) : SiteColumnLess(sa, sb, sort.Column);
+    return sort.reverse ? SiteColumnLess(sb, sa, sort.column) : SiteColumnLess(sa, sb, sort.column);
   });
   return order;
 }
 
 void CollectKnownLists(const TSiteList& list, TSiteChoiceLists& known) {
-  known.Categories.clear();
-  known.Languages.clear();
+  known.categories.clear();
+  known.languages.clear();
   for (int i = 0; i < list.Count(); ++i) {
     try {
       known.AddSite(*list.SiteAt(i));
@@ -150,37 +153,29 @@ TSubmissionCounters CountSubmissions(const TSiteList& list, const TSiteProfile* 
   for (int i = 0; i < list.Count(); ++i) {
     const TWebSite* s = list.SiteAt(i);
     if (version.empty()) {
-      if (s->Visible) ++c.ToDo;
+      if (s->Visible) ++c.to_do;
     } else {
-      ++c.ToDo;
-      if (s->VersionHandled) ++c.Done;
+      ++c.to_do;
+      if (s->VersionHandled) ++c.done;
     }
   }
   return c;
 }
 
-std::string EscapeCell(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    switch (ch) {
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += ch;
-    }
+std::vector<int> ParseColumnNumbers(const std::string& list, int count) {
+  std::vector<int> columns;
+  for (int i = 0; i < CountFields(list, ','); ++i) {
+    int c = 0;
+    if (!TryStrToInt(NthField(list, i, ','), c) || c < 0 || c >= count)
+      throw std::runtime_error("Bad column number in '" + list + "' (0.." +
+                               std::to_string(count - 1) + ")");
+    columns.push_back(c);
   }
-  return out;
+  return columns;
+}
+
+std::vector<int> ParseSiteColumns(const std::string& list) {
+  return ParseColumnNumbers(list, kSiteColumnCount);
 }
 
 }  // namespace quillora

@@ -1,6 +1,7 @@
 // The toolkit-free model of the Sites page that the desktop grid and `quillora-cli sites list`
 // share: the full refresh (summaries, filter, known categories and languages), the sort orders of
-// the 26 columns, the next site for the submitter and the submission counters.
+// the 26 columns, lists of column numbers, the next site for the submitter and the submission
+// counters.
 #pragma once
 
 #include <array>
@@ -18,8 +19,8 @@ const std::array<const char*, kSiteColumnCount>& SiteColumnCaptions();
 
 // "Sites List Sort": v = column + 1 or -(column + 1); negative is the column's normal order.
 struct TSitesSort {
-  int Column = -1;  // -1: no sort column
-  bool Reverse = false;
+  int column = -1;  // -1: no sort column
+  bool reverse = false;
   static TSitesSort FromSetting(int v);
   int ToSetting() const;
 };
@@ -47,12 +48,16 @@ std::string NextSiteUIN(const TSiteList& list, const std::vector<int>& order, co
 // visible ones and none is done; otherwise every site is to do and the done ones are those
 // handled for the version.
 struct TSubmissionCounters {
-  int ToDo = 0;
-  int Done = 0;
+  int to_do = 0;
+  int done = 0;
 };
 TSubmissionCounters CountSubmissions(const TSiteList& list, const TSiteProfile* profile);
 
-// A summary text as `sites list` prints it: CR, LF, TAB and backslash escaped.
-std::string EscapeCell(const std::string& text);
+// Column numbers from a comma-separated list ("0,2,6"), each from 0 to count - 1, in the order
+// given (repeats allowed); an empty list gives none. Anything else raises std::runtime_error
+// "Bad column number in '<list>' (0..<count - 1>)".
+std::vector<int> ParseColumnNumbers(const std::string& list, int count);
+// The view's column numbers (0..25).
+std::vector<int> ParseSiteColumns(const std::string& list);
 
 }  // namespace quillora

@@ -16,8 +16,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 struct Records {
   explicit Records(const std::string& root) {

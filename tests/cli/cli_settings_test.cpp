@@ -32,7 +32,7 @@ class CliTest : public ::testing::Test {
     return {status, out.str(), err.str()};
   }
 
-  testing::TestData data_;
+  test::TestData data_;
 };
 
 TEST_F(CliTest, SettingsListOnFirstStartPrintsAndSavesTheDefaults) {

@@ -24,7 +24,7 @@ namespace {
 
 // Each test runs the programs' start-up on its own copy of the shipped data, with its own user
 // folder and registry.
-class StartupTest : public testing::CoreTest {
+class StartupTest : public test::CoreTest {
  protected:
   std::string DataDir() const { return data_.DataDir(); }
   std::string UserDir() const { return data_.UserDir(); }

@@ -21,7 +21,7 @@ void PutTables(const std::string& folder) {
 // beside it whose missing tables the start-up reports. A folder beside the program that holds
 // only the settings (the user folder is the program's own) is not the data folder.
 TEST(DataFolder, FoundBesideTheProgramOrWhereItIsInstalled) {
-  testing::TempDir tmp;
+  test::TempDir tmp;
   const std::string bin = tmp / "bin/";
   ForceDirectories(bin + "data/");
   TFileStream(bin + "data/config.dat", TFileStream::Mode::Create).Write("x=1\n");

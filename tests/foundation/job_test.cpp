@@ -13,7 +13,7 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
+using test::ScriptedUI;
 
 // Counts items until the job is stopped, reporting each one.
 int CountUntilStopped(TJob& job, int items) {

@@ -12,7 +12,7 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
+using test::ScriptedUI;
 
 // An operation that fails its first `failures` calls with "busy <n>", counting the calls.
 struct Flaky {

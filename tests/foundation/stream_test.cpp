@@ -57,7 +57,7 @@ TEST(Stream, BlobEmptiesItsSourceAndRewindsItsTarget) {
 }
 
 TEST(Stream, FileStreamsAndMissingFiles) {
-  testing::TempDir dir;
+  test::TempDir dir;
   StringToFile(dir / "a.bin", std::string("x\0y", 3));
   EXPECT_EQ(FileToString(dir / "a.bin"), std::string("x\0y", 3));
   EXPECT_THROW(FileToString(dir / "missing"), std::runtime_error);

@@ -11,7 +11,7 @@
 #include "pad/product_data.h"
 #include "support/core_test.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class ProductDataTest : public CoreTest {
  protected:
@@ -26,4 +26,4 @@ class ProductDataTest : public CoreTest {
   void WriteFile(const std::string& path, const std::string& text) { StringToFile(path, text); }
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

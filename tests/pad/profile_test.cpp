@@ -12,7 +12,7 @@
 namespace quillora {
 namespace {
 
-using testing::ProductDataTest;
+using test::ProductDataTest;
 
 ino_t Inode(const std::string& path) {
   struct stat st {};

@@ -16,7 +16,7 @@
 namespace quillora {
 namespace {
 
-using testing::ProductDataTest;
+using test::ProductDataTest;
 
 const char* const kProductText =
     "[General]\r\n"

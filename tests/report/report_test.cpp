@@ -10,8 +10,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 TEST(Report, FormatCellByColumnAndFormat) {
   struct Case {
@@ -41,10 +41,29 @@ TEST(Report, FormatCellByColumnAndFormat) {
 TEST(Report, ColumnsOrderFromTheSetting) {
   TReportData data;
   data.Build("", "3,-1,x,2");
-  EXPECT_EQ(data.Columns[0].Id, 3);
-  EXPECT_EQ(data.Columns[1].Id, 1);
-  EXPECT_FALSE(data.Columns[1].Visible);
+  EXPECT_EQ(data.columns[0].id, 3);
+  EXPECT_EQ(data.columns[1].id, 1);
+  EXPECT_FALSE(data.columns[1].visible);
   EXPECT_EQ(data.OrderSetting().substr(0, 9), "3,-1,2,4,");
+}
+
+TEST(Report, ColumnListShowsThoseColumnsFirst) {
+  TReportData data;
+  data.Build("2,1", "");
+  data.ShowOnly(ParseReportColumns("6,0"));
+  EXPECT_EQ(data.OrderSetting().substr(0, 13), "7,1,-2,-3,-4,");
+  EXPECT_EQ(data.columns.size(), static_cast<size_t>(kReportColumnCount));
+  EXPECT_EQ(data.columns.back().id, kReportColumnCount);
+
+  for (const char* bad : {"24", "-1", "1,,2", "x"}) {
+    try {
+      ParseReportColumns(bad);
+      ADD_FAILURE() << bad;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), "Bad column number in '" + std::string(bad) + "' (0..23)");
+    }
+  }
+  EXPECT_TRUE(ParseReportColumns("").empty());
 }
 
 // The product's per-site comments of site S1 hold a line break, a tab and a percent sign.
@@ -67,7 +86,7 @@ class ReportOverSites : public ::testing::Test {
     }
     list.SiteAt(2)->Visible = 0;
     data.Build("1,13", "");
-    for (auto& c : data.Columns) c.Visible = c.Id == 1 || c.Id == 13;
+    for (auto& c : data.columns) c.visible = c.id == 1 || c.id == 13;
   }
   ScriptedUI ui;
   TempDir dir;
@@ -83,7 +102,7 @@ TEST_F(ReportOverSites, TextKeepsEachRowOnOneLine) {
   ASSERT_EQ(lines.size(), 3u);  // header and the two visible sites
   EXPECT_EQ(lines[0], "Site Name\tComments\t");
   EXPECT_EQ(lines[2], "Site 1\ttwo%0D%0Alines%09%25\t");
-  EXPECT_EQ(list.Statistics.Total, 2);
+  EXPECT_EQ(list.statistics.Total, 2);
 }
 
 TEST_F(ReportOverSites, HtmlRowsAlternateAndUseThePageTemplate) {
@@ -100,7 +119,7 @@ TEST_F(ReportOverSites, HtmlRowsAlternateAndUseThePageTemplate) {
 }
 
 TEST_F(ReportOverSites, TotalTakesHiddenSitesAndColumns) {
-  data.Total = true;
+  data.total = true;
   ASSERT_TRUE(CollectReport(list, {0, 1, 2}, &profile, values, data, rfText, "", lines));
   EXPECT_EQ(lines.size(), 4u);
   EXPECT_EQ(std::count(lines[0].begin(), lines[0].end(), '\t'), kReportColumnCount);

@@ -15,10 +15,10 @@
 namespace quillora {
 namespace {
 
-using testing::FakeSiteOwner;
-using testing::FixturePath;
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::FakeSiteOwner;
+using test::FixturePath;
+using test::ScriptedUI;
+using test::TempDir;
 
 std::string Fixture(const std::string& name) {
   return FileToString(FixturePath("sites/" + name));
@@ -32,12 +32,12 @@ int32_t Int32At(const std::string& bytes, size_t at) {
 class SiteFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TWebSite::LoadAttempts = 2;
-    TWebSite::LoadRetryDelayMs = 1;
+    TWebSite::load_attempts = 2;
+    TWebSite::load_retry_delay_ms = 1;
   }
   void TearDown() override {
-    TWebSite::LoadAttempts = 6;
-    TWebSite::LoadRetryDelayMs = 400;
+    TWebSite::load_attempts = 6;
+    TWebSite::load_retry_delay_ms = 400;
   }
   std::string Copy(const std::string& fixture) {
     const std::string path = tmp_ / fixture;

@@ -11,7 +11,9 @@
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
+#include "sites/ratings_file.h"
 #include "sites/site_filter.h"
+#include "sites/site_index.h"
 #include "sites/sites_view.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -19,8 +21,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 // Per-site values keyed by kind and UIN, and the product version.
 class FakeProfile : public TSiteProfile {
@@ -106,8 +108,8 @@ LoadOutcome LoadWithThreads(const std::string& dir, int threads) {
   ScriptedUI ui;
   TempDir temp;
   TSiteList list(dir, temp.Path());
-  list.LoadThreads = threads;
-  list.Starting = true;
+  list.load_threads = threads;
+  list.starting = true;
   LoadOutcome out;
   list.OnProgress = [&](int i, int n) { out.progress.emplace_back(i, n); };
   EXPECT_TRUE(list.LoadAll());
@@ -167,7 +169,7 @@ TEST(SiteList, StoppedLoadLeavesAConsistentList) {
     ScriptedUI ui;
     ui.StopAtProgress(6);
     TSiteList list(dir.Path(), temp.Path());
-    list.LoadThreads = threads;
+    list.load_threads = threads;
     std::vector<std::pair<int, int>> progress;
     list.OnProgress = [&](int i, int n) { progress.emplace_back(i, n); };
     TJob job;
@@ -262,7 +264,7 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   for (const char* uin : {"A", "B", "C", "D", "E", "F"})
     list.CountStatistics(list.AddSite(MakeSite(uin, uin)), &p);
   list.CountStatistics(nullptr, &p);
-  const TSiteStatistics& s = list.Statistics;
+  const TSiteStatistics& s = list.statistics;
   EXPECT_EQ(s.Total, 6);
   EXPECT_EQ(s.Processed, 5);
   EXPECT_EQ(s.Complete, 3);
@@ -277,7 +279,7 @@ TEST(SiteList, StatisticsFollowOverridesVersionsAndFlags) {
   EXPECT_EQ(s.QueryError, 1);
   EXPECT_EQ(s.NotSupported, 1);
   list.ResetStatistics();
-  EXPECT_EQ(list.Statistics.Total, 0);
+  EXPECT_EQ(list.statistics.Total, 0);
 }
 
 // Finds a ratings section whose CRC-32 is 2^31 or more by varying one rating.
@@ -320,7 +322,7 @@ TEST(SiteList, RatingsFileChecksumAndFallback) {
   std::string tampered = MakeRatingsText(low, "x");
   tampered.replace(tampered.find("SITE-1="), 7, "SITE-2=");
   EXPECT_THROW(ReadRatingsText(tampered), std::runtime_error);
-  EXPECT_EQ(ReadRatingsText("SITE-2=0\r\n").Ratings.GetString("SITE-2"), "0");
+  EXPECT_EQ(ReadRatingsText("SITE-2=0\r\n").ratings.GetString("SITE-2"), "0");
 
   // With the fallback an unknown site without rating and page rank gets 1.
   TSiteList plain;
@@ -340,9 +342,9 @@ TEST(SiteList, ExportWritesSitesIndexAndVersionFile) {
   ASSERT_TRUE(list.ExportSites(dir / "out/"));
   const std::vector<TIndexEntry> index = ReadSiteIndex(FileToString(dir / "out/Index.dat"));
   ASSERT_EQ(index.size(), 2u);
-  EXPECT_EQ(index[0].UIN, list.SiteAt(0)->UIN());
-  EXPECT_EQ(index[0].FileName, "a.wsd");
-  EXPECT_EQ(index[0].Checksum, Crc32(FileToString(dir / "out/a.wsd")));
+  EXPECT_EQ(index[0].uin, list.SiteAt(0)->UIN());
+  EXPECT_EQ(index[0].file_name, "a.wsd");
+  EXPECT_EQ(index[0].checksum, Crc32(FileToString(dir / "out/a.wsd")));
   TOptionsList version;
   version.LoadFromTextFile(dir / "out/version.dat");
   ASSERT_EQ(version.Count(), 2);
@@ -352,8 +354,8 @@ TEST(SiteList, ExportWritesSitesIndexAndVersionFile) {
   const auto old =
       ReadSiteIndex("U1,01-01-2020,x,y.wsd,4294967295\r\nbroken\r\nU2,d,f,notanumber\r\n");
   ASSERT_EQ(old.size(), 1u);
-  EXPECT_EQ(old[0].FileName, "x,y.wsd");
-  EXPECT_EQ(old[0].Checksum, 4294967295u);
+  EXPECT_EQ(old[0].file_name, "x,y.wsd");
+  EXPECT_EQ(old[0].checksum, 4294967295u);
 }
 
 TEST(SiteList, ThumbnailStripHasTwentySpareSlots) {
@@ -524,7 +526,7 @@ TEST(SitesView, SortOrdersAndNextSite) {
         list.AddSite(MakeSite("S" + std::to_string(i), std::string(1, static_cast<char>('c' - i))));
     s->Info.CommonInfo().SetString("Rating", ranks[i]);
     s->RefreshSummary();
-    s->Summary.Text[13] = s->Summary.Lower[13] = versions[i];
+    s->summary.text[13] = s->summary.lower[13] = versions[i];
   }
   EXPECT_EQ(SortedSitePositions(list, TSitesSort::FromSetting(-1)), (std::vector<int>{2, 1, 0}));
   EXPECT_EQ(SortedSitePositions(list, TSitesSort::FromSetting(1)), (std::vector<int>{0, 1, 2}));
@@ -541,7 +543,20 @@ TEST(SitesView, SortOrdersAndNextSite) {
   EXPECT_EQ(
       NextSiteUIN(list, order, nullptr, true, [](const TWebSite& s) { return s.UIN() == "S2"; }),
       "S0");
-  EXPECT_EQ(EscapeCell("a\tb\\c\r\n"), "a\\tb\\\\c\\r\\n");
+}
+
+TEST(SitesView, ColumnListsAreCheckedAgainstTheirColumnCount) {
+  EXPECT_EQ(ParseSiteColumns("0,25,2,2"), (std::vector<int>{0, 25, 2, 2}));
+  EXPECT_TRUE(ParseSiteColumns("").empty());
+  EXPECT_EQ(ParseColumnNumbers(" 3", 4), std::vector<int>{3});
+  for (const char* bad : {"26", "-1", "0,", "1;2"}) {
+    try {
+      ParseSiteColumns(bad);
+      ADD_FAILURE() << bad;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), "Bad column number in '" + std::string(bad) + "' (0..25)");
+    }
+  }
 }
 
 TEST(SitesView, KnownCategoriesAndLanguages) {
@@ -554,18 +569,18 @@ TEST(SitesView, KnownCategoriesAndLanguages) {
   b->Info.CommonInfo().SetString("Language", "German");
 
   TSiteChoiceLists known;
-  known.Categories = {"left over"};
+  known.categories = {"left over"};
   CollectKnownLists(list, known);
-  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
-  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+  EXPECT_EQ(known.categories, (std::vector<std::string>{"Games", "Tools", "Shareware"}));
+  EXPECT_EQ(known.languages, (std::vector<std::string>{"English", "German"}));
 
   // A site saved since the refresh is added by the view itself.
   TWebSite fresh;
   fresh.Info.CommonInfo().SetString("Category 4", "Fonts");
   fresh.Info.CommonInfo().SetString("Language", "german");
   known.AddSite(fresh);
-  EXPECT_EQ(known.Categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
-  EXPECT_EQ(known.Languages, (std::vector<std::string>{"English", "German"}));
+  EXPECT_EQ(known.categories, (std::vector<std::string>{"Games", "Tools", "Shareware", "Fonts"}));
+  EXPECT_EQ(known.languages, (std::vector<std::string>{"English", "German"}));
 }
 
 }  // namespace

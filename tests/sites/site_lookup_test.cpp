@@ -10,8 +10,8 @@
 namespace quillora {
 namespace {
 
-using testing::ScriptedUI;
-using testing::TempDir;
+using test::ScriptedUI;
+using test::TempDir;
 
 std::unique_ptr<TWebSite> MakeSite(const std::string& uin) {
   auto s = std::make_unique<TWebSite>();
@@ -31,22 +31,22 @@ TEST(SiteLookup, ListedSiteFirstThenTheSiteFiles) {
   TWebSite* listed = list.AddSite(MakeSite("SITE-A"));
 
   TSiteLookup a = FindSiteByUIN("SITE-A", &list, dir.Path());
-  EXPECT_EQ(a.Site, listed);
+  EXPECT_EQ(a.site, listed);
   EXPECT_TRUE(a.Listed());
 
   // Not in the list, or no list at all: read from its file and held by the look-up.
   for (const TSiteList* in :
        {static_cast<const TSiteList*>(&list), static_cast<const TSiteList*>(nullptr)}) {
     TSiteLookup b = FindSiteByUIN("SITE-B", in, dir.Path());
-    ASSERT_NE(b.Site, nullptr);
-    EXPECT_EQ(b.Site, b.Owned.get());
+    ASSERT_NE(b.site, nullptr);
+    EXPECT_EQ(b.site, b.owned.get());
     EXPECT_FALSE(b.Listed());
-    EXPECT_EQ(b.Site->UIN(), "SITE-B");
+    EXPECT_EQ(b.site->UIN(), "SITE-B");
   }
-  EXPECT_EQ(FindSiteByUIN("SITE-A", nullptr, dir.Path()).Site->UIN(), "SITE-A");
+  EXPECT_EQ(FindSiteByUIN("SITE-A", nullptr, dir.Path()).site->UIN(), "SITE-A");
 
-  EXPECT_EQ(FindSiteByUIN("SITE-C", &list, dir.Path()).Site, nullptr);
-  EXPECT_EQ(FindSiteByUIN("SITE-B", nullptr, dir / "missing/").Site, nullptr);
+  EXPECT_EQ(FindSiteByUIN("SITE-C", &list, dir.Path()).site, nullptr);
+  EXPECT_EQ(FindSiteByUIN("SITE-B", nullptr, dir / "missing/").site, nullptr);
   EXPECT_TRUE(ui.Events().empty());
 }
 

@@ -9,8 +9,8 @@
 namespace quillora {
 namespace {
 
-using testing::ActiveProfileScope;
-using testing::FakeProfile;
+using test::ActiveProfileScope;
+using test::FakeProfile;
 using K = TSiteValueKind;
 
 TEST(SiteTest, NewSiteDefaults) {
@@ -26,7 +26,7 @@ TEST(SiteTest, NewSiteDefaults) {
   EXPECT_EQ(site.Protected, 1);
   EXPECT_EQ(site.Visible, 1);
   EXPECT_EQ(site.CoverOffset, -1);
-  EXPECT_EQ(site.Summary.LanguagePicture, -1);
+  EXPECT_EQ(site.summary.language_picture, -1);
   EXPECT_EQ(site.CoverBytes(), DefaultCoverJpeg());
   EXPECT_EQ(site.Info.SearchOptions().GetString("AutoSearch"), "TRUE");
   EXPECT_EQ(site.Info.AdvancedOptions().GetInt("New window processing"), 2);
@@ -131,42 +131,41 @@ TEST(SiteTest, SummaryColumnsAndCodes) {
   p.Set(K::DateSubmitted, uin, "01-01-2021");
   p.Set(K::ProductListings, uin, "http://soft.example/p/1");
   ActiveProfileScope scope(&p);
-  LanguageBannerNames() = {"english", "german"};
-  site.Summary.LastContributed = 99;
+  scope.core->Sites().language_banners = {"english", "german"};
+  site.summary.last_contributed = 99;
   site.RefreshSummary();
-  LanguageBannerNames().clear();
 
-  const TSiteSummary& s = site.Summary;
-  EXPECT_EQ(s.Text[0], "Soft Zone");
-  EXPECT_EQ(s.Lower[0], "soft zone");
-  EXPECT_EQ(s.Text[1], "http://soft.example/");
-  EXPECT_EQ(s.Text[2], uin);
-  EXPECT_EQ(s.Text[6], "3");  // Complete
-  EXPECT_EQ(s.Text[7], "42");
-  EXPECT_EQ(s.Text[8], "Shareware");
-  EXPECT_EQ(s.Text[11], "Tools");
-  EXPECT_EQ(s.Text[12], "product note");  // no company part, so no line break in front
-  EXPECT_EQ(s.Text[13], "2.0");
-  EXPECT_EQ(s.Text[17], "NOT FOUND");
-  EXPECT_EQ(s.Text[18], "2");
-  EXPECT_EQ(s.Text[19], "Ann");
-  EXPECT_EQ(s.Text[20], "company-login");  // the product has none
-  EXPECT_EQ(s.Text[21], "product-pass");   // the product's comes first
-  EXPECT_EQ(s.Text[23], "PAD");
-  EXPECT_EQ(s.Text[24], "$ A ");
-  EXPECT_EQ(s.Text[25], "http://soft.example/p/1");
-  EXPECT_EQ(s.Status, ssComplete);
-  EXPECT_EQ(s.StatusPicture, 3);
-  EXPECT_EQ(s.SearchFlagCode, 1);
-  EXPECT_EQ(s.LanguagePicture, 14);
-  EXPECT_EQ(s.MethodPicture, 8);
-  EXPECT_EQ(s.ProtectedPicture, 2);
+  const TSiteSummary& s = site.summary;
+  EXPECT_EQ(s.text[0], "Soft Zone");
+  EXPECT_EQ(s.lower[0], "soft zone");
+  EXPECT_EQ(s.text[1], "http://soft.example/");
+  EXPECT_EQ(s.text[2], uin);
+  EXPECT_EQ(s.text[6], "3");  // Complete
+  EXPECT_EQ(s.text[7], "42");
+  EXPECT_EQ(s.text[8], "Shareware");
+  EXPECT_EQ(s.text[11], "Tools");
+  EXPECT_EQ(s.text[12], "product note");  // no company part, so no line break in front
+  EXPECT_EQ(s.text[13], "2.0");
+  EXPECT_EQ(s.text[17], "NOT FOUND");
+  EXPECT_EQ(s.text[18], "2");
+  EXPECT_EQ(s.text[19], "Ann");
+  EXPECT_EQ(s.text[20], "company-login");  // the product has none
+  EXPECT_EQ(s.text[21], "product-pass");   // the product's comes first
+  EXPECT_EQ(s.text[23], "PAD");
+  EXPECT_EQ(s.text[24], "$ A ");
+  EXPECT_EQ(s.text[25], "http://soft.example/p/1");
+  EXPECT_EQ(s.status, ssComplete);
+  EXPECT_EQ(s.status_picture, 3);
+  EXPECT_EQ(s.search_flag_code, 1);
+  EXPECT_EQ(s.language_picture, 14);
+  EXPECT_EQ(s.method_picture, 8);
+  EXPECT_EQ(s.protected_picture, 2);
   TDateTime expected;
   ASSERT_TRUE(TryStrToDateTime("03-04-2021 05:06:07", expected));
-  EXPECT_DOUBLE_EQ(s.LastModified, expected);
-  EXPECT_DOUBLE_EQ(s.LastContributed, 99);  // unparsable text leaves the date alone
+  EXPECT_DOUBLE_EQ(s.last_modified, expected);
+  EXPECT_DOUBLE_EQ(s.last_contributed, 99);  // unparsable text leaves the date alone
   ASSERT_TRUE(TryStrToDateTime("01-01-2021", expected));
-  EXPECT_DOUBLE_EQ(s.DateSubmitted, expected);
+  EXPECT_DOUBLE_EQ(s.date_submitted, expected);
 
   p.Set(K::CompanyComments, uin, "company note");
   EXPECT_EQ(site.ColumnText(12, &p), "company note\r\nproduct note");
@@ -176,9 +175,9 @@ TEST(SiteTest, SummaryColumnsAndCodes) {
   common.SetString("Language", "Klingon");
   common.SetString("Submit Type", "Fax");
   site.RefreshSummary();
-  EXPECT_EQ(site.Summary.Text[18], "-1");
-  EXPECT_EQ(site.Summary.LanguagePicture, 12);
-  EXPECT_EQ(site.Summary.MethodPicture, 12);
+  EXPECT_EQ(site.summary.text[18], "-1");
+  EXPECT_EQ(site.summary.language_picture, 12);
+  EXPECT_EQ(site.summary.method_picture, 12);
   EXPECT_EQ(site.ColumnText(26, &p), "");
 }
 
@@ -191,7 +190,7 @@ TEST(SiteTest, SearchFlagCodes) {
   for (const auto& [flag, code] : flags) {
     p.Set(K::SearchFlag, site.UIN(), flag);
     site.RefreshSummary();
-    EXPECT_EQ(site.Summary.SearchFlagCode, code) << flag;
+    EXPECT_EQ(site.summary.search_flag_code, code) << flag;
   }
 }
 

@@ -14,7 +14,7 @@
 #include "sites/site.h"
 #include "support/test_context.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 // A list that owns sites the way the real site list does, recording what sites ask of it.
 class FakeSiteOwner : public TPersistObjList, public TSiteOwner {
@@ -72,4 +72,4 @@ struct ActiveProfileScope {
   std::unique_ptr<TCoreContext> core;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

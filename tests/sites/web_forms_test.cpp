@@ -10,8 +10,8 @@
 namespace quillora {
 namespace {
 
-using testing::FixturePath;
-using testing::TempDir;
+using test::FixturePath;
+using test::TempDir;
 
 TFormField& AddField(TWebForm& form, const std::string& name, int type) {
   TFormField& f = form.AddField();

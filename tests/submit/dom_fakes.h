@@ -12,7 +12,7 @@
 #include "foundation/codepage.h"
 #include "submit/document_model.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class FakeElement : public TDomElement {
  public:
@@ -71,4 +71,4 @@ class FakeForm : public TDomForm {
   TDomDocument* Document() const override { return nullptr; }
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -8,7 +8,7 @@
 #include "pad/profile.h"
 #include "support/core_test.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class FillTest : public CoreTest {
  protected:
@@ -21,4 +21,4 @@ class FillTest : public CoreTest {
   TProfile& Profile() { return ActiveProfile(); }
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -4,7 +4,7 @@
 
 #include "dom_fakes.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 namespace {
 
 TFormField& AddField(TWebForm& form, const std::string& name, int field_index = -1) {
@@ -81,4 +81,4 @@ TEST(FormBinding, RebindUnbindAndClear) {
 }
 
 }  // namespace
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -17,7 +17,7 @@
 #include "submit/html_document.h"
 #include "template/template.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 struct CorpusMiss {
   std::string page, field, expected, actual;
@@ -117,4 +117,4 @@ inline CorpusScore RunCorpus(const std::string& folder, bool known) {
   return score;
 }
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

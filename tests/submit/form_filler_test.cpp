@@ -8,7 +8,7 @@
 #include "sites/site.h"
 #include "submit/html_document.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 namespace {
 
 std::u16string U(const std::string& s) {
@@ -341,9 +341,9 @@ TEST_F(FillEngine, FocusedControlAcrossFrames) {
 }
 
 }  // namespace
-}  // namespace quillora::testing
+}  // namespace quillora::test
 
-namespace quillora::testing {
+namespace quillora::test {
 namespace {
 
 TEST_F(FillEngine, CorpusMeetsItsTargets) {
@@ -355,4 +355,4 @@ TEST_F(FillEngine, CorpusMeetsItsTargets) {
 }
 
 }  // namespace
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -59,7 +59,7 @@ TEST(SiteStatusRule, TableOfCases) {
 
 // The site record computes its status itself; both must agree.
 TEST(SiteStatusRule, AgreesWithTheSiteRecord) {
-  testing::TestData data;
+  test::TestData data;
   std::unique_ptr<TCoreContext> core = data.Start();
   ASSERT_NE(core, nullptr);
   TWebSite site;
@@ -105,7 +105,7 @@ TEST(StatusNotes, MenuAndPanelLines) {
 }
 
 // The transitions on the active profile, each saved with the product and re-activated.
-class StatusTransitionsTest : public testing::ProductDataTest {
+class StatusTransitionsTest : public test::ProductDataTest {
  protected:
   void SetUp() override {
     ProductDataTest::SetUp();

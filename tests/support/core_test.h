@@ -10,7 +10,7 @@
 #include "support/scripted_ui.h"
 #include "support/test_context.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class CoreTest : public ::testing::Test {
  protected:
@@ -35,4 +35,4 @@ class CoreTest : public ::testing::Test {
   std::unique_ptr<TCoreContext> core_;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -1,6 +1,6 @@
 #include "support/scripted_ui.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 namespace {
 template <typename T>
@@ -106,4 +106,4 @@ bool ScriptedUI::DoOpenDocument(const std::string& path_or_url) {
   return true;
 }
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

@@ -9,7 +9,7 @@
 
 #include "foundation/ui_port.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class ScriptedUI : public TUserInterface {
  public:
@@ -83,4 +83,4 @@ class ScriptedUI : public TUserInterface {
   int stop_at_progress_ = 0;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

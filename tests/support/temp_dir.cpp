@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-namespace quillora::testing {
+namespace quillora::test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "quillora-test-XXXXXX").string();
@@ -32,4 +32,4 @@ void CopyTree(const std::string& from, const std::string& dest) {
       std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

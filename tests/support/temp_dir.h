@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class TempDir {
  public:
@@ -27,4 +27,4 @@ std::string ShippedDataDir();
 // Copies a folder tree (e.g. the shipped data) into dest.
 void CopyTree(const std::string& from, const std::string& dest);
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

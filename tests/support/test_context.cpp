@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace quillora::testing {
+namespace quillora::test {
 
 TestData::TestData(const std::string& from) {
   CopyTree(from, DataDir());
@@ -24,4 +24,4 @@ std::unique_ptr<TCoreContext> TestData::Start(const TStartupOptions& options) co
   return TCoreContext::Start(options);
 }
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

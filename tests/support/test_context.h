@@ -8,7 +8,7 @@
 #include "core/core_context.h"
 #include "support/temp_dir.h"
 
-namespace quillora::testing {
+namespace quillora::test {
 
 class TestData {
  public:
@@ -34,4 +34,4 @@ class TestData {
   TempDir tmp_;
 };
 
-}  // namespace quillora::testing
+}  // namespace quillora::test

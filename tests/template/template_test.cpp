@@ -14,7 +14,7 @@
 namespace quillora {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 class TemplateTest : public ::testing::Test {
  protected:
@@ -301,7 +301,7 @@ TEST_F(TemplateTest, MakeFileSavesTheExpandedRemainder) {
 }
 
 TEST_F(TemplateTest, MakeFileUsesTheUserInterfacePortByDefault) {
-  testing::ScriptedUI ui;
+  test::ScriptedUI ui;
   TempDir dir;
   ui.QueuePath(dir / "chosen");
   std::string text = "|MAKEFILE('report','txt')|body";

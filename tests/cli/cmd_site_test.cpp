@@ -17,8 +17,8 @@
 namespace quillora {
 namespace {
 
-using testing::FixturePath;
-using testing::TempDir;
+using test::FixturePath;
+using test::TempDir;
 
 std::string Dump(const std::string& file, const std::string& cover_out = {}) {
   std::ostringstream out;
@@ -84,9 +84,9 @@ TEST(CmdSiteTest, DumpBuildDumpRoundTripsWithCoverAndForms) {
 TEST(CmdSiteTest, BytesThatAreNotUtf8AreEscapedAndComeBack) {
   TempDir tmp;
   TSiteFileParts parts;
-  parts.Cover = DefaultCoverJpeg();
-  parts.OptionText = "[Common info]\r\nName=Caf\xE9\r\n\r\n";                   // a code-page byte
-  parts.AddressText = "[Home]\r\nAddress=http://caf\xC3\xA9.example/\r\n\r\n";  // UTF-8
+  parts.cover = DefaultCoverJpeg();
+  parts.option_text = "[Common info]\r\nName=Caf\xE9\r\n\r\n";                   // a code-page byte
+  parts.address_text = "[Home]\r\nAddress=http://caf\xC3\xA9.example/\r\n\r\n";  // UTF-8
   TFormsList forms;
   TWebForm& form = forms.AddForm();
   form.FormName = "\xFF\x80";
@@ -108,8 +108,8 @@ TEST(CmdSiteTest, BytesThatAreNotUtf8AreEscapedAndComeBack) {
   TFormsList back_forms;
   TMemoryStream in(FileToString(tmp / "b.wsd"));
   ASSERT_TRUE(ReadSiteFileParts(in, back, &back_forms));
-  EXPECT_EQ(back.OptionText, parts.OptionText);
-  EXPECT_EQ(back.AddressText, parts.AddressText);
+  EXPECT_EQ(back.option_text, parts.option_text);
+  EXPECT_EQ(back.address_text, parts.address_text);
   EXPECT_EQ(back_forms.FormAt(0)->FormName, "\xFF\x80");
   EXPECT_EQ(back_forms.FormAt(0)->FieldAt(0).FieldValue(), "na\xEFve");
   EXPECT_EQ(Dump(tmp / "b.wsd"), json);

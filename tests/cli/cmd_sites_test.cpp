@@ -45,9 +45,9 @@ class SitesCommands : public ::testing::Test {
     return out_.str();
   }
 
-  testing::ScriptedUI ui_;
-  testing::TestData data_;
-  const testing::TempDir& tmp_ = data_.Dir();
+  test::ScriptedUI ui_;
+  test::TestData data_;
+  const test::TempDir& tmp_ = data_.Dir();
   std::ostringstream out_, err_;
   cli::CliContext ctx_{out_, err_};
 };
@@ -124,7 +124,7 @@ TEST_F(SitesCommands, TotalTextReportCoversEveryProductOfTheCompany) {
   ui_.StopAtProgress(30);
   TReportData data;
   data.Build("", "");
-  data.Total = true;
+  data.total = true;
   std::vector<std::string> lines;
   EXPECT_FALSE(CollectExportReport(SiteList(), {0, 1, 2}, ActiveProfile(), data, rfText,
                                    Folders().data + "TML/Report.tml", lines));

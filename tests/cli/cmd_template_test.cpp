@@ -15,7 +15,7 @@
 namespace quillora::cli {
 namespace {
 
-using quillora::testing::TempDir;
+using quillora::test::TempDir;
 
 class TemplateCommandTest : public ::testing::Test {
  protected:
@@ -96,7 +96,7 @@ TEST_F(TemplateCommandTest, ValuesSources) {
   err_.str("");
 
   // Without --values the program starts and expands against its active profile...
-  testing::TestData data;
+  test::TestData data;
   data_dir_ = data.DataDir();
   user_dir_ = data.UserDir();
   EXPECT_EQ(Run({"expand", "<|Program_Info/Program_Name|>"}), 0);

@@ -54,7 +54,7 @@ class RecordCommandsTest : public ::testing::Test {
     return Run([&](cli::CliContext& ctx) { cli::RunStatus(args, ctx); });
   }
 
-  testing::TestData data_;
+  test::TestData data_;
 };
 
 TEST_F(RecordCommandsTest, ListsAreTabSeparatedInListOrder) {
