@@ -6,7 +6,8 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache git
   clang clang-format libclang-rt-14-dev
   libicu-dev libbz2-dev libjpeg62-turbo-dev libcurl4-openssl-dev libxml2-dev libgumbo-dev
-  nlohmann-json3-dev libcli11-dev
+  nlohmann-json3-dev libcli11-dev libcpp-httplib-dev
+  python3-pyftpdlib
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 
