@@ -14,6 +14,7 @@
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
+#include "cli/cmd_transfer.h"
 #include "core/core_context.h"
 
 namespace quillora::cli {
@@ -61,6 +62,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupRecordCommands(app, ctx);
   SetupFillCommands(app, ctx);
   SetupSitesCommands(app, ctx);
+  SetupTransferCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

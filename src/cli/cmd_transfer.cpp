@@ -1,0 +1,40 @@
+#include "cli/cmd_transfer.h"
+
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
+#include "net/transfers.h"
+
+namespace quillora::cli {
+
+bool RunTransferGet(std::string url, const std::string& file, const std::string* form_line,
+                    bool passive, std::ostream& out) {
+  TFormFields fields;
+  if (form_line) fields = std::vector<std::string>{*form_line};
+  const auto result = DownloadToFile(url, file, nullptr, fields, passive, {});
+  out << TransferResultText(result) << '\n' << url << '\n';
+  return result == trNoError;
+}
+
+void SetupTransferCommands(CLI::App& root, CliContext& ctx) {
+  auto* transfer = root.add_subcommand("transfer", "File transfers");
+  transfer->require_subcommand(1);
+  struct Args {
+    std::string url, file, form;
+    bool passive = false;
+  };
+  auto args = std::make_shared<Args>();
+  auto* get = transfer->add_subcommand("get", "Download URL into FILE");
+  get->add_option("URL", args->url)->required();
+  get->add_option("FILE", args->file)->required();
+  auto* form = get->add_option("--form", args->form, "A form-field line, sent as a form POST");
+  get->add_flag("--passive", args->passive, "Passive FTP");
+  get->callback([args, form, &ctx] {
+    if (!RunTransferGet(args->url, args->file, form->count() ? &args->form : nullptr, args->passive,
+                        ctx.out))
+      throw CliReportedFailure();
+  });
+}
+
+}  // namespace quillora::cli
