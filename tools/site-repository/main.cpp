@@ -53,13 +53,6 @@ int main(int argc, char** argv) {
 
   TSiteRepository repository(options);
   httplib::Server server;
-  // Bounded waits, so a client that stalls cannot hold a worker thread for long.
-  server.set_read_timeout(10, 0);
-  server.set_write_timeout(10, 0);
-  server.set_keep_alive_timeout(5);
-  server.set_keep_alive_max_count(100);
-  // Uploads carry the site file as hexadecimal text: twice the size of the file.
-  server.set_payload_max_length(size_t{64} << 20);
   repository.Attach(server);
 
   const int bound = port == 0 ? server.bind_to_any_port(address)

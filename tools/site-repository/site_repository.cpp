@@ -281,11 +281,26 @@ std::string MovedPage() {
 }  // namespace
 
 void TSiteRepository::Attach(httplib::Server& server) {
-  server.Post(".*", [this](const httplib::Request& req, httplib::Response& res) {
+  // Bounded waits, so a client that stalls cannot hold a worker thread for long.
+  server.set_read_timeout(10, 0);
+  server.set_write_timeout(10, 0);
+  server.set_keep_alive_timeout(5);
+  server.set_keep_alive_max_count(100);
+  // Uploads carry the site file as hexadecimal text: twice the size of the file.
+  server.set_payload_max_length(size_t{2} * kMaxUploadSize + 64 * 1024);
+  // The body is read here rather than by the server: the server itself refuses form bodies over
+  // a few kilobytes, and an upload carries a whole site file.
+  server.Post(".*", [this](const httplib::Request& req, httplib::Response& res,
+                           const httplib::ContentReader& read) {
+    std::string body;
+    read([&](const char* data, size_t size) {
+      body.append(data, size);
+      return true;
+    });
     if (!options_.redirect.empty()) return res.set_redirect(options_.redirect, 303);
     if (req.path.rfind(kMovedPrefix, 0) == 0)
       return res.set_redirect("http://" + req.get_header_value("Host") + kMovedPage, 303);
-    const TFormFields fields = TFormFields::Parse(req.body);
+    const TFormFields fields = TFormFields::Parse(body);
     if (EndsWithNoCase(req.path, "/getsites.php")) return Send(res, Download(fields, true));
     if (EndsWithNoCase(req.path, "/putsite.php")) return Send(res, PutSite(fields));
     if (EndsWithNoCase(req.path, "/bugreport.php"))

@@ -3,6 +3,7 @@
 // "quillora-cli sites export" writes it.
 #pragma once
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ struct TSiteRepositoryOptions {
   std::string redirect;
 };
 
+// The largest site file an upload may carry.
+inline constexpr size_t kMaxUploadSize = size_t{16} << 20;
 // Appended to by "bugreport.php", one entry per report.
 inline constexpr const char* kBugReportLog = "bugreports.log";
 // Requests under this path are always redirected to kMovedPage, which explains the move.
@@ -34,7 +37,8 @@ class TSiteRepository {
  public:
   explicit TSiteRepository(TSiteRepositoryOptions options);
 
-  // Routes every request of the server here. Scripts are told apart by the end of the path
+  // Routes every request of the server here and bounds its time-outs and request sizes. Scripts are
+  // told apart by the end of the path
   // ("getsites.php", "putsite.php", "bugreport.php"; a path ending in "/" is the base address),
   // so the database can sit under any base path.
   void Attach(httplib::Server& server);
