@@ -1,0 +1,87 @@
+#include "site-repository/access_token.h"
+
+#include "foundation/encoding.h"
+#include "site-repository/form_fields.h"
+
+namespace quillora {
+namespace {
+
+constexpr size_t kAuthInfoDigits = 2048;
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<char> HexByte(char high, char low) {
+  const int h = HexDigit(high), l = HexDigit(low);
+  if (h < 0 || l < 0) return std::nullopt;
+  return static_cast<char>(h * 16 + l);
+}
+
+// Compares without stopping at the first difference, so the reply time tells nothing about
+// how much of a guessed token was right.
+bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char diff = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    diff |= static_cast<unsigned char>(a[i]) ^ static_cast<unsigned char>(b[i]);
+  return diff == 0;
+}
+
+}  // namespace
+
+bool IsValidAccessToken(std::string_view token) {
+  return !token.empty() && token.size() <= kMaxAccessTokenSize &&
+         token.find('\0') == std::string_view::npos;
+}
+
+std::string AuthInfoField(std::string_view token) {
+  std::string field = HexEncode(token.substr(0, kMaxAccessTokenSize));
+  field.resize(kAuthInfoDigits, '0');
+  return field;
+}
+
+std::string DataField(std::string_view token) {
+  std::string field;
+  for (const char c : token) field += "$" + HexEncode(std::string_view(&c, 1));
+  return field;
+}
+
+std::optional<std::string> DecodeAuthInfo(std::string_view field) {
+  if (field.size() != kAuthInfoDigits) return std::nullopt;
+  std::string token;
+  for (size_t i = 0; i < field.size(); i += 2) {
+    const auto byte = HexByte(field[i], field[i + 1]);
+    if (!byte) return std::nullopt;
+    token += *byte;
+  }
+  while (!token.empty() && token.back() == '\0') token.pop_back();
+  return token;
+}
+
+std::optional<std::string> DecodeDataField(std::string_view field) {
+  if (field.size() % 3 != 0) return std::nullopt;
+  std::string token;
+  for (size_t i = 0; i < field.size(); i += 3) {
+    if (field[i] != '$') return std::nullopt;
+    const auto byte = HexByte(field[i + 1], field[i + 2]);
+    if (!byte) return std::nullopt;
+    token += *byte;
+  }
+  return token;
+}
+
+bool CarriesAccessToken(const TFormFields& fields, std::string_view token) {
+  if (token.empty()) return true;
+  const auto auth_info = DecodeAuthInfo(fields.Get("AuthInfo"));
+  const auto data = DecodeDataField(fields.Get("Data"));
+  // Both are looked at every time, for the same reason SameBytes does not stop early.
+  const bool by_auth_info = auth_info && SameBytes(*auth_info, token);
+  const bool by_data = data && SameBytes(*data, token);
+  return by_auth_info || by_data;
+}
+
+}  // namespace quillora
