@@ -9,6 +9,7 @@
 #include "cli/cli_ui.h"
 #include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
+#include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
@@ -63,6 +64,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupFillCommands(app, ctx);
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
+  SetupPageCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -1,5 +1,7 @@
 #include "support/fault_server.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <httplib.h>
 #include <stdexcept>
@@ -18,6 +20,13 @@ void SleepUnless(const std::atomic<bool>& stopping, std::chrono::milliseconds ho
                      std::min<std::chrono::milliseconds>(how_long, kLongestWait);
   while (!stopping && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
 }
 
 }  // namespace
@@ -117,8 +126,18 @@ FaultServer::FaultServer() : server_(std::make_unique<httplib::Server>()) {
       std::lock_guard lock(mutex_);
       last_body_ = req.body;
       last_content_type_ = req.get_header_value("Content-Type");
+      last_headers_.assign(req.headers.begin(), req.headers.end());
     }
     res.set_content("posted", "text/plain");
+  });
+  s.Get("/echo", [this](const httplib::Request& req, httplib::Response& res) {
+    {
+      std::lock_guard lock(mutex_);
+      last_body_.clear();
+      last_content_type_.clear();
+      last_headers_.assign(req.headers.begin(), req.headers.end());
+    }
+    res.set_content("echoed", "text/plain");
   });
 
   port_ = s.bind_to_any_port("127.0.0.1");
@@ -148,6 +167,20 @@ std::string FaultServer::LastBody() const {
 std::string FaultServer::LastContentType() const {
   std::lock_guard lock(mutex_);
   return last_content_type_;
+}
+
+bool FaultServer::LastHadHeader(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& [key, value] : last_headers_)
+    if (SameNameNoCase(key, name)) return true;
+  return false;
+}
+
+std::string FaultServer::LastHeader(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& [key, value] : last_headers_)
+    if (SameNameNoCase(key, name)) return value;
+  return {};
 }
 
 }  // namespace quillora::test

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -26,6 +28,7 @@ namespace quillora::test {
 //   /redirect           302 to /ok;  /redirect2: 301 to /redirect
 //   /auth               401 unless the Basic credentials are user:secret; /proxy-auth: 407
 //   /echo (POST)        records the body and its Content-Type, answers "posted"
+//   /echo (GET)         records the request headers, answers "echoed"
 class FaultServer {
  public:
   static constexpr size_t kLargeSize = 1 << 20;
@@ -42,6 +45,9 @@ class FaultServer {
 
   std::string LastBody() const;
   std::string LastContentType() const;
+  // A header of the last request to /echo; "" when it had none.
+  std::string LastHeader(const std::string& name) const;
+  bool LastHadHeader(const std::string& name) const;
 
  private:
   std::unique_ptr<httplib::Server> server_;
@@ -50,6 +56,7 @@ class FaultServer {
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   std::string last_body_, last_content_type_;
+  std::vector<std::pair<std::string, std::string>> last_headers_;
 };
 
 }  // namespace quillora::test
