@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -94,6 +95,9 @@ struct TFetch {
 
   std::string block;
   int reads = 0;
+  // When the server last sent anything, or the request last went out further.
+  std::chrono::steady_clock::time_point last_activity = std::chrono::steady_clock::now();
+  curl_off_t sent = 0;
   TStop stop = TStop::kNone;
   bool name_resolved = false, connected = false;
 
@@ -160,6 +164,7 @@ struct TFetch {
 size_t OnHeader(char* data, size_t size, size_t count, void* p) {
   auto& f = *static_cast<TFetch*>(p);
   const std::string line(data, size * count);
+  f.last_activity = std::chrono::steady_clock::now();
   if (StartsWithNoCase(line, "http/")) {
     // A new response (after a redirect or an interim 1xx) replaces the previous one.
     f.header_block.clear();
@@ -204,6 +209,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* p) {
 size_t OnWrite(char* data, size_t size, size_t count, void* p) {
   auto& f = *static_cast<TFetch*>(p);
   const size_t bytes = size * count;
+  f.last_activity = std::chrono::steady_clock::now();
   if (f.redirecting) return bytes;  // the body of a redirect that is being followed
   if (!f.headers_handled && !f.HandleHeaders()) return 0;
   if (f.stop != TStop::kNone) return 0;
@@ -217,8 +223,17 @@ size_t OnWrite(char* data, size_t size, size_t count, void* p) {
   return bytes;
 }
 
-int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   auto& f = *static_cast<TFetch*>(p);
+  const auto now = std::chrono::steady_clock::now();
+  if (sent != f.sent) {
+    f.sent = sent;
+    f.last_activity = now;
+  }
+  // The library's own low-speed check averages over several seconds; a silent server should
+  // time out after the time-out itself.
+  if (f.fetcher.timeout > 0 && now - f.last_activity > std::chrono::seconds(f.fetcher.timeout))
+    return 1;
   if (!f.name_resolved) {
     curl_off_t lookup = 0;
     if (curl_easy_getinfo(f.curl, CURLINFO_NAMELOOKUP_TIME_T, &lookup) == CURLE_OK && lookup > 0) {
