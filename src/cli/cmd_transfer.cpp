@@ -17,11 +17,18 @@ bool RunTransferGet(std::string url, const std::string& file, const std::string*
   return result == trNoError;
 }
 
+bool RunTransferPut(const std::string& file, const std::string& url, const std::string& user_name,
+                    const std::string& password, bool passive, std::ostream& out) {
+  const auto result = UploadFile(url, file, user_name, password, passive, {}, nullptr);
+  out << TransferResultText(result) << '\n';
+  return result == trNoError;
+}
+
 void SetupTransferCommands(CLI::App& root, CliContext& ctx) {
   auto* transfer = root.add_subcommand("transfer", "File transfers");
   transfer->require_subcommand(1);
   struct Args {
-    std::string url, file, form;
+    std::string url, file, form, user, password;
     bool passive = false;
   };
   auto args = std::make_shared<Args>();
@@ -33,6 +40,19 @@ void SetupTransferCommands(CLI::App& root, CliContext& ctx) {
   get->callback([args, form, &ctx] {
     if (!RunTransferGet(args->url, args->file, form->count() ? &args->form : nullptr, args->passive,
                         ctx.out))
+      throw CliReportedFailure();
+  });
+
+  auto* put = transfer->add_subcommand("put", "Upload FILE to an ftp:// URL");
+  put->add_option("FILE", args->file)->required();
+  put->add_option("URL", args->url)->required();
+  put->add_option("--user", args->user, "The user name (replaces the address's own)")
+      ->type_name("NAME");
+  put->add_option("--password", args->password, "The password (replaces the address's own)")
+      ->type_name("PASS");
+  put->add_flag("--passive", args->passive, "Passive FTP");
+  put->callback([args, &ctx] {
+    if (!RunTransferPut(args->file, args->url, args->user, args->password, args->passive, ctx.out))
       throw CliReportedFailure();
   });
 }

@@ -1,5 +1,5 @@
-// `transfer get URL FILE [--form FIELDS] [--passive]`: one download through the program's
-// transfer layer, reporting the result text and the final address.
+// `transfer get` and `transfer put`: one download or FTP upload through the program's transfer
+// layer, reporting the result text (and, for a download, the final address).
 #pragma once
 
 #include <ostream>
@@ -12,6 +12,10 @@ namespace quillora::cli {
 // Writes the result text and the final address, one line each; true for "No error".
 bool RunTransferGet(std::string url, const std::string& file, const std::string* form_line,
                     bool passive, std::ostream& out);
+
+// Uploads file to an ftp:// URL and writes the result text on one line; true for "No error".
+bool RunTransferPut(const std::string& file, const std::string& url, const std::string& user_name,
+                    const std::string& password, bool passive, std::ostream& out);
 
 void SetupTransferCommands(CLI::App& root, CliContext& ctx);
 
