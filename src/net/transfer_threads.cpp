@@ -352,9 +352,17 @@ void RunUpload(TWorkerState& state, const TUploadThread::TRequest& request,
   state.Report(psDone);
 }
 
-// A worker ends by marking its state finished, whatever happened inside.
+// The shared state takes the request's address, stream, progress and abort flag (the worker
+// reaches them only through it, so an abandoned worker lets go of them); a worker ends by marking
+// its state finished, whatever happened inside.
 template <class Request, class Run>
 std::jthread StartWorker(const std::shared_ptr<TWorkerState>& state, Request request, Run run) {
+  state->url = request.url;
+  state->stream = request.stream;
+  state->progress = std::move(request.progress);
+  state->abort = request.abort;
+  request.stream = nullptr;
+  request.abort = nullptr;
   return std::jthread([state, request = std::move(request), run](std::stop_token stop) {
     try {
       run(*state, request, stop);
@@ -421,22 +429,10 @@ void TTransferThread::Abandon() {
 }
 
 TDownloadThread::TDownloadThread(TRequest request) {
-  state_->url = request.url;
-  state_->stream = request.stream;
-  state_->progress = std::move(request.progress);
-  state_->abort = request.abort;
-  request.stream = nullptr;
-  request.abort = nullptr;
   thread_ = StartWorker(state_, std::move(request), RunDownload);
 }
 
 TUploadThread::TUploadThread(TRequest request) {
-  state_->url = request.url;
-  state_->stream = request.stream;
-  state_->progress = std::move(request.progress);
-  state_->abort = request.abort;
-  request.stream = nullptr;
-  request.abort = nullptr;
   thread_ = StartWorker(state_, std::move(request), RunUpload);
 }
 
