@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,7 @@ std::string UrlDecode(std::string_view s);
 std::string Base64Encode(std::string_view bytes);
 std::string Base64Decode(std::string_view text);  // ignores characters outside the alphabet
 std::string HexEncode(std::string_view bytes);    // upper-case, two digits per byte
+// Two hexadecimal digits (either case) per byte; none for an odd length or another character.
+std::optional<std::string> HexDecode(std::string_view hex);
 
 }  // namespace quillora

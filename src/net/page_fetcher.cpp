@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <mutex>
 #include <thread>
 
 #include <curl/curl.h>
+
+#include "net/curl_global.h"
 
 namespace quillora {
 
@@ -260,11 +261,6 @@ int OnDebug(CURL*, curl_infotype type, char*, size_t size, void* p) {
   return 0;
 }
 
-void InitCurl() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 void TWIGetURL::SetUrl(const std::string& url) {
@@ -299,7 +295,7 @@ void TWIGetURL::Clear() {
 bool TWIGetURL::Request(bool post) {
   Clear();
   cancel_ = false;
-  InitCurl();
+  EnsureCurlStarted();
   CURL* curl = curl_easy_init();
   if (!curl) {
     status_message_ = "Unable to Open Internet Session";

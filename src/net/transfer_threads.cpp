@@ -10,6 +10,7 @@
 
 #include "foundation/stream.h"
 #include "foundation/ui_port.h"
+#include "net/curl_global.h"
 
 namespace quillora {
 
@@ -89,11 +90,6 @@ struct TWorkerState : std::enable_shared_from_this<TWorkerState> {
 using transfer_detail::TWorkerState;
 
 namespace {
-
-void InitCurl() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct TCurlEasy {
   CURL* handle = curl_easy_init();
@@ -208,7 +204,7 @@ void RunDownload(TWorkerState& state, const TDownloadThread::TRequest& request,
   state.done = 0;
   state.total = -1;
   state.Report(psInitializing);
-  InitCurl();
+  EnsureCurlStarted();
   TCurlEasy easy;
   if (!easy.handle) {
     state.result = trWinInetError;
@@ -303,7 +299,7 @@ size_t OnRead(char* buffer, size_t size, size_t count, void* p) {
 void RunUpload(TWorkerState& state, const TUploadThread::TRequest& request,
                const std::stop_token& stop) {
   state.Report(psInitializing);
-  InitCurl();
+  EnsureCurlStarted();
   const std::string lower = [&] {
     std::string s = request.url.substr(0, 6);
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });

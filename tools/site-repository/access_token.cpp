@@ -8,19 +8,6 @@ namespace {
 
 constexpr size_t kAuthInfoDigits = 2048;
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<char> HexByte(char high, char low) {
-  const int h = HexDigit(high), l = HexDigit(low);
-  if (h < 0 || l < 0) return std::nullopt;
-  return static_cast<char>(h * 16 + l);
-}
-
 // Compares without stopping at the first difference, so the reply time tells nothing about
 // how much of a guessed token was right.
 bool SameBytes(std::string_view a, std::string_view b) {
@@ -52,26 +39,20 @@ std::string DataField(std::string_view token) {
 
 std::optional<std::string> DecodeAuthInfo(std::string_view field) {
   if (field.size() != kAuthInfoDigits) return std::nullopt;
-  std::string token;
-  for (size_t i = 0; i < field.size(); i += 2) {
-    const auto byte = HexByte(field[i], field[i + 1]);
-    if (!byte) return std::nullopt;
-    token += *byte;
-  }
-  while (!token.empty() && token.back() == '\0') token.pop_back();
+  std::optional<std::string> token = HexDecode(field);
+  if (!token) return std::nullopt;
+  while (!token->empty() && token->back() == '\0') token->pop_back();
   return token;
 }
 
 std::optional<std::string> DecodeDataField(std::string_view field) {
   if (field.size() % 3 != 0) return std::nullopt;
-  std::string token;
+  std::string hex;
   for (size_t i = 0; i < field.size(); i += 3) {
     if (field[i] != '$') return std::nullopt;
-    const auto byte = HexByte(field[i + 1], field[i + 2]);
-    if (!byte) return std::nullopt;
-    token += *byte;
+    hex += field.substr(i + 1, 2);
   }
-  return token;
+  return HexDecode(hex);
 }
 
 bool CarriesAccessToken(const TFormFields& fields, std::string_view token) {

@@ -55,25 +55,6 @@ std::optional<T> ParseUnsigned(std::string_view s) {
   return value;
 }
 
-std::optional<uint8_t> ParseHexByte(std::string_view two) {
-  uint8_t value = 0;
-  const auto [end, ec] = std::from_chars(two.data(), two.data() + two.size(), value, 16);
-  if (ec != std::errc() || end != two.data() + two.size()) return std::nullopt;
-  return value;
-}
-
-std::optional<std::string> HexDecode(std::string_view hex) {
-  if (hex.size() % 2 != 0) return std::nullopt;
-  std::string bytes;
-  bytes.reserve(hex.size() / 2);
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    const auto byte = ParseHexByte(hex.substr(i, 2));
-    if (!byte) return std::nullopt;
-    bytes += static_cast<char>(*byte);
-  }
-  return bytes;
-}
-
 // The index as it stands: its text (none when the folder has none yet) and its entries.
 struct TPresentIndex {
   std::optional<std::string> text;
