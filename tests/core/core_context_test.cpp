@@ -259,7 +259,7 @@ TEST_F(StartupTest, SummaryOfTheStart) {
   ASSERT_EQ(s.tables.size(), 15u);
   EXPECT_EQ(s.tables[0].name, "NameSpace.dat");
   EXPECT_EQ(s.tables[0].sections, Tables().name_space.Count());
-  EXPECT_EQ(s.sites, 1);
+  EXPECT_EQ(s.sites, 12);
   EXPECT_EQ(s.products, 1);
   EXPECT_EQ(s.active_product, "APP-Sample_Product");
   core_->Sites().list.reset();
