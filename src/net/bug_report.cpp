@@ -13,6 +13,7 @@
 #include "net/transfer_result.h"
 #include "net/transfer_window.h"
 #include "sites/site.h"
+#include "sites/site_list.h"
 #include "template/template.h"
 
 namespace quillora {
@@ -92,6 +93,8 @@ TBugReport::TBugReport(TWebSite* site, std::string url_given, const TOptionsList
                        bool admin_mode)
     : url(std::move(url_given)), site_(site), profile_(profile), admin_mode_(admin_mode) {
   kind = static_cast<int>(BugKinds().size()) - 1;
+  // A site that has left the site list (or never was in it) is reported as no site.
+  if (site_ && !(SiteListReady() && SiteList().FindByUIN(site_->UIN()) == site_)) site_ = nullptr;
   if (site_) {
     language_prefix_ = site_->Info.Value("Common info", "Language") + "/";
     site_name = site_->Name();

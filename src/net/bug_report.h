@@ -31,9 +31,9 @@ std::string BugKindName(std::string_view kind_text);
 // Registry places of the sender data (HKCU and HKLM) for a value name.
 std::string SenderRegistryPath(bool machine, std::string_view name);
 
-// One bug report while its dialog is open. The site is given only when it is in the site list;
-// the profile is the active one. Settings, registry, data folder and data tables are the
-// program's.
+// One bug report while its dialog is open, about a site of the site list (any other site, or
+// none, makes a report about no site); the profile is the active one. Settings, registry, data
+// folder and data tables are the program's.
 class TBugReport {
  public:
   TBugReport(TWebSite* site, std::string url, const TOptionsList& profile, bool admin_mode);

@@ -150,6 +150,9 @@ TEST_F(BugReportTest, OpeningFillsTheFieldsFromSiteSettingsRegistryAndProfile) {
   EXPECT_EQ(remembered.site_name, "");
   EXPECT_EQ(remembered.LastBugReported(), "");
   EXPECT_EQ(remembered.LanguagePrefix(), "");
+  // A site outside the site list counts as none.
+  TWebSite stray;
+  EXPECT_EQ(TBugReport(&stray, "u", profile_, false).Site(), nullptr);
   remembered.SetRemember(false);
   EXPECT_EQ(remembered.sender_name, "Emma Larsen");
   EXPECT_EQ(remembered.sender_email, "emma@sample.example");
