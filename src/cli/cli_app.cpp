@@ -9,6 +9,7 @@
 #include "cli/cli_ui.h"
 #include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
+#include "cli/cmd_mail.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
@@ -65,6 +66,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupMailCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
