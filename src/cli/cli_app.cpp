@@ -16,6 +16,7 @@
 #include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
 #include "cli/cmd_transfer.h"
+#include "cli/cmd_update.h"
 #include "core/core_context.h"
 
 namespace quillora::cli {
@@ -65,6 +66,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupUpdateCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
@@ -94,6 +96,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     status = 2;
   } catch (const CliReportedFailure&) {
     status = 1;
+  } catch (const CliExitStatus& e) {
+    status = e.status;
   } catch (const std::exception& e) {
     err << "error: " << e.what() << std::endl;
     status = 1;
