@@ -95,8 +95,7 @@ int RunUpdate(CliContext& ctx) {
   }
   if (!outcome.updated) {
     // Transfer failures and the server's page were shown already; an unexpected failure was not.
-    if (!outcome.error.empty())
-      ctx.err << "error: " << outcome.error << std::endl;
+    if (!outcome.error.empty()) ctx.err << "error: " << outcome.error << std::endl;
     return 1;
   }
   return outcome.interrupted || outcome.sites_failed > 0 ? 1 : 0;

@@ -164,9 +164,8 @@ TUpdateIndexLine SplitIndexLine(std::string_view line) {
 
 bool IsPlainFileField(std::string_view file_field) {
   if (file_field.empty() || file_field == "." || file_field == "..") return false;
-  return std::none_of(file_field.begin(), file_field.end(), [](char c) {
-    return c == '/' || c == '\\' || c == '\0' || c == ':';
-  });
+  return std::none_of(file_field.begin(), file_field.end(),
+                      [](char c) { return c == '/' || c == '\\' || c == '\0' || c == ':'; });
 }
 
 TDownloadedRatings ReadDownloadedRatings(std::string_view text) {
@@ -211,10 +210,8 @@ std::vector<std::string> UpdateDialogLines(const TUpdateLists& lists) {
 
 std::vector<std::string> UpgradeDialogLines(const std::string& server_build,
                                             const std::string& program_build) {
-  return {"Warning",
-          "There is a newer build of Quillora available.",
-          "The Most recent build : " + server_build,
-          "The build installed : " + program_build,
+  return {"Warning", "There is a newer build of Quillora available.",
+          "The Most recent build : " + server_build, "The build installed : " + program_build,
           "It is strongly recommended to upgrade the program before updating the database."};
 }
 
@@ -245,8 +242,7 @@ void TPortUpdateFrontEnd::OpenUpgradePage(const std::string& address) {
 void TPortUpdateFrontEnd::ShowServerPage(const std::string& final_address,
                                          const std::string& page) {
   (void)page;
-  ShowError("The site server answered with a page instead of the site database: " +
-            final_address);
+  ShowError("The site server answered with a page instead of the site database: " + final_address);
 }
 
 // --- Transfers -----------------------------------------------------------------------------------
@@ -255,11 +251,11 @@ TTransferResult DownloadObject(TTransferWindow& window, std::string& url,
                                const std::string& form_line, const std::string& shown,
                                const std::string& file_name) {
   window.Begin(TTransferDirection::Download, shown, file_name, true, "Site name:");
-  const TTransferResult result = DownloadToFile(
-      url, file_name, &window.Abort(), std::vector<std::string>{form_line}, false,
-      [&window](int64_t done, int64_t total, TProgressStage stage) {
-        window.Progress(done, total, stage);
-      });
+  const TTransferResult result =
+      DownloadToFile(url, file_name, &window.Abort(), std::vector<std::string>{form_line}, false,
+                     [&window](int64_t done, int64_t total, TProgressStage stage) {
+                       window.Progress(done, total, stage);
+                     });
   window.End();
   return result;
 }
@@ -347,9 +343,9 @@ TUpdateLists TSiteUpdate::MakeLists(TUpdateIndex& index) const {
     bool skip = false;
     if (local) {
       const std::string local_date = local->Info.Value("Common info", "Last contributed");
-      skip = local->Protected || local->IsDisabled() ||
-             (!local_date.empty() &&
-              !(DateOrZero(local_date) < DateOrZero(fields.last_contributed)));
+      skip =
+          local->Protected || local->IsDisabled() ||
+          (!local_date.empty() && !(DateOrZero(local_date) < DateOrZero(fields.last_contributed)));
     }
     // A file field that is no plain name would make the download write outside the download
     // folder: such a line is taken as damaged.

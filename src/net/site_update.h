@@ -72,7 +72,7 @@ bool IsPlainFileField(std::string_view file_field);
 // A downloaded "Ratings.dat" as the update takes it.
 struct TDownloadedRatings {
   enum TState { Ok, WrongFormat, ChecksumError } state = WrongFormat;
-  std::string date;     // "General" "Date"
+  std::string date;      // "General" "Date"
   TOptionsList ratings;  // the "Ratings" section
 };
 TDownloadedRatings ReadDownloadedRatings(std::string_view text);
