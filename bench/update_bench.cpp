@@ -5,17 +5,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <httplib.h>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "foundation/files.h"
+#include "net/repository_server.h"
 #include "net/site_update.h"
 #include "net/transfer_window.h"
 #include "net/transfers.h"
-#include "site-repository/site_repository.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "support/temp_dir.h"
@@ -75,18 +74,12 @@ int main(int argc, char** argv) {
   }
   std::printf("%d sites generated and exported in %.1f s\n", n, Since(t0));
 
-  TSiteRepositoryOptions options;
-  options.folder = db;
-  TSiteRepository repository(options);
-  httplib::Server server;
-  repository.Attach(server);
-  const int port = server.bind_to_any_port("127.0.0.1");
-  std::thread listener([&] { server.listen_after_bind(); });
-  server.wait_until_ready();
+  test::RepositoryServer server;
+  if (server.Start(db) <= 0) return 1;
 
   TOptionsList settings;
   settings.SetBool("SITES_FROM_SQL_DB", false);
-  settings.SetString("Sites Repository", "http://127.0.0.1:" + std::to_string(port) + "/");
+  settings.SetString("Sites Repository", server.Base());
   settings.SetString("Server Base Exported", "01-01-1900");
   const TUpdateServer update_server = ReadUpdateServer(settings);
 
@@ -119,8 +112,7 @@ int main(int argc, char** argv) {
   const auto t1 = Clock::now();
   const TUpdateOutcome outcome = update.Run();
   const double wall = Since(t1);
-  server.stop();
-  listener.join();
+  server.Stop();
 
   std::printf("update of %d changed sites: %.2f s, %.0f sites/s (%d updated, %d failed)\n", n, wall,
               outcome.sites_updated / wall, outcome.sites_updated, outcome.sites_failed);

@@ -1,7 +1,6 @@
 #include "net/site_update.h"
 
 #include <algorithm>
-#include <httplib.h>
 #include <memory>
 #include <regex>
 #include <signal.h>
@@ -20,9 +19,9 @@
 #include "foundation/files.h"
 #include "foundation/option_list.h"
 #include "foundation/text_utils.h"
+#include "net/repository_server.h"
 #include "net/repository_token.h"
 #include "net/transfer_window.h"
-#include "site-repository/site_repository.h"
 #include "sites/ratings_file.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
@@ -108,14 +107,19 @@ TEST(UpdateReplies, StampIndexAndRatingsAsTheUpdateReadsThem) {
     EXPECT_FALSE(IsPlainFileField(bad)) << bad;
   EXPECT_TRUE(IsPlainFileField("alpha (2).wsd"));
 
+  // (The CRC-32 of these lines is below 2^31: larger ones never pass the check.)
   TOptionsList ratings;
-  ratings.SetString("A", "5");
+  ratings.SetString("S-NEWER", "9");
+  ratings.SetString("S-SAME", "4");
   const std::string good = MakeRatingsText(ratings, "01-03-2024 09:00:00");
   EXPECT_EQ(ReadDownloadedRatings(good).state, TDownloadedRatings::Ok);
   EXPECT_EQ(ReadDownloadedRatings(good).date, "01-03-2024 09:00:00");
-  EXPECT_EQ(ReadDownloadedRatings(ReplaceAll(good, "A=5", "A=6")).state,
+  EXPECT_EQ(ReadDownloadedRatings(good).ratings.GetString("S-SAME"), "4");
+  EXPECT_EQ(ReadDownloadedRatings(ReplaceAll(good, "S-SAME=4", "S-SAME=5")).state,
             TDownloadedRatings::ChecksumError);
-  EXPECT_EQ(ReadDownloadedRatings("A=5\r\n").state, TDownloadedRatings::WrongFormat);
+  EXPECT_EQ(ReadDownloadedRatings(ReplaceAll(good, "[Ratings]", "[Other]")).state,
+            TDownloadedRatings::WrongFormat);
+  EXPECT_EQ(ReadDownloadedRatings("S-SAME=5\r\n").state, TDownloadedRatings::WrongFormat);
   EXPECT_TRUE(IsLaterRatings("02-03-2024", "01-03-2024"));
   EXPECT_FALSE(IsLaterRatings("01-03-2024", "01-03-2024"));
   EXPECT_FALSE(IsLaterRatings("02-03-2024", "not a date"));
@@ -230,26 +234,14 @@ class SiteUpdateTest : public ::testing::TestWithParam<bool> {
     ASSERT_TRUE(sites_->LoadAll());
   }
 
-  void Serve(TSiteRepositoryOptions options = {}) {
-    options.folder = db_;
-    repository_ = std::make_unique<TSiteRepository>(options);
-    server_ = std::make_unique<httplib::Server>();
-    repository_->Attach(*server_);
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    ASSERT_GT(port_, 0);
-    listener_ = std::thread([this] { server_->listen_after_bind(); });
-    server_->wait_until_ready();
+  void Serve(const std::string& token = {}) {
+    ASSERT_GT(server_.Start(db_, token), 0);
     settings_.SetBool("SITES_FROM_SQL_DB", GetParam());
     settings_.SetString("Sites Repository", Base() + "sites/");
     settings_.SetString("Server Base Exported", "01-01-1900");
   }
-  void Stop() {
-    if (!server_) return;
-    server_->stop();
-    listener_.join();
-    server_.reset();
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  void Stop() { server_.Stop(); }
+  std::string Base() const { return server_.Base(); }
 
   TUpdateOutcome Update() {
     TTransferWindow window;
@@ -279,14 +271,11 @@ class SiteUpdateTest : public ::testing::TestWithParam<bool> {
   TOptionsList settings_;
   RecordingFrontEnd front_;
   std::unique_ptr<TSiteList> sites_;
-  std::unique_ptr<TSiteRepository> repository_;
-  std::unique_ptr<httplib::Server> server_;
-  std::thread listener_;
-  int port_ = 0;
+  test::RepositoryServer server_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Modes, SiteUpdateTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Object" : "Repository"; });
+                         [](const auto& mode) { return mode.param ? "Object" : "Repository"; });
 
 TEST_P(SiteUpdateTest, TakesNewAndNewerSitesAndRemovesObsoleteOnes) {
   Serve();
@@ -477,9 +466,10 @@ TEST_P(SiteUpdateTest, NewerRatingsAreOfferedAndTakenOnYesOnly) {
     if (c.answer >= 0) ui_.QueueYesNo(c.answer == 1);
     ASSERT_TRUE(Update().updated);
     EXPECT_EQ(ui_.Texts("yesno").size(), c.asked ? 1u : 0u);
-    if (c.asked)
+    if (c.asked) {
       EXPECT_EQ(ui_.Texts("yesno")[0],
                 "There are updated page ranks available to download.\r\nDo you wish to proceed?");
+    }
     EXPECT_EQ(ui_.Texts("error"), c.errors);
     const std::string downloaded = temp_ + (GetParam() ? "ratings.dat" : "Ratings.dat");
     if (c.taken) {
@@ -505,7 +495,7 @@ TEST_P(SiteUpdateTest, AccessTokenAcceptedAndRefused) {
       {"", "", true}, {"T0k en", "T0k en", true}, {"T0k en", "", false}, {"T0k en", "T0k", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.server_token + " / " + c.client_token);
-    Serve({.folder = {}, .token = c.server_token, .redirect = {}});
+    Serve(c.server_token);
     settings_.SetString(kRepositoryTokenKey, c.client_token);
     TTransferResult transfer = trNoError;
     EXPECT_EQ(CheckForUpdate(ReadUpdateServer(settings_), "01-01-1900", temp_, nullptr, &transfer),
