@@ -1,7 +1,9 @@
 // The site-database update of 2,000 changed sites from the reference site repository on
 // 127.0.0.1, against the raw transfers of the same files fetched one by one in the same run: the
 // ratio of the update's wall time to the sum of those transfer times is the update's own cost
-// (checksums, imports, saves, the transfer window) on top of moving the bytes (budget 2.0).
+// on top of moving the bytes: checksums, the import (a load and a checked save of each site) and
+// the save that records "Last contributed", and the transfer window. Pass a site count to
+// measure another size.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +119,6 @@ int main(int argc, char** argv) {
   std::printf("update of %d changed sites: %.2f s, %.0f sites/s (%d updated, %d failed)\n", n, wall,
               outcome.sites_updated / wall, outcome.sites_updated, outcome.sites_failed);
   std::printf("raw transfers of the same files: %.2f s\n", raw);
-  std::printf("ratio update / raw transfers: %.2f (budget 2.0)\n", wall / raw);
+  std::printf("ratio update / raw transfers: %.2f\n", wall / raw);
   return outcome.sites_updated == n ? 0 : 1;
 }
