@@ -17,6 +17,7 @@
 #include "net/site_update.h"
 #include "net/transfer_window.h"
 #include "net/transfers.h"
+#include "sites/ratings_file.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "support/temp_dir.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
     server_sites.LoadAll();
     server_sites.ExportSites(db);
   }
+  // A ratings file, so that the update's ratings download finds one.
+  StringToFile(db + "Ratings.dat", MakeRatingsText(TOptionsList{}, "01-01-2024 00:00:00"));
   std::printf("%d sites generated and exported in %.1f s\n", n, Since(t0));
 
   test::RepositoryServer server;
