@@ -17,6 +17,7 @@
 #include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
 #include "cli/cmd_transfer.h"
+#include "cli/cmd_update.h"
 #include "core/core_context.h"
 
 namespace quillora::cli {
@@ -67,6 +68,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
   SetupMailCommands(app, ctx);
+  SetupUpdateCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
@@ -96,6 +98,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     status = 2;
   } catch (const CliReportedFailure&) {
     status = 1;
+  } catch (const CliExitStatus& e) {
+    status = e.status;
   } catch (const std::exception& e) {
     err << "error: " << e.what() << std::endl;
     status = 1;

@@ -29,6 +29,12 @@ struct CliReportedFailure : std::runtime_error {
   CliReportedFailure() : std::runtime_error("failed") {}
 };
 
+// A command that ends with an exit status of its own; its messages have been printed.
+struct CliExitStatus : std::runtime_error {
+  explicit CliExitStatus(int exit_status) : std::runtime_error("exit"), status(exit_status) {}
+  int status;
+};
+
 struct CliContext {
   CliContext(std::ostream& o, std::ostream& e);
   ~CliContext();  // a core still running is released unsaved
