@@ -14,6 +14,7 @@
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
+#include "cli/cmd_submit.h"
 #include "cli/cmd_template.h"
 #include "cli/cmd_transfer.h"
 #include "core/core_context.h"
@@ -65,6 +66,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupSubmitCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
@@ -83,6 +85,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
+    status = ctx.exit_status;
   } catch (const CLI::CallForHelp& e) {
     status = app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
