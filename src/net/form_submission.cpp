@@ -165,6 +165,8 @@ TFormSubmission BuildFormSubmission(const THtmlForm& form, const THtmlElement* s
   for (char& c : lower_action) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   s.script_action = lower_action.rfind("javascript:", 0) == 0;
   s.action = action.empty() ? std::string(document_url) : ResolveWebAddress(document_url, action);
+  // The fragment stays with the browser.
+  if (const size_t hash = s.action.find('#'); hash != std::string::npos) s.action.resize(hash);
 
   // The first set of accept-charset that is known, else the page's own.
   const std::string accept = WideToUtf8(form.Attribute(u"accept-charset"));
