@@ -78,8 +78,8 @@ TEST(FormSubmissionTest, RequestsCarryTheDataAsABrowserSendsIt) {
   EXPECT_EQ(get.referer, "http://site.test/dir/page.html");
 
   doc.ControlAt(3)->SetFileValue(u"/tmp/icon.png");
-  const TBrowserRequest post = FormRequest(
-      BuildFormSubmission(form(1), nullptr, "http://site.test/dir/page.html", ""), "");
+  const TBrowserRequest post =
+      FormRequest(BuildFormSubmission(form(1), nullptr, "http://site.test/dir/page.html", ""), "");
   EXPECT_EQ(post.method, "POST");
   EXPECT_EQ(post.url, "http://site.test/dir/up");
   ASSERT_EQ(post.parts.size(), 3u);
