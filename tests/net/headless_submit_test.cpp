@@ -90,6 +90,16 @@ class SitesServer {
       res.status = 400;
       res.set_content("<title>Submission refused</title><p>no</p>", "text/html");
     });
+    // The form is in a frame of the Submit page; its relative action is the frame's.
+    server_.Get("/frame/submit", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<p>Submit</p><iframe src=\"inner/form.html\"></iframe>", "text/html");
+    });
+    server_.Get("/frame/inner/form.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kSubmitPage, "text/html");
+    });
+    server_.Post("/frame/inner/post", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<p>Thanks.</p>", "text/html");
+    });
     server_.Get("/multi/submit", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(kUploadPage, "text/html");
     });
@@ -211,7 +221,7 @@ class HeadlessSubmitTest : public ::testing::Test {
     icon_ = data_.Dir() / "icon.png";
     StringToFile(icon_, std::string("\x89PNG\r\n\x1a\n\0\x01icon", 14));
 
-    for (const char* flavour : {"url", "reject", "bad"}) {
+    for (const char* flavour : {"url", "reject", "bad", "frame"}) {
       TWebSite& s = NewSite(flavour);
       AddForm(s, fpSubmit, server_.Url(std::string("/") + flavour + "/submit"), kSubmitFields);
     }
@@ -289,11 +299,15 @@ class HeadlessSubmitTest : public ::testing::Test {
 
 TEST_F(HeadlessSubmitTest, AcceptedSubmissionsAreSentAsABrowserWouldAndRecorded) {
   std::string out, err;
-  ASSERT_EQ(Run({"submit", "SITE-url", "SITE-multi", "SITE-login"}, out, &err), 0) << out << err;
+  ASSERT_EQ(Run({"submit", "SITE-url", "SITE-multi", "SITE-login", "SITE-frame"}, out, &err), 0)
+      << out << err;
   EXPECT_EQ(out, "SITE-url\taccepted\t200\t" + server_.Url("/url/thanks") + "\n" +
                      "SITE-multi\taccepted\t200\t" + server_.Url("/multi/post") + "\n" +
-                     "SITE-login\taccepted\t200\t" + server_.Url("/login/post", "login") + "\n");
-  EXPECT_EQ(err, "[1/3] SITE-url accepted\n[2/3] SITE-multi accepted\n[3/3] SITE-login accepted\n");
+                     "SITE-login\taccepted\t200\t" + server_.Url("/login/post", "login") + "\n" +
+                     "SITE-frame\taccepted\t200\t" + server_.Url("/frame/inner/post") + "\n");
+  EXPECT_EQ(err,
+            "[1/4] SITE-url accepted\n[2/4] SITE-multi accepted\n[3/4] SITE-login accepted\n"
+            "[4/4] SITE-frame accepted\n");
 
   // The Submit page was opened with the expanded query; the post carried the successful
   // controls in document order and continued as a GET after the 303.
@@ -305,6 +319,8 @@ TEST_F(HeadlessSubmitTest, AcceptedSubmissionsAreSentAsABrowserWouldAndRecorded)
             "prog_name=Sample+Notes&version=2.4.1&desc=Fast%2C+searchable+notes+with+tags+and+"
             "to-dos&lic=2&token=t0k3n&go=Send");
   EXPECT_EQ(server_.To("GET", "/url/thanks").size(), 1u);
+  ASSERT_EQ(server_.To("POST", "/frame/inner/post").size(), 1u);
+  EXPECT_EQ(server_.To("POST", "/frame/inner/post")[0].body, posts[0].body);
 
   const auto uploads = server_.To("POST", "/multi/post");
   ASSERT_EQ(uploads.size(), 1u);
@@ -325,7 +341,7 @@ TEST_F(HeadlessSubmitTest, AcceptedSubmissionsAreSentAsABrowserWouldAndRecorded)
   EXPECT_EQ(server_.To("POST", "/login/post")[0].cookie, "sid=42");
 
   const auto p = Product();
-  for (const char* uin : {"SITE-url", "SITE-multi", "SITE-login"}) {
+  for (const char* uin : {"SITE-url", "SITE-multi", "SITE-login", "SITE-frame"}) {
     EXPECT_EQ(p->VersionSubmitted.GetString(uin), "2.4.1") << uin;
     EXPECT_FALSE(p->DateSubmitted.GetString(uin).empty()) << uin;
   }
