@@ -15,6 +15,7 @@
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
+#include "cli/cmd_submit.h"
 #include "cli/cmd_template.h"
 #include "cli/cmd_transfer.h"
 #include "cli/cmd_update.h"
@@ -69,6 +70,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupPageCommands(app, ctx);
   SetupMailCommands(app, ctx);
   SetupUpdateCommands(app, ctx);
+  SetupSubmitCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
@@ -87,6 +89,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
+    status = ctx.exit_status;
   } catch (const CLI::CallForHelp& e) {
     status = app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
@@ -98,8 +101,6 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     status = 2;
   } catch (const CliReportedFailure&) {
     status = 1;
-  } catch (const CliExitStatus& e) {
-    status = e.status;
   } catch (const std::exception& e) {
     err << "error: " << e.what() << std::endl;
     status = 1;

@@ -113,8 +113,10 @@ void SetupUpdateCommands(CLI::App& root, CliContext& ctx) {
     if (*check) ctx.load_sites = false;
     ctx.EnsureStarted();
     const int status = *check ? RunUpdateCheck(ctx) : RunUpdate(ctx);
-    if (status == kUpdateNotNewer && *check) throw CliExitStatus(kUpdateNotNewer);
-    if (status != 0) throw CliReportedFailure();
+    if (status == kUpdateNotNewer && *check)
+      ctx.exit_status = kUpdateNotNewer;
+    else if (status != 0)
+      throw CliReportedFailure();
   });
 }
 

@@ -260,6 +260,13 @@ TDomDocument* THtmlForm::Document() const {
   return document_;
 }
 
+std::u16string THtmlForm::Attribute(std::u16string_view name) const {
+  for (const auto& [n, v] : attributes_) {
+    if (n == name) return v;
+  }
+  return {};
+}
+
 // --- THtmlDocument
 // --------------------------------------------------------------------------------
 
@@ -358,6 +365,10 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
       if (e.tag == GUMBO_TAG_FORM) {
         auto f = std::make_unique<THtmlForm>();
         f->document_ = this;
+        for (unsigned i = 0; i < e.attributes.length; ++i) {
+          const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
+          f->attributes_.emplace_back(Lower(ToWide(a->name)), ToWide(a->value));
+        }
         f->id_ = ToWide(AttributeOf(e, "id"));
         f->name_ = ToWide(AttributeOf(e, "name"));
         f->action_ = ToWide(AttributeOf(e, "action"));
@@ -461,6 +472,7 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
           auto opt = std::make_unique<THtmlOption>();
           opt->list_ = c.get();
           opt->text_ = CollapseWhite(TextContent(o));
+          if (const char* value = AttributeOf(oe, "value")) opt->value_ = ToWide(value);
           opt->selected_ = gumbo_get_attribute(&oe.attributes, "selected") != nullptr;
           opt->disabled_ = gumbo_get_attribute(&oe.attributes, "disabled") != nullptr;
           c->options_.push_back(std::move(opt));

@@ -23,12 +23,16 @@ class THtmlOption final : public TDomOption {
   std::u16string Text() const override { return text_; }
   bool Selected() const override { return selected_; }
   void SetSelected(bool selected) override;
+  // What a submission sends for the option: its value attribute, else its text.
+  std::u16string Value() const { return value_ ? *value_ : text_; }
+  bool Disabled() const { return disabled_; }
 
  private:
   friend class THtmlDocument;
   friend class THtmlElement;
   THtmlElement* list_ = nullptr;
   std::u16string text_;
+  std::optional<std::u16string> value_;
   bool selected_ = false;
   bool disabled_ = false;
 };
@@ -103,10 +107,14 @@ class THtmlForm final : public TDomForm {
   TDomElement* ElementAt(int index) const override;
   TDomElement* ElementByName(std::u16string_view name) const override;
   TDomDocument* Document() const override;
+  // The form element's attribute (name in lower case, e.g. "accept-charset"); empty when
+  // missing.
+  std::u16string Attribute(std::u16string_view name) const;
 
  private:
   friend class THtmlDocument;
   THtmlDocument* document_ = nullptr;
+  std::vector<std::pair<std::u16string, std::u16string>> attributes_;
   std::u16string id_, name_, action_, method_, encoding_, outer_, inner_text_;
   std::vector<THtmlElement*> elements_;
   size_t source_begin_ = 0, source_end_ = 0;  // where the parser's form pointer was set
