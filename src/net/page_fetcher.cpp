@@ -98,6 +98,10 @@ struct TFetch {
   int reads = 0;
   // When the server last sent anything, or the request last went out further.
   std::chrono::steady_clock::time_point last_activity = std::chrono::steady_clock::now();
+  // When the response being waited for was asked for: its headers must be complete within the
+  // time-out, however steadily a server trickles them.
+  std::chrono::steady_clock::time_point response_asked = std::chrono::steady_clock::now();
+  bool timed_out = false;
   curl_off_t sent = 0;
   TStop stop = TStop::kNone;
   bool name_resolved = false, connected = false;
@@ -200,6 +204,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* p) {
     if (f.redirecting) {
       // The next connection may go elsewhere: report its progress afresh.
       f.name_resolved = f.connected = false;
+      f.response_asked = std::chrono::steady_clock::now();
     } else {
       f.headers_complete = true;
     }
@@ -233,8 +238,13 @@ int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   }
   // The library's own low-speed check averages over several seconds; a silent server should
   // time out after the time-out itself.
-  if (f.fetcher.timeout > 0 && now - f.last_activity > std::chrono::seconds(f.fetcher.timeout))
+  const auto timeout = std::chrono::seconds(f.fetcher.timeout);
+  if (f.fetcher.timeout > 0 &&
+      (now - f.last_activity > timeout ||
+       (!f.headers_complete && !f.headers_handled && now - f.response_asked > timeout))) {
+    f.timed_out = true;
     return 1;
+  }
   if (!f.name_resolved) {
     curl_off_t lookup = 0;
     if (curl_easy_getinfo(f.curl, CURLINFO_NAMELOOKUP_TIME_T, &lookup) == CURLE_OK && lookup > 0) {
@@ -380,10 +390,12 @@ bool TWIGetURL::Request(bool post) {
   curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 
   f.Notify(isResolvingName, WithoutPort(host_name_));
+  f.response_asked = std::chrono::steady_clock::now();
   CURLcode rc = curl_easy_perform(curl);
   if (rc == CURLE_PEER_FAILED_VERIFICATION && !f.headers_handled) {
     // A certificate from an unknown authority is accepted on a second try.
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    f.response_asked = std::chrono::steady_clock::now();
     rc = curl_easy_perform(curl);
   }
   f.Notify(isRequestComplete);
@@ -401,7 +413,9 @@ bool TWIGetURL::Request(bool post) {
 
   if (!f.headers_handled) {
     status_message_ = "Unable to Send HTTP Request";
-    last_error_ = static_cast<long>(rc);
+    // Our own time limits stop the library through its progress check; the error is still the
+    // library's time-out.
+    last_error_ = static_cast<long>(f.timed_out ? CURLE_OPERATION_TIMEDOUT : rc);
     error_ = true;
     return false;
   }
