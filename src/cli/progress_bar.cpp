@@ -38,13 +38,19 @@ TProgressStyle ProgressStyleFor(const CliContext& ctx) {
   return TProgressStyle::Lines;
 }
 
-std::string TransferBarText(const TTransferView& view) {
+std::string TransferBarText(const TTransferView& view, size_t width) {
+  // Cut from the end on a narrow terminal: the least needed text goes last.
+  std::string texts = "  " + view.time_text;
+  if (view.overall_visible) texts += "  " + view.counter_text;
+  texts += "  " + view.speed_text + " B/s";
+  if (!view.status_text.empty()) texts += "  " + view.status_text;
   std::string text = view.action_label + " " + view.file_name;
-  if (view.gauge_max > 0) text += "  " + Gauge(view.gauge_position, view.gauge_max);
-  text += "  " + view.time_text + "  " + view.speed_text + " B/s";
-  if (view.overall_visible) text += "  " + view.counter_text;
-  if (!view.status_text.empty()) text += "  " + view.status_text;
-  return text;
+  // On a narrow terminal the texts matter more than the gauge.
+  if (view.gauge_max > 0) {
+    std::string gauge = "  " + Gauge(view.gauge_position, view.gauge_max);
+    if (text.size() + gauge.size() + texts.size() <= width) text += gauge;
+  }
+  return text + texts;
 }
 
 std::string TransferDoneText(const TTransferView& view) {
@@ -88,7 +94,7 @@ void TCliProgress::Show(const TTransferView& view) {
   std::string key = view.full_file_name + '\n' + view.status_text;
   const bool changed = key != drawn_key_;
   drawn_key_ = std::move(key);
-  Draw(TransferBarText(view), changed);
+  Draw(TransferBarText(view, columns_ - 1), changed);
 }
 
 void TCliProgress::Step(int done, int total, const std::string& text) {

@@ -2,6 +2,7 @@
 // of a terminal, or one line per finished item when stderr is not a terminal.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -69,8 +70,9 @@ class TCliProgress {
   bool logged_end_ = false;
 };
 
-// The line the bar shows for a view of the transfer window (not yet cut to the terminal's width).
-std::string TransferBarText(const TTransferView& view);
+// The line the bar shows for a view of the transfer window; its gauge only when the whole line
+// fits in width (the line is not cut here).
+std::string TransferBarText(const TTransferView& view, size_t width);
 // The line logged for a transfer that ended.
 std::string TransferDoneText(const TTransferView& view);
 
