@@ -98,9 +98,6 @@ struct TFetch {
   int reads = 0;
   // When the server last sent anything, or the request last went out further.
   std::chrono::steady_clock::time_point last_activity = std::chrono::steady_clock::now();
-  // When the response being waited for was asked for: its headers must be complete within the
-  // time-out, however steadily a server trickles them.
-  std::chrono::steady_clock::time_point response_asked = std::chrono::steady_clock::now();
   bool timed_out = false;
   curl_off_t sent = 0;
   TStop stop = TStop::kNone;
@@ -204,7 +201,6 @@ size_t OnHeader(char* data, size_t size, size_t count, void* p) {
     if (f.redirecting) {
       // The next connection may go elsewhere: report its progress afresh.
       f.name_resolved = f.connected = false;
-      f.response_asked = std::chrono::steady_clock::now();
     } else {
       f.headers_complete = true;
     }
@@ -238,10 +234,7 @@ int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   }
   // The library's own low-speed check averages over several seconds; a silent server should
   // time out after the time-out itself.
-  const auto timeout = std::chrono::seconds(f.fetcher.timeout);
-  if (f.fetcher.timeout > 0 &&
-      (now - f.last_activity > timeout ||
-       (!f.headers_complete && !f.headers_handled && now - f.response_asked > timeout))) {
+  if (f.fetcher.timeout > 0 && now - f.last_activity > std::chrono::seconds(f.fetcher.timeout)) {
     f.timed_out = true;
     return 1;
   }
@@ -390,12 +383,10 @@ bool TWIGetURL::Request(bool post) {
   curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 
   f.Notify(isResolvingName, WithoutPort(host_name_));
-  f.response_asked = std::chrono::steady_clock::now();
   CURLcode rc = curl_easy_perform(curl);
   if (rc == CURLE_PEER_FAILED_VERIFICATION && !f.headers_handled) {
     // A certificate from an unknown authority is accepted on a second try.
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    f.response_asked = std::chrono::steady_clock::now();
     rc = curl_easy_perform(curl);
   }
   f.Notify(isRequestComplete);
@@ -413,8 +404,8 @@ bool TWIGetURL::Request(bool post) {
 
   if (!f.headers_handled) {
     status_message_ = "Unable to Send HTTP Request";
-    // Our own time limits stop the library through its progress check; the error is still the
-    // library's time-out.
+    // Our own silence check stops the library through its progress check; the error is still
+    // the library's time-out.
     last_error_ = static_cast<long>(f.timed_out ? CURLE_OPERATION_TIMEDOUT : rc);
     error_ = true;
     return false;

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <exception>
 #include <mutex>
-#include <string_view>
 #include <utility>
 
 #include <curl/curl.h>
@@ -140,10 +139,6 @@ struct TCallbackContext {
   bool data_reported = false, data_unreported = false;
   SteadyClock::time_point last_data_report{};
 
-  // HTTP only: the headers of the response being received must be complete by the deadline.
-  bool watch_headers = false;
-  bool headers_complete = false;
-  SteadyClock::time_point header_deadline{};
   int64_t max_unannounced = INT32_MAX;
 
   void ReportData(SteadyClock::time_point now = SteadyClock::now()) {
@@ -156,34 +151,13 @@ struct TCallbackContext {
     last_data_report = now;
     state->Report(data_stage);
   }
-
-  void StartWaitingForHeaders() {
-    headers_complete = false;
-    header_deadline = SteadyClock::now() + std::chrono::seconds(TransferLimits().header_seconds);
-  }
 };
 
 int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* ctx = static_cast<TCallbackContext*>(p);
   if (ctx->state->Aborting(ctx->stop)) return 1;
-  const auto now = SteadyClock::now();
-  if (ctx->watch_headers && !ctx->headers_complete && !ctx->body_started &&
-      now > ctx->header_deadline)
-    return 1;
-  if (ctx->data_unreported) ctx->ReportData(now);
+  if (ctx->data_unreported) ctx->ReportData();
   return 0;
-}
-
-size_t OnHeader(char* data, size_t size, size_t count, void* p) {
-  auto* ctx = static_cast<TCallbackContext*>(p);
-  const size_t bytes = size * count;
-  const std::string_view line(data, bytes);
-  if (line == "\r\n" || line == "\n")
-    ctx->headers_complete = true;
-  else if (ctx->headers_complete)
-    // The first line of the next response: a redirect's target, or the answer after a 100.
-    ctx->StartWaitingForHeaders();
-  return bytes;
 }
 
 void SetCommonOptions(CURL* curl, const std::string& url, bool passive, TCallbackContext& ctx) {
@@ -279,14 +253,6 @@ void RunDownload(TWorkerState& state, const TDownloadThread::TRequest& request,
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 128L * 1024);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &ctx);
-  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &ctx);
-  {
-    std::string scheme = request.url.substr(0, 8);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    ctx.watch_headers = scheme.rfind("http://", 0) == 0 || scheme == "https://";
-  }
   ctx.max_unannounced = TransferLimits().max_unannounced_bytes;
   curl_slist* headers = nullptr;
   std::string body;
@@ -302,7 +268,6 @@ void RunDownload(TWorkerState& state, const TDownloadThread::TRequest& request,
   for (;;) {
     state.Report(psConnecting);
     if (request.form_fields) state.Report(psUploading);
-    ctx.StartWaitingForHeaders();
     rc = curl_easy_perform(curl);
     const long status = ResponseStatus(curl);
     if (ctx.body_started || status == 200 || status == -1) break;

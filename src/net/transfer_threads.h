@@ -26,9 +26,6 @@ std::string& AgentString();
 struct TTransferLimits {
   long connect_seconds = 30;
   long stall_seconds = 60;
-  // A response's headers must be complete this long after the request went out: a server that
-  // trickles them a byte at a time never stalls, and would hold the transfer for ever.
-  long header_seconds = 60;
   // A body without an announced length ends the transfer as a failure beyond this many bytes
   // (one with a length never gets more than it announced). The transfers have always counted
   // in 31 bits, so no download the program made was ever larger.

@@ -147,11 +147,12 @@ void HostileServer::Serve(int socket) {
 
   if (path == "/garbage") {
     Send(socket, Garbage());
-  } else if (path == "/slowloris") {
+  } else if (path == "/slowloris" || path == "/slowloris-fast") {
+    const auto interval = std::chrono::milliseconds(path == "/slowloris" ? 1000 : 200);
     if (!Send(socket, "HTTP/1.1 200 OK\r\nX-Slow: ")) return;
     while (in_time()) {
       if (!Send(socket, "z")) return;
-      const auto next = Clock::now() + std::chrono::seconds(1);
+      const auto next = Clock::now() + interval;
       while (in_time() && Clock::now() < next)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -13,6 +13,7 @@ namespace quillora::test {
 // Routes (the request's path):
 //   /garbage         binary junk instead of a status line, then the connection closes
 //   /slowloris       a status line, then one header byte per second that never ends
+//   /slowloris-fast  the same at five bytes a second: too fast for a stall to be noticed
 //   /huge-header     a 1 MiB header line, then a small body
 //   /endless         200 without a length, then body bytes until the client gives up
 //   /endless-chunked the same as chunked transfer coding
