@@ -4,22 +4,29 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/progress_bar.h"
 #include "net/transfers.h"
 
 namespace quillora::cli {
 
 bool RunTransferGet(std::string url, const std::string& file, const std::string* form_line,
-                    bool passive, std::ostream& out) {
+                    bool passive, std::ostream& out, TCliProgress* progress) {
   TFormFields fields;
   if (form_line) fields = std::vector<std::string>{*form_line};
-  const auto result = DownloadToFile(url, file, nullptr, fields, passive, {});
+  // The command has always replaced an existing file without asking.
+  const auto result = progress ? progress->Window().Download(url, file, fields, passive, true)
+                               : DownloadToFile(url, file, nullptr, fields, passive, {});
+  if (progress) progress->Clear();
   out << TransferResultText(result) << '\n' << url << '\n';
   return result == trNoError;
 }
 
 bool RunTransferPut(const std::string& file, const std::string& url, const std::string& user_name,
-                    const std::string& password, bool passive, std::ostream& out) {
-  const auto result = UploadFile(url, file, user_name, password, passive, {}, nullptr);
+                    const std::string& password, bool passive, std::ostream& out,
+                    TCliProgress* progress) {
+  const auto result = progress ? progress->Window().Upload(url, file, passive, password, user_name)
+                               : UploadFile(url, file, user_name, password, passive, {}, nullptr);
+  if (progress) progress->Clear();
   out << TransferResultText(result) << '\n';
   return result == trNoError;
 }
@@ -38,8 +45,9 @@ void SetupTransferCommands(CLI::App& root, CliContext& ctx) {
   auto* form = get->add_option("--form", args->form, "A form-field line, sent as a form POST");
   get->add_flag("--passive", args->passive, "Passive FTP");
   get->callback([args, form, &ctx] {
+    TCliProgress progress(ctx);
     if (!RunTransferGet(args->url, args->file, form->count() ? &args->form : nullptr, args->passive,
-                        ctx.out))
+                        ctx.out, &progress))
       throw CliReportedFailure();
   });
 
@@ -52,7 +60,9 @@ void SetupTransferCommands(CLI::App& root, CliContext& ctx) {
       ->type_name("PASS");
   put->add_flag("--passive", args->passive, "Passive FTP");
   put->callback([args, &ctx] {
-    if (!RunTransferPut(args->file, args->url, args->user, args->password, args->passive, ctx.out))
+    TCliProgress progress(ctx);
+    if (!RunTransferPut(args->file, args->url, args->user, args->password, args->passive, ctx.out,
+                        &progress))
       throw CliReportedFailure();
   });
 }

@@ -9,13 +9,17 @@
 
 namespace quillora::cli {
 
-// Writes the result text and the final address, one line each; true for "No error".
+class TCliProgress;
+
+// Writes the result text and the final address, one line each; true for "No error". With
+// progress the transfer runs through its transfer window, which shows it on stderr.
 bool RunTransferGet(std::string url, const std::string& file, const std::string* form_line,
-                    bool passive, std::ostream& out);
+                    bool passive, std::ostream& out, TCliProgress* progress = nullptr);
 
 // Uploads file to an ftp:// URL and writes the result text on one line; true for "No error".
 bool RunTransferPut(const std::string& file, const std::string& url, const std::string& user_name,
-                    const std::string& password, bool passive, std::ostream& out);
+                    const std::string& password, bool passive, std::ostream& out,
+                    TCliProgress* progress = nullptr);
 
 void SetupTransferCommands(CLI::App& root, CliContext& ctx);
 

@@ -98,6 +98,7 @@ struct TFetch {
   int reads = 0;
   // When the server last sent anything, or the request last went out further.
   std::chrono::steady_clock::time_point last_activity = std::chrono::steady_clock::now();
+  bool timed_out = false;
   curl_off_t sent = 0;
   TStop stop = TStop::kNone;
   bool name_resolved = false, connected = false;
@@ -233,8 +234,10 @@ int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   }
   // The library's own low-speed check averages over several seconds; a silent server should
   // time out after the time-out itself.
-  if (f.fetcher.timeout > 0 && now - f.last_activity > std::chrono::seconds(f.fetcher.timeout))
+  if (f.fetcher.timeout > 0 && now - f.last_activity > std::chrono::seconds(f.fetcher.timeout)) {
+    f.timed_out = true;
     return 1;
+  }
   if (!f.name_resolved) {
     curl_off_t lookup = 0;
     if (curl_easy_getinfo(f.curl, CURLINFO_NAMELOOKUP_TIME_T, &lookup) == CURLE_OK && lookup > 0) {
@@ -401,7 +404,9 @@ bool TWIGetURL::Request(bool post) {
 
   if (!f.headers_handled) {
     status_message_ = "Unable to Send HTTP Request";
-    last_error_ = static_cast<long>(rc);
+    // Our own silence check stops the library through its progress check; the error is still
+    // the library's time-out.
+    last_error_ = static_cast<long>(f.timed_out ? CURLE_OPERATION_TIMEDOUT : rc);
     error_ = true;
     return false;
   }

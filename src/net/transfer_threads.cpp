@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <exception>
 #include <mutex>
 #include <utility>
@@ -119,17 +120,44 @@ long ResponseStatus(CURL* curl) {
   return status > 0 ? status : -1;
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
+// Every data report makes the worker wait for the user-interface thread; handed over for each
+// block they cost a loopback download half its speed. Nobody shows them faster than this.
+constexpr auto kDataReportInterval = std::chrono::milliseconds(50);
+
 struct TCallbackContext {
   TWorkerState* state;
   std::stop_token stop;
   CURL* curl = nullptr;
   bool body_started = false;
   bool write_failed = false;
+
+  // psDownloading or psUploading; a block that came within the interval of the last report is
+  // reported later, at the latest with the next block or the next progress tick.
+  TProgressStage data_stage = psDownloading;
+  bool data_reported = false, data_unreported = false;
+  SteadyClock::time_point last_data_report{};
+
+  int64_t max_unannounced = INT32_MAX;
+
+  void ReportData(SteadyClock::time_point now = SteadyClock::now()) {
+    if (data_reported && now - last_data_report < kDataReportInterval) {
+      data_unreported = true;
+      return;
+    }
+    data_reported = true;
+    data_unreported = false;
+    last_data_report = now;
+    state->Report(data_stage);
+  }
 };
 
 int OnXferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* ctx = static_cast<TCallbackContext*>(p);
-  return ctx->state->Aborting(ctx->stop) ? 1 : 0;
+  if (ctx->state->Aborting(ctx->stop)) return 1;
+  if (ctx->data_unreported) ctx->ReportData();
+  return 0;
 }
 
 void SetCommonOptions(CURL* curl, const std::string& url, bool passive, TCallbackContext& ctx) {
@@ -170,6 +198,10 @@ size_t OnWrite(char* data, size_t size, size_t count, void* p) {
     if (status != 200 && status != -1) return 0;
     StartBody(*ctx);
   }
+  // Without an announced length only the cap ends an endless body.
+  if (ctx->state->total < 0 &&
+      ctx->state->done + static_cast<int64_t>(bytes) > ctx->max_unannounced)
+    return 0;
   {
     std::lock_guard lock(ctx->state->mutex);
     if (ctx->state->abandoned) return 0;
@@ -183,7 +215,7 @@ size_t OnWrite(char* data, size_t size, size_t count, void* p) {
     }
   }
   ctx->state->done += static_cast<int64_t>(bytes);
-  ctx->state->Report(psDownloading);
+  ctx->ReportData();
   return bytes;
 }
 
@@ -215,8 +247,13 @@ void RunDownload(TWorkerState& state, const TDownloadThread::TRequest& request,
   SetCommonOptions(curl, request.url, request.passive, ctx);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
+  // A server's redirect never reaches a local file.
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp,ftps");
+  // Large blocks: each costs a call into the stream.
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 128L * 1024);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &ctx);
+  ctx.max_unannounced = TransferLimits().max_unannounced_bytes;
   curl_slist* headers = nullptr;
   std::string body;
   if (request.form_fields) {
@@ -291,7 +328,7 @@ size_t OnRead(char* buffer, size_t size, size_t count, void* p) {
   }
   if (got > 0) {
     ctx->state->done += static_cast<int64_t>(got);
-    ctx->state->Report(psUploading);
+    ctx->ReportData();
   }
   return got;
 }
@@ -316,6 +353,7 @@ void RunUpload(TWorkerState& state, const TUploadThread::TRequest& request,
   }
   CURL* curl = easy.handle;
   TUploadContext ctx;
+  ctx.data_stage = psUploading;
   ctx.state = &state;
   ctx.stop = stop;
   ctx.curl = curl;

@@ -26,6 +26,10 @@ std::string& AgentString();
 struct TTransferLimits {
   long connect_seconds = 30;
   long stall_seconds = 60;
+  // A body without an announced length ends the transfer as a failure beyond this many bytes
+  // (one with a length never gets more than it announced). The transfers have always counted
+  // in 31 bits, so no download the program made was ever larger.
+  int64_t max_unannounced_bytes = INT32_MAX;
 };
 TTransferLimits& TransferLimits();
 

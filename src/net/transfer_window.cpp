@@ -82,6 +82,9 @@ bool TTransferWindow::Begin(TTransferDirection direction, const std::string& url
   if (file_count_ == 0) SetFileCount(1);
   view_.url = ShortenPath(url);
   view_.file_name = ShortenPath(file_name);
+  view_.full_url = url;
+  view_.full_file_name = file_name;
+  view_.result_text.clear();
   view_.time_text = download ? "unknown (opened 0 Kb)" : "unknown (stored 0 Kb)";
   view_.speed_text = "0";
   view_.gauge_max = 0;
@@ -130,8 +133,9 @@ bool TTransferWindow::Progress(int64_t done, int64_t total, TProgressStage stage
   return true;
 }
 
-void TTransferWindow::End() {
+void TTransferWindow::End(TTransferResult result) {
   view_.animating = false;
+  view_.result_text = TransferResultText(result);
   ++files_done_;
   UpdateBatch();
   if (files_done_ >= file_count_) SetFileCount(0);
@@ -149,7 +153,7 @@ TTransferResult TTransferWindow::Download(std::string& url, const std::string& f
   TTransferResult result = DownloadToFile(
       url, file_name, &abort_, form_fields, passive,
       [this](int64_t done, int64_t total, TProgressStage stage) { Progress(done, total, stage); });
-  End();
+  End(result);
   return result;
 }
 
@@ -161,7 +165,7 @@ TTransferResult TTransferWindow::Upload(const std::string& url, const std::strin
       url, file_name, user_name, password, passive,
       [this](int64_t done, int64_t total, TProgressStage stage) { Progress(done, total, stage); },
       &abort_);
-  End();
+  End(result);
   return result;
 }
 

@@ -21,6 +21,9 @@ struct TTransferView {
   std::string file_label;    // "Download to:" / "Upload from:"
   std::string url;           // both shortened to kShownPathLength
   std::string file_name;
+  // Both as given, for views that log the transfer rather than draw it.
+  std::string full_url;
+  std::string full_file_name;
   std::string time_text;
   std::string speed_text;
   std::string status_text;
@@ -35,6 +38,8 @@ struct TTransferView {
   std::string counter_text;
   // The "working" animation runs while a transfer is on.
   bool animating = false;
+  // Empty while a transfer runs; once it ended, the text of its result.
+  std::string result_text;
 };
 
 enum class TTransferDirection { Download, Upload };
@@ -77,8 +82,8 @@ class TTransferWindow {
   // shown only in a later 500 ms slot than the last one shown, so the window repaints at most
   // twice a second however fast the blocks come.
   bool Progress(int64_t done, int64_t total, TProgressStage stage);
-  // Counts the transfer; the last one of the batch hides the window.
-  void End();
+  // Counts the transfer, which ended with result; the last one of the batch hides the window.
+  void End(TTransferResult result = trNoError);
 
   // The Cancel button, and any attempt to close the window: the window itself stays.
   void Cancel() { abort_.Request(); }
