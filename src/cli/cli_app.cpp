@@ -9,6 +9,7 @@
 #include "cli/cli_ui.h"
 #include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
+#include "cli/cmd_pad.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
@@ -65,6 +66,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupPadCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
@@ -83,6 +85,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
+    status = ctx.exit_status;
   } catch (const CLI::CallForHelp& e) {
     status = app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {

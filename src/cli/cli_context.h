@@ -41,6 +41,8 @@ struct CliContext {
   // What the start-up loads: the program loads the site list and the records.
   bool load_sites = true;
   bool load_records = true;
+  // The exit status of a command that finished with a result other than success or failure.
+  int exit_status = 0;
 
   // Runs the program's start-up data load once (settings, data tables, sites, records); throws
   // CliReportedFailure when it fails.

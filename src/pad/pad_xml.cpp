@@ -171,8 +171,10 @@ xmlNode* AppendElement(xmlDoc* doc, xmlNode* parent, int depth, const std::strin
   if (HasTextContent(parent)) return xmlAddChild(parent, child);
   xmlNode* last = parent->last;
   if (last && last->type == XML_TEXT_NODE) {
-    xmlAddPrevSibling(last, xmlNewDocText(doc, X(child_indent.c_str())));
+    // A text node added next to another text node is merged into it: the element goes in first,
+    // so the indentation lands in front of it.
     xmlAddPrevSibling(last, child);
+    xmlAddPrevSibling(child, xmlNewDocText(doc, X(child_indent.c_str())));
     return child;
   }
   xmlAddChild(parent, xmlNewDocText(doc, X(child_indent.c_str())));
