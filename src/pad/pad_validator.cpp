@@ -79,6 +79,10 @@ class RuleCheck {
       may_be_empty = true;
       rule.pop_back();
     }
+    if (StartsWith(rule, "enum?:")) {
+      may_be_empty = true;
+      rule.erase(4, 1);
+    }
     // A server-assigned identifier is checked only when the file has one.
     if (note.find("server-assigned") != std::string::npos) may_be_empty = true;
 
@@ -95,7 +99,7 @@ class RuleCheck {
     }
     const bool sized_text = kind == "text" || kind == "line" || kind == "multiline" ||
                             kind == "addr" || kind == "state" || kind == "country";
-    if (sized_text && lo == 0) may_be_empty = true;
+    if (brace != std::string::npos && lo == 0) may_be_empty = true;
     if (value.empty()) {
       if (may_be_empty) return std::string();
       return std::string(present ? "required (empty)" : "required");
