@@ -9,6 +9,7 @@
 #include "cli/cli_ui.h"
 #include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
+#include "cli/cmd_mail.h"
 #include "cli/cmd_pad.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
@@ -17,6 +18,7 @@
 #include "cli/cmd_sites.h"
 #include "cli/cmd_template.h"
 #include "cli/cmd_transfer.h"
+#include "cli/cmd_update.h"
 #include "core/core_context.h"
 
 namespace quillora::cli {
@@ -66,6 +68,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupMailCommands(app, ctx);
+  SetupUpdateCommands(app, ctx);
   SetupPadCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
@@ -85,7 +89,6 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
-    status = ctx.exit_status;
   } catch (const CLI::CallForHelp& e) {
     status = app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
@@ -97,6 +100,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     status = 2;
   } catch (const CliReportedFailure&) {
     status = 1;
+  } catch (const CliExitStatus& e) {
+    status = e.status;
   } catch (const std::exception& e) {
     err << "error: " << e.what() << std::endl;
     status = 1;

@@ -29,6 +29,12 @@ struct CliReportedFailure : std::runtime_error {
   CliReportedFailure() : std::runtime_error("failed") {}
 };
 
+// A command that ends with an exit status of its own; its messages have been printed.
+struct CliExitStatus : std::runtime_error {
+  explicit CliExitStatus(int exit_status) : std::runtime_error("exit"), status(exit_status) {}
+  int status;
+};
+
 struct CliContext {
   CliContext(std::ostream& o, std::ostream& e);
   ~CliContext();  // a core still running is released unsaved
@@ -41,8 +47,6 @@ struct CliContext {
   // What the start-up loads: the program loads the site list and the records.
   bool load_sites = true;
   bool load_records = true;
-  // The exit status of a command that finished with a result other than success or failure.
-  int exit_status = 0;
 
   // Runs the program's start-up data load once (settings, data tables, sites, records); throws
   // CliReportedFailure when it fails.

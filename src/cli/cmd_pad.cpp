@@ -104,7 +104,7 @@ void RunPadValidate(const std::string& file, const std::string& version, CliCont
       ValidatePad(values, version.empty() ? PadVersionOf(values) : version, rules);
   for (const TPadProblem& p : problems)
     ctx.out << p.path << '\t' << p.rule << '\t' << p.value << '\n';
-  if (!problems.empty()) ctx.exit_status = 4;
+  if (!problems.empty()) throw CliExitStatus(4);
 }
 
 void RunPadUpload(const PadUploadArgs& args, CliContext& ctx) {

@@ -10,8 +10,8 @@
 
 namespace quillora::cli {
 
-// Each writes to ctx.out and throws CliError / CliReportedFailure; RunPadValidate sets
-// ctx.exit_status to 4 when it found problems.
+// Each writes to ctx.out and throws CliError / CliReportedFailure; RunPadValidate throws
+// CliExitStatus(4) when it found problems.
 void RunPadImport(const std::vector<std::string>& files, CliContext& ctx);
 void RunPadExport(const std::string& out, const std::string& product_uin, CliContext& ctx);
 void RunPadCheck(const std::string& download_dir, CliContext& ctx);

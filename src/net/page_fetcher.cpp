@@ -273,7 +273,7 @@ void TWIGetURL::SetUrl(const std::string& url) {
     scheme_ = "https";
     rest.erase(0, 8);
   }
-  if (!rest.empty() && rest.back() == '/') rest.pop_back();
+  // The trailing "/" stays: "/dir/" and "/dir" are different resources, and a query may end in one.
   const auto slash = rest.find('/');
   host_name_ = rest.substr(0, slash);
   object_name_ = slash == std::string::npos ? "/" : rest.substr(slash);

@@ -70,11 +70,14 @@ void TTransferWindow::UpdateBatch() {
 }
 
 bool TTransferWindow::Begin(TTransferDirection direction, const std::string& url,
-                            const std::string& file_name, bool overwrite_silently) {
+                            const std::string& file_name, bool overwrite_silently,
+                            std::string_view file_label) {
   bool download = direction == TTransferDirection::Download;
   view_.caption = download ? "File download" : "File upload";
   view_.action_label = download ? "Download" : "Upload";
-  view_.file_label = download ? "Download to:" : "Upload from:";
+  view_.file_label = !file_label.empty() ? std::string(file_label)
+                     : download          ? "Download to:"
+                                         : "Upload from:";
   view_.visible = true;
   if (file_count_ == 0) SetFileCount(1);
   view_.url = ShortenPath(url);

@@ -69,9 +69,10 @@ class TTransferWindow {
 
   // The steps Download and Upload are made of, for hosts that run the transfer themselves.
   // Begin shows the window for one transfer; false when the user declined to overwrite, and the
-  // transfer is then already counted.
+  // transfer is then already counted. file_label replaces the direction's second label when
+  // given (the site update shows "Site name:").
   bool Begin(TTransferDirection direction, const std::string& url, const std::string& file_name,
-             bool overwrite_silently);
+             bool overwrite_silently, std::string_view file_label = {});
   // A progress report; true when the window was repainted. During data transfer a report is
   // shown only in a later 500 ms slot than the last one shown, so the window repaints at most
   // twice a second however fast the blocks come.

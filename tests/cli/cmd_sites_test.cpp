@@ -24,6 +24,7 @@ class SitesCommands : public ::testing::Test {
   void SetUp() override {
     // Only the sites this test writes take part, not the shipped demo sites.
     std::filesystem::remove_all(tmp_ / "data/Sites/");
+    std::filesystem::remove(tmp_ / "data/Ratings.dat");  // rates the demo sites only
     ForceDirectories(tmp_ / "data/Sites");
     const char* names[] = {"Zeta\tTab", "alpha", "Mid"};
     for (int i = 0; i < 3; ++i) {

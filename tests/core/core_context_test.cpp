@@ -168,8 +168,8 @@ TEST_F(StartupTest, ExceptionLogKeepsTwoHundredLines) {
 // the sites read.
 TEST_F(StartupTest, LaterStepsBuildOnEarlierOnes) {
   WriteSettings("Filter Category=Games\r\nFilter RatingFrom=20\r\n");
-  StringToFile(DataDir() + "custom_sets.dat", "[Mine]\r\nSITE-07E3150A2B\r\n");
-  StringToFile(DataDir() + "Ratings.dat", "SITE-07E3150A2B=77\r\n");
+  StringToFile(DataDir() + "custom_sets.dat", "[Mine]\r\nSITE-DEMO-01\r\n");
+  StringToFile(DataDir() + "Ratings.dat", "SITE-DEMO-01=77\r\n");
   std::vector<std::pair<int, int>> progress;
   options_.progress = [&](int position, int total) { progress.emplace_back(position, total); };
   options_.load_records = true;
@@ -177,9 +177,10 @@ TEST_F(StartupTest, LaterStepsBuildOnEarlierOnes) {
   EXPECT_EQ(SiteFilter().Categories, "Games");
   EXPECT_EQ(SiteFilter().RatingFrom, 20);
   ASSERT_NE(CustomSets().FindSet("Mine"), nullptr);
-  EXPECT_TRUE(CustomSets().FindSet("Mine")->Contains("SITE-07E3150A2B"));
-  ASSERT_EQ(SiteList().Count(), 1);
-  EXPECT_EQ(SiteList().SiteAt(0)->Info.Value("Common info", "Rating"), "77");
+  EXPECT_TRUE(CustomSets().FindSet("Mine")->Contains("SITE-DEMO-01"));
+  ASSERT_EQ(SiteList().Count(), 12);
+  ASSERT_NE(SiteList().FindByUIN("SITE-DEMO-01"), nullptr);
+  EXPECT_EQ(SiteList().FindByUIN("SITE-DEMO-01")->Info.Value("Common info", "Rating"), "77");
   EXPECT_FALSE(progress.empty());
   EXPECT_FALSE(SiteList().OnProgress);  // the splash's gauge is not kept
   EXPECT_EQ(CompanyList().Count(), 1);
@@ -233,7 +234,7 @@ TEST_F(StartupTest, LeftoversOfKilledSavesGoAtStart) {
       DataDir() + "custom_sets.dat." + dead + ".$$$",
       DataDir() + "Companies/Sample_Company.dat." + dead + ".$$$",
       DataDir() + "Products/Sample_Notes.dat." + dead + ".$$$",
-      DataDir() + "Sites/Demo Downloads.wsd." + dead + ".$$$",
+      DataDir() + "Sites/freshdownloads.wsd." + dead + ".$$$",
   };
   const std::vector<std::string> kept = {
       DataDir() + "Products/Sample_Notes.dat." + live + ".$$$", DataDir() + "Products/readme.txt",
@@ -245,7 +246,7 @@ TEST_F(StartupTest, LeftoversOfKilledSavesGoAtStart) {
   Start();
   for (const auto& path : gone) EXPECT_FALSE(FileExists(path)) << path;
   for (const auto& path : kept) EXPECT_TRUE(FileExists(path)) << path;
-  EXPECT_EQ(SiteList().Count(), 1);
+  EXPECT_EQ(SiteList().Count(), 12);
   EXPECT_EQ(ProductList().Count(), 1);
 }
 
@@ -258,7 +259,7 @@ TEST_F(StartupTest, SummaryOfTheStart) {
   ASSERT_EQ(s.tables.size(), 15u);
   EXPECT_EQ(s.tables[0].name, "NameSpace.dat");
   EXPECT_EQ(s.tables[0].sections, Tables().name_space.Count());
-  EXPECT_EQ(s.sites, 1);
+  EXPECT_EQ(s.sites, 12);
   EXPECT_EQ(s.products, 1);
   EXPECT_EQ(s.active_product, "APP-Sample_Product");
   core_->Sites().list.reset();

@@ -6,8 +6,6 @@
 namespace quillora {
 namespace {
 
-constexpr size_t kAuthInfoDigits = 2048;
-
 // Compares without stopping at the first difference, so the reply time tells nothing about
 // how much of a guessed token was right.
 bool SameBytes(std::string_view a, std::string_view b) {
@@ -23,18 +21,6 @@ bool SameBytes(std::string_view a, std::string_view b) {
 bool IsValidAccessToken(std::string_view token) {
   return !token.empty() && token.size() <= kMaxAccessTokenSize &&
          token.find('\0') == std::string_view::npos;
-}
-
-std::string AuthInfoField(std::string_view token) {
-  std::string field = HexEncode(token.substr(0, kMaxAccessTokenSize));
-  field.resize(kAuthInfoDigits, '0');
-  return field;
-}
-
-std::string DataField(std::string_view token) {
-  std::string field;
-  for (const char c : token) field += "$" + HexEncode(std::string_view(&c, 1));
-  return field;
 }
 
 std::optional<std::string> DecodeAuthInfo(std::string_view field) {

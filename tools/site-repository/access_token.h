@@ -6,19 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "net/repository_token.h"
+
 namespace quillora {
 
 class TFormFields;
 
-// A token is 1 to 1024 bytes of text without NUL bytes.
-inline constexpr size_t kMaxAccessTokenSize = 1024;
+// A token is 1 to 1024 bytes of text without NUL bytes (kMaxAccessTokenSize). The client's two
+// forms of it, AuthInfoField and DataField, are the program's own (net/repository_token.h).
 bool IsValidAccessToken(std::string_view token);
-
-// "AuthInfo": the token's bytes as upper-case hexadecimal digits, padded with "0" digits to
-// exactly 2048 digits.
-std::string AuthInfoField(std::string_view token);
-// "Data": each byte of the token as "$" and two upper-case hexadecimal digits.
-std::string DataField(std::string_view token);
 
 // The token a field carries; none when the field is not of its form. Digits are read in either
 // case; the NUL bytes the padding of "AuthInfo" decodes to are dropped from the end.

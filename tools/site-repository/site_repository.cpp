@@ -101,7 +101,9 @@ TSiteRepository::TReply TSiteRepository::Download(const TFormFields& fields,
     else if (type == "ratings")
       name = object.empty() ? kRatingsName : object;
     else if (type == "site")
-      name = object + ".wsd";
+      // A database written by "sites export" names its files with the extension, which the
+      // program then sends as it is.
+      name = EndsWithNoCase(object, ".wsd") ? object : object + ".wsd";
     else
       return {400, "Unknown object type.", "text/plain"};
   } else {
