@@ -10,6 +10,7 @@
 #include "cli/cmd_fill.h"
 #include "cli/cmd_lzh.h"
 #include "cli/cmd_mail.h"
+#include "cli/cmd_pad.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_settings.h"
@@ -71,6 +72,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupMailCommands(app, ctx);
   SetupUpdateCommands(app, ctx);
   SetupSubmitCommands(app, ctx);
+  SetupPadCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);
