@@ -301,7 +301,7 @@ void TfrmMain::ShowAbout() {
 void TfrmMain::RefreshPlaceholders() {
   QString products = "<h3>Products</h3>";
   if (RecordListsReady() && shown_) {
-    products += QString("<p>%1 companies and %2 products loaded.</p>")
+    products += QString("<p>Companies: %1, products: %2.</p>")
                     .arg(CompanyList().Count())
                     .arg(ProductList().Count());
     if (const TOptionsList* values = ActiveProfileValues())
@@ -336,13 +336,22 @@ void TfrmMain::FirstShow() {
   UpdateCaption();
   // The sites view and the first submitter page initialise here once they exist.
   RefreshPlaceholders();
-  if (splash_) splash_->HideSplash();
+  if (splash_) {
+    splash_->SetProgress(100, 100);
+    splash_->HideSplash();
+  }
+  // A desktop without a window manager never activates the window: the first showing counts
+  // as its first activation, so that placements are restored all the same.
+  if (!activated_once_) Activated();
   emit firstShowDone();
 }
 
 void TfrmMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Activated();
+}
+
+void TfrmMain::Activated() {
   if (!ApplicationDataReady()) return;
   if (StoredWindowPlacement(Settings(), "frmMain").empty() && !isMaximized()) showMaximized();
   if (!activated_once_) {

@@ -68,6 +68,8 @@ class TfrmMain : public QMainWindow {
   void CreateMenu();
   void CreatePages();
   void FirstShow();
+  // Each activation: maximised while no placement is stored; the first restores every window's.
+  void Activated();
   void RefreshPlaceholders();
   // The help file: the executable's folder + "Help FileName", or the same under the shared data
   // of an installed program.

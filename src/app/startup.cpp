@@ -34,6 +34,9 @@ bool TDesktopSession::Start(TStartupOptions options) {
     splash_->HideSplash();
     return false;
   }
+  // The site list fills the gauge to 90 % as it loads; a list of one site reports nothing to
+  // scale, so the finished load says it here.
+  splash_->SetProgress(90, 100);
   const TSystemDescription& sys = SystemDescription();
   AgentString() = "Quillora ( V3.0 Build " + sys.build + " " + sys.operating_system + " )";
 
@@ -100,6 +103,7 @@ int RunDesktop(int argc, char** argv) {
   options.user_dir = PathFromQString(parser.value(user_dir));
   if (!session.Start(options)) return 1;
   if (parser.isSet(grab)) {
+    QDir().mkpath(parser.value(grab));
     session.Splash()->grab().save(parser.value(grab) + "/splash.png");
     GrabAndQuit(session, parser.value(grab));
   }
