@@ -9,6 +9,9 @@ packages=(
   nlohmann-json3-dev libcli11-dev libcpp-httplib-dev
   python3-pyftpdlib
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6webenginecore6-bin
+  xvfb xauth imagemagick
 )
 
 missing=()

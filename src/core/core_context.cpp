@@ -120,19 +120,19 @@ bool TCoreContext::Load(const TStartupOptions& options) {
   load.Optional("Translate.dat", t.translate, "Unable to load variable translation table");
   load.Reported("categories.dat", t.categories);
   load.Optional("OS_rules.dat", t.os_rules, "Unable to load variable OS fill rules");
-  load.Optional("custom_sets.dat", t.custom_sets, "");
+  // The custom sets are read straight into the sites' own list: it is their only copy.
+  load.Optional("custom_sets.dat", sites_.custom_sets, "");
   load.Optional("filters.dat", t.filters, "");
   load.Optional("bugs_history.dat", t.bugs_history, "");
   load.Optional("Favorites.dat", t.favorites, "");
   LoadExceptionLog(t.exceptions, f.data + "exceptions.dat", app_.system);
 
-  // 10. The site filter from the settings, the custom sets from their table.
+  // 10. The site filter from the settings.
   try {
     LoadFilterSettings(sites_.filter, s);
   } catch (const std::exception& e) {
     ShowError(e.what());
   }
-  sites_.custom_sets.SetText(t.custom_sets.Text());
 
   // 11. The site list.
   if (options.load_sites) {
@@ -165,7 +165,7 @@ bool TCoreContext::Load(const TStartupOptions& options) {
 void TCoreContext::SaveSettings() {
   ApplySettingsDefaults(app_.settings);
   SaveFilterSettings(sites_.filter, app_.settings);
-  app_.tables.custom_sets.SetText(sites_.custom_sets.Text());
+  SaveSideFile(app_.folders.data + "custom_sets.dat", sites_.custom_sets.Text());
   SaveTableSideFiles(app_.tables, app_.folders.data);
   try {
     SaveSettingsFile(app_.folders.settings_file, app_.settings);

@@ -46,9 +46,9 @@ class TCoreContext {
   TCoreContext(const TCoreContext&) = delete;
   TCoreContext& operator=(const TCoreContext&) = delete;
 
-  // Applies the defaults, stores the site filter into the settings and the custom sets into
-  // their table, writes "custom_sets.dat", "filters.dat" and "bugs_history.dat" (failures
-  // ignored) and the settings file (a failure is shown).
+  // Applies the defaults, stores the site filter into the settings, writes "custom_sets.dat"
+  // (from the sites' custom sets), "filters.dat" and "bugs_history.dat" (failures ignored) and
+  // the settings file (a failure is shown).
   void SaveSettings();
   // The program's exit: SaveSettings, the site list and the records released, the "Session"
   // timing stopped and "speed_tests.txt" written (the monitors list writes "speed_tests.dat" as

@@ -47,7 +47,7 @@ TStartupSummary MakeStartupSummary(const TCoreContext& core) {
               Flat("OS_rules.dat", t.os_rules),
               Flat("Favorites.dat", t.favorites),
               Flat("notfound.dat", t.not_found),
-              Tree("custom_sets.dat", t.custom_sets),
+              Tree("custom_sets.dat", core.Sites().custom_sets),
               Flat("filters.dat", t.filters)};
   s.exception_log_lines = t.exceptions.Count();
   if (core.Sites().list) s.sites = core.Sites().list->Count();

@@ -83,7 +83,6 @@ void SaveSideFile(const std::string& path, const std::string& text) {
 }
 
 void SaveTableSideFiles(const TDataTables& tables, const std::string& data) {
-  SaveSideFile(data + "custom_sets.dat", tables.custom_sets.Text());
   SaveSideFile(data + "filters.dat", tables.filters.Text());
   SaveSideFile(data + "bugs_history.dat", tables.bugs_history.Text());
 }

@@ -19,8 +19,7 @@ struct TDataTables {
   TOptionsList translate;
   TOptionsList categories;
   TOptionsList os_rules;
-  TMultiOptions custom_sets;  // "custom_sets.dat"
-  TOptionsList filters;       // "filters.dat"
+  TOptionsList filters;  // "filters.dat"
   TMultiOptions bugs_history;
   TOptionsList favorites;
   TOptionsList exceptions;  // the exception log
@@ -53,7 +52,8 @@ void PrepareNameSpace(TDataTables& tables);
 
 // Writes one of the data folder's side files through a temporary file; failures are ignored.
 void SaveSideFile(const std::string& path, const std::string& text);
-// "custom_sets.dat", "filters.dat" and "bugs_history.dat", as the settings are saved.
+// "filters.dat" and "bugs_history.dat", as the settings are saved. ("custom_sets.dat" belongs to
+// the sites' custom sets, which the core saves beside them.)
 void SaveTableSideFiles(const TDataTables& tables, const std::string& data_folder);
 
 }  // namespace quillora

@@ -1,0 +1,413 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/about_window.h"
+#include "app/qt_text.h"
+#include "app/qt_user_interface.h"
+#include "app/splash_window.h"
+#include "app/window_placements.h"
+#include "backup/backup.h"
+#include "foundation/app_state.h"
+#include "foundation/files.h"
+#include "foundation/monitors.h"
+#include "foundation/ui_port.h"
+#include "foundation/window_state.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
+#include "pad/records.h"
+#include "sites/site_list.h"
+#include "sites/sites_state.h"
+
+namespace quillora::app {
+
+namespace {
+
+QLabel* Placeholder(QWidget* page, const char* name) {
+  auto* layout = new QVBoxLayout(page);
+  auto* label = new QLabel(page);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignCenter);
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::RichText);
+  layout->addWidget(label);
+  return label;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
+  setObjectName("frmMain");
+  resize(786, 534);
+  CreatePages();
+  CreateMenu();
+  about_ = new TfrmAbout(this);
+  RegisterPlacedWindow(this);
+  SetAutoPosition(this, TAutoPosition::DesktopCenter);
+  ui_.SetMainWindow(this);
+  // The window sees keys before its controls do.
+  qApp->installEventFilter(this);
+  shown_ = false;
+  UpdateCaption();
+  pages_->setCurrentIndex(kProducts);
+  PageControlChange();
+}
+
+TfrmMain::~TfrmMain() {
+  qApp->removeEventFilter(this);
+  // The submitter pages' clean-up and the sites grid's column layout go here once those pages
+  // exist; the settings are saved after every window is gone.
+}
+
+QAction* TfrmMain::AddAction(QMenu* menu, const char* name, const QString& text, bool enabled,
+                             const QKeySequence& keys) {
+  auto* action = new QAction(text, this);
+  action->setObjectName(name);
+  action->setEnabled(enabled);
+  if (!keys.isEmpty()) action->setShortcut(keys);
+  menu->addAction(action);
+  return action;
+}
+
+void TfrmMain::CreatePages() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  pages_ = new QTabWidget(central);
+  pages_->setObjectName("PageControl");
+  pages_->setDocumentMode(false);
+  layout->addWidget(pages_);
+  setCentralWidget(central);
+
+  auto* products = new QWidget(pages_);
+  products->setObjectName("fraProductMan");
+  products_text_ = Placeholder(products, "lblProductsPlaceholder");
+  auto* sites = new QWidget(pages_);
+  sites->setObjectName("fraSites");
+  sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
+  auto* submitter = new QWidget(pages_);
+  submitter->setObjectName("fraSubmitter");
+  Placeholder(submitter, "lblSubmitterPlaceholder")
+      ->setText(
+          "<h3>Submitter</h3><p>The submitter comes here: the queue of sites, the embedded "
+          "browser that opens each site's submission page, and the form filling.</p>");
+  pages_->addTab(products, "Products");
+  pages_->addTab(sites, "Sites");
+  pages_->addTab(submitter, "Submitter");
+  submitter_pages_.push_back(submitter);
+
+  close_button_ = new QToolButton(pages_);
+  close_button_->setObjectName("btnClose");
+  close_button_->setText(QString::fromUtf8("\u2715"));
+  close_button_->setToolTip("Close this submitter page");
+  close_button_->setAutoRaise(true);
+  pages_->setCornerWidget(close_button_, Qt::TopRightCorner);
+  connect(close_button_, &QToolButton::clicked, this, [this] {
+    // Extra submitter pages (index 3 on) close here once the submitter list exists; the first
+    // submitter page never closes.
+    if (pages_->currentIndex() < 3) return;
+  });
+  connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
+  RefreshPlaceholders();
+}
+
+void TfrmMain::CreateMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu");
+
+  QMenu* site_list = bar->addMenu("Site List");
+  site_list->setObjectName("mnSiteList");
+  connect(AddAction(site_list, "actRefresh", "Refresh", true), &QAction::triggered, this,
+          [this] { ReloadSites(); });
+  site_list->addSeparator();
+  AddAction(site_list, "actAddSite", "Add Site", false);
+  AddAction(site_list, "actEditSite", "Edit site", false);
+  AddAction(site_list, "actDelete", "Delete", false);
+  site_list->addSeparator();
+  AddAction(site_list, "actProperties", "Properties", false);
+  AddAction(site_list, "actUpdate", "Update", false);
+  AddAction(site_list, "actExport", "Export", false);
+  site_list->addSeparator();
+  connect(AddAction(site_list, "actExit", "Exit", true), &QAction::triggered, this,
+          &QWidget::close);
+
+  QMenu* edit = bar->addMenu("Edit");
+  edit->setObjectName("mnEdit");
+  AddAction(edit, "actFind", "Find", false, QKeySequence("Ctrl+F"));
+  AddAction(edit, "actSelectAll", "Select All", false, QKeySequence("Ctrl+A"));
+
+  QMenu* view = bar->addMenu("View");
+  view->setObjectName("mnView");
+  AddAction(view, "actTable", "Table", false);
+  AddAction(view, "actThumbnails", "Thumbnails", false);
+  AddAction(view, "actShowInfoPanel", "Show Info Panel", false);
+  view->addSeparator();
+  act_show_side_panel_ = AddAction(view, "actShowSidePanel", "Show Side Panel", false);
+  act_show_side_panel_->setCheckable(true);
+
+  QMenu* options = bar->addMenu("Options");
+  options->setObjectName("mnOptions");
+  AddAction(options, "actOptionsSiteList", "Site List", false);
+  AddAction(options, "actOptionsEMail", "E-Mail", false);
+  AddAction(options, "actOptionsColors", "Colors", false);
+  AddAction(options, "actOptionsSubmitter", "Submitter", false);
+  AddAction(options, "actOptionsPADEditors", "PAD Editors", false);
+  options->addSeparator();
+  AddAction(options, "actOptions", "Preferences", false);
+  AddAction(options, "actBrowserOptions", "Browser options", false);
+
+  QMenu* tools = bar->addMenu("Tools");
+  tools->setObjectName("mnTools");
+  AddAction(tools, "actTranslate", "Translate to English", false);
+  tools->addSeparator();
+  AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
+  AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);
+  AddAction(tools, "actExportReport", "Export report", false);
+  AddAction(tools, "actCheckDupes", "Check for Dupes", false);
+  tools->addSeparator();
+  AddAction(tools, "actBackup", "Backup User Info", false);
+  AddAction(tools, "actRestore", "Restore User Info", false);
+  AddAction(tools, "actExportRating", "Export Rating", false);
+  AddAction(tools, "actImportRating", "Import Rating", false);
+  tools->addSeparator();
+  act_show_statistics_ = AddAction(tools, "actShowStatistics", "Show Statistics", false);
+  AddAction(tools, "actSubmissionService", "Submission Service", false);
+
+  QMenu* help = bar->addMenu("Help");
+  help->setObjectName("mnHelp");
+  connect(AddAction(help, "actHelpTopics", "Help Topics", true, QKeySequence("Shift+F1")),
+          &QAction::triggered, this, [this] { HelpTopics(); });
+  connect(AddAction(help, "actHelpContext", "Help Context", true, QKeySequence(Qt::Key_F1)),
+          &QAction::triggered, this, [this] { HelpContext(); });
+  help->addSeparator();
+  connect(AddAction(help, "actAbout", "About Quillora", true), &QAction::triggered, this,
+          [this] { ShowAbout(); });
+
+  // Page moves: not in the menu, but the window's own commands.
+  auto* next = new QAction("Next Tab", this);
+  next->setObjectName("actNextTab");
+  connect(next, &QAction::triggered, this, [this] { NextTab(); });
+  addAction(next);
+  auto* prev = new QAction("Prev Tab", this);
+  prev->setObjectName("actPrevTab");
+  connect(prev, &QAction::triggered, this, [this] { PrevTab(); });
+  addAction(prev);
+}
+
+bool TfrmMain::SubmitterPageActive() const {
+  return pages_->currentIndex() >= kSubmitter;
+}
+
+void TfrmMain::UpdateCaption() {
+  std::string caption = "Quillora 3.0 -> ";
+  if (const TOptionsList* values = ActiveProfileValues())
+    caption += values->GetString("Program_Info/Program_Name");
+  // The current site of a submitter page joins the caption once the submitter exists.
+  setWindowTitle(ToQString(caption));
+}
+
+void TfrmMain::PageControlChange() {
+  TMonitorScope timing("Main.PageControlChange");
+  const int index = pages_->currentIndex();
+  close_button_->setVisible(index > 1);
+  close_button_->setEnabled(index > 2);
+  // "Show Side Panel" and "Show Statistics" belong to a submitter page's side panel and
+  // statistics; they stay unbound (and disabled) until that page exists.
+  act_show_side_panel_->setEnabled(false);
+  act_show_statistics_->setEnabled(false);
+  UpdateCaption();
+}
+
+void TfrmMain::NextTab() {
+  const int index = pages_->currentIndex();
+  pages_->setCurrentIndex(index + 1 < pages_->count() ? index + 1 : kSubmitter);
+  PageControlChange();
+}
+
+void TfrmMain::PrevTab() {
+  const int index = pages_->currentIndex() - 1;
+  pages_->setCurrentIndex(index < kSubmitter ? pages_->count() - 1 : index);
+  PageControlChange();
+}
+
+std::string TfrmMain::HelpFile() const {
+  const std::string name = Settings().GetString("Help FileName");
+  const std::string beside = Folders().executable + name;
+  if (FileExists(beside)) return beside;
+  const std::string shared = Folders().executable + "../share/quillora/" + name;
+  return FileExists(shared) ? shared : beside;
+}
+
+void TfrmMain::OpenHelpAt(const std::string& topic) {
+  // The help is a folder of pages: a topic is a page beside the start page.
+  const std::string file = HelpFile();
+  const std::string page = topic.empty() ? file : ExtractFilePath(file) + topic;
+  if (!FileExists(page)) {
+    ShowError("Cannot open the help file " + page);
+    return;
+  }
+  UI().OpenDocument(page);
+}
+
+void TfrmMain::HelpTopics() {
+  OpenHelpAt({});
+}
+
+void TfrmMain::HelpContext() {
+  const int index = pages_->currentIndex();
+  OpenHelpAt(index == kProducts ? "productman.html"
+             : index == kSites  ? "Site_Manager.html"
+                                : "submitter.html");
+}
+
+void TfrmMain::ReloadSites() {
+  if (!SiteListReady()) return;
+  TSiteList& list = SiteList();
+  list.Clear();
+  list.ThumbnailStrip = {};
+  list.NextThumbnail = 0;
+  if (splash_) {
+    splash_->SetProgress(0, 100);
+    splash_->ShowSplash();
+    list.OnProgress = [splash = splash_](int position, int total) {
+      if (splash) splash->SetProgress(position, total);
+    };
+  }
+  bool loaded = false;
+  try {
+    loaded = list.LoadAll();
+  } catch (const std::exception&) {
+    loaded = false;
+  }
+  list.OnProgress = nullptr;
+  // The splash stays on top of everything: it goes before the error can be read.
+  if (splash_) splash_->HideSplash();
+  if (!loaded) ShowError("Error reloading sites");
+  RefreshPlaceholders();
+}
+
+void TfrmMain::ShowAbout() {
+  about_->exec();
+}
+
+void TfrmMain::RefreshPlaceholders() {
+  QString products = "<h3>Products</h3>";
+  if (RecordListsReady() && shown_) {
+    products += QString("<p>Companies: %1, products: %2.</p>")
+                    .arg(CompanyList().Count())
+                    .arg(ProductList().Count());
+    if (const TOptionsList* values = ActiveProfileValues())
+      products +=
+          "<p>Active product: <b>" +
+          ToQString(values->GetString("Program_Info/Program_Name")).toHtmlEscaped() + "</b> " +
+          ToQString(values->GetString("Program_Info/Program_Version")).toHtmlEscaped() + "</p>";
+  }
+  products +=
+      "<p>The product manager comes here: the companies and products, their editors, PAD "
+      "import, export and check.</p>";
+  products_text_->setText(products);
+
+  QString sites = "<h3>Sites</h3>";
+  if (SiteListReady()) sites += QString("<p>%1 sites in the database.</p>").arg(SiteList().Count());
+  sites +=
+      "<p>The sites view comes here: the site list with its filter and custom sets, the "
+      "thumbnails and the information panel.</p>";
+  sites_text_->setText(sites);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_) FirstShow();
+}
+
+void TfrmMain::FirstShow() {
+  // The product manager's first refresh: every company and product, and the active profile
+  // with the stored active company and product.
+  if (RecordListsReady()) LoadRecordsAndActivate();
+  shown_ = true;
+  UpdateCaption();
+  // The sites view and the first submitter page initialise here once they exist.
+  RefreshPlaceholders();
+  if (splash_) {
+    splash_->SetProgress(100, 100);
+    splash_->HideSplash();
+  }
+  // A desktop without a window manager never activates the window: the first showing counts
+  // as its first activation, so that placements are restored all the same.
+  if (!activated_once_) Activated();
+  emit firstShowDone();
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Activated();
+}
+
+void TfrmMain::Activated() {
+  if (!ApplicationDataReady()) return;
+  if (StoredWindowPlacement(Settings(), "frmMain").empty() && !isMaximized()) showMaximized();
+  if (!activated_once_) {
+    activated_once_ = true;
+    RestoreWindowPlacements(Settings());
+  }
+  if (splash_) SetAutoPosition(splash_, TAutoPosition::ScreenCenter);
+  // The editors' visible pages are restored here once the editors exist.
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (SubmitterPageCount() > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
+    event->ignore();
+    return;
+  }
+  if (!closing_done_ && ApplicationDataReady()) {
+    closing_done_ = true;
+    SaveWindowPlacements(Settings());
+    // The editors' visible pages are saved here once the editors exist.
+    if (RecordListsReady()) {
+      try {
+        AutomaticBackup();
+      } catch (const std::exception& e) {
+        ShowError(e.what());
+      }
+    }
+  }
+  event->accept();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const Qt::KeyboardModifiers mods =
+      key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  if (mods == Qt::ControlModifier && key->key() == Qt::Key_Tab) {
+    NextTab();
+    return true;
+  }
+  if ((mods == (Qt::ControlModifier | Qt::ShiftModifier) &&
+       (key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Tab))) {
+    PrevTab();
+    return true;
+  }
+  // F3 toggles a submitter page's side panel; Ctrl+1 and Ctrl+2 ("Use_Shortkeys") set its
+  // versions listed. They go to the submitter page once it exists; until then they are the
+  // submitter page's keys and nothing else's.
+  if (SubmitterPageActive()) {
+    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) return true;
+    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
+        Settings().GetBool("Use_Shortkeys"))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace quillora::app
