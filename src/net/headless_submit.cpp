@@ -383,9 +383,21 @@ std::vector<std::string> SiteErrorPhrases(TWebSite& site) {
   std::vector<std::string> phrases;
   for (const char* key : {"Submit", "Update", "Home", "Search"}) {
     for (const std::string& line : SplitLines(site.Info.Value("Popup messages", key))) {
-      std::string phrase = WideToUtf8(Collapse(Utf8ToWide(Trim(line))));
-      if (!phrase.empty() && std::find(phrases.begin(), phrases.end(), phrase) == phrases.end())
-        phrases.push_back(std::move(phrase));
+      // A note that quotes the site's error texts ('Errors start with "Submission failed."')
+      // names its phrases in the quotes; a note without quotes is a phrase as a whole.
+      std::vector<std::string> texts;
+      for (size_t open = line.find('"'); open != std::string::npos;) {
+        const size_t close = line.find('"', open + 1);
+        if (close == std::string::npos) break;
+        texts.push_back(line.substr(open + 1, close - open - 1));
+        open = line.find('"', close + 1);
+      }
+      if (texts.empty()) texts.push_back(line);
+      for (const std::string& text : texts) {
+        std::string phrase = WideToUtf8(Collapse(Utf8ToWide(Trim(text))));
+        if (!phrase.empty() && std::find(phrases.begin(), phrases.end(), phrase) == phrases.end())
+          phrases.push_back(std::move(phrase));
+      }
     }
   }
   return phrases;

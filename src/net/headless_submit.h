@@ -43,8 +43,9 @@ struct THeadlessOptions {
 // Not for a MAIL address.
 TBrowserRequest SubmitPageRequest(TWebSite& site, const TProfile& profile);
 
-// The phrases whose presence in a reply means the site refused it: the lines of its popup
-// messages (Submit first), trimmed, without repeats.
+// The phrases whose presence in a reply means the site refused it: the texts quoted in the lines
+// of its popup messages, or the whole line when it quotes nothing (Submit first), trimmed,
+// without repeats.
 std::vector<std::string> SiteErrorPhrases(TWebSite& site);
 
 // The first error text of a reply: the text block of the page holding the earliest error

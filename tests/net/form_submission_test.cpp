@@ -4,6 +4,7 @@
 
 #include "net/headless_submit.h"
 #include "net/web_charset.h"
+#include "sites/site.h"
 #include "submit/html_document.h"
 
 namespace quillora {
@@ -121,6 +122,18 @@ TEST(ReplyErrorTextTest, TheBlockHoldingTheFirstPhraseIsTheError) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ReplyErrorText(c.html, c.status, phrases), c.expected) << c.html;
+}
+
+// A popup note that quotes the site's error texts gives those texts; a note without quotes is a
+// phrase as a whole. Submit's notes come first, repeats are dropped.
+TEST(ReplyErrorTextTest, PhrasesComeFromThePopupMessages) {
+  TWebSite site;
+  TOptionsList& popups = site.Info.PopupMessages();
+  popups.SetString("Search", "Submission failed.");
+  popups.SetString("Submit",
+                   "Errors start with \"Submission failed.\" or \"Fehler\".\r\n  Closed  for now ");
+  EXPECT_EQ(SiteErrorPhrases(site),
+            (std::vector<std::string>{"Submission failed.", "Fehler", "Closed for now"}));
 }
 
 }  // namespace
