@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/progress_bar.h"
 #include "foundation/app_state.h"
 #include "foundation/ui_port.h"
 #include "net/site_update.h"
@@ -47,29 +48,6 @@ class TCliUpdateFrontEnd : public TPortUpdateFrontEnd {
 
 }  // namespace
 
-TTransferWindow::TRepaint LineProgress(std::ostream& err) {
-  struct State {
-    bool running = false;
-    std::string shown;
-    int last_max = 0;
-  };
-  auto state = std::make_shared<State>();
-  return [state, &err](const TTransferView& view) {
-    if (view.animating) {
-      state->running = true;
-      state->shown = view.url;
-      if (view.overall_max > 0) state->last_max = view.overall_max;
-      return;
-    }
-    if (!state->running) return;
-    state->running = false;
-    // The last transfer of a batch hides the window, which empties its counter.
-    const int m = view.overall_max > 0 ? view.overall_max : state->last_max;
-    const int n = view.overall_max > 0 ? view.overall_position : m;
-    err << "done: " << state->shown << " (" << n << " of " << m << ")" << std::endl;
-  };
-}
-
 int RunUpdateCheck(CliContext& ctx) {
   const TUpdateServer server = ReadUpdateServer(Settings());
   TTransferResult transfer = trNoError;
@@ -85,8 +63,8 @@ int RunUpdateCheck(CliContext& ctx) {
 
 int RunUpdate(CliContext& ctx) {
   TCliUpdateFrontEnd front_end(ctx.out);
-  TTransferWindow window({}, ctx.quiet ? TTransferWindow::TRepaint{} : LineProgress(ctx.err));
-  TSiteUpdate update(SiteList(), Settings(), Folders().data, front_end, window);
+  TCliProgress progress(ctx);
+  TSiteUpdate update(SiteList(), Settings(), Folders().data, front_end, progress.Window());
   const TUpdateOutcome outcome = update.Run();
   if (outcome.nothing_to_do) return 0;
   if (outcome.declined) {

@@ -15,10 +15,6 @@ inline constexpr int kUpdateNewer = 0;
 inline constexpr int kUpdateNotNewer = 3;
 inline constexpr int kUpdateCheckFailed = 1;
 
-// A renderer of the transfer window that writes one line per finished transfer to err:
-// "done: <what the address line shows> (<n> of <m>)".
-TTransferWindow::TRepaint LineProgress(std::ostream& err);
-
 // Runs the check on the started core; prints "newer" or "not newer" on out and returns the exit
 // status (a failed transfer prints its result text as an error).
 int RunUpdateCheck(CliContext& ctx);

@@ -646,8 +646,8 @@ TEST_F(UpdateCommandTest, UpdatePrintsTheListsAndFollowsTheAnswer) {
   // Confirmed: the site is taken, one progress line per finished transfer.
   EXPECT_EQ(Cli({"--yes", "update"}), 0) << err_.str();
   EXPECT_NE(err_.str().find("info: Update Successful."), std::string::npos) << err_.str();
-  EXPECT_NE(err_.str().find("done: Index (1 of 2)\n"), std::string::npos) << err_.str();
-  EXPECT_NE(err_.str().find("done: Site: "), std::string::npos) << err_.str();
+  EXPECT_NE(err_.str().find("Download Index -> "), std::string::npos) << err_.str();
+  EXPECT_NE(err_.str().find("Download Site: S-CLI.wsd -> "), std::string::npos) << err_.str();
   EXPECT_EQ(Cli({"sites", "list", "--all", "--columns", "0"}), 0);
   EXPECT_NE(out_.str().find("cli site"), std::string::npos) << out_.str();
   // Nothing new: exit 0.
