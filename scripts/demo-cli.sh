@@ -64,9 +64,13 @@ if has_command search; then
 else
   skipped+=("search run")
 fi
+# The reports outlive the scratch folder.
+out="${QUILLORA_DEMO_OUT:-$build/demo}"
+mkdir -p "$out"
 if has_command report; then
   echo "== report"
-  q report --format text --out "$scratch/report.txt" && cat "$scratch/report.txt" || true
+  q report --format text --out "$out/report.txt" && cat "$out/report.txt" || true
+  q report --format html --out "$out/report.html" || true
   ran+=("report")
 else
   skipped+=("report")
@@ -77,4 +81,5 @@ echo "== summary"
 echo "sites in the database: $sites"
 echo "submissions the demo sites accepted: $accepted"
 echo "ran: ${ran[*]}"
+if [ -f "$out/report.html" ]; then echo "the report: $out/report.html (and report.txt)"; fi
 if [ ${#skipped[@]} -gt 0 ]; then echo "not available yet: ${skipped[*]}"; fi

@@ -7,7 +7,7 @@ packages=(
   clang clang-format libclang-rt-14-dev
   libicu-dev libbz2-dev libjpeg62-turbo-dev libcurl4-openssl-dev libxml2-dev libgumbo-dev
   nlohmann-json3-dev libcli11-dev libcpp-httplib-dev
-  python3-pyftpdlib
+  python3-pyftpdlib curl
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6webenginecore6-bin
