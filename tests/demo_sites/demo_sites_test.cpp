@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <httplib.h>
+#include <map>
 #include <regex>
+#include <set>
 #include <signal.h>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -349,6 +352,68 @@ TEST_F(DemoSitesTest, ShippedSitesPointAtTheDemoHostsAndTheirFormsAreKnown) {
   }
   EXPECT_EQ(sites, 12);
   EXPECT_EQ(stored_forms, 7);
+}
+
+// The whole job without a browser: a copy of the shipped data pointed at this server, the sample
+// product submitted to every demo site. The command's verdict and the site agree for every site,
+// only accepted submissions are recorded, and every site with stored forms takes the submission.
+TEST_F(DemoSitesTest, HeadlessSubmissionToEveryDemoSite) {
+  const std::string data = dir_ / "data/";
+  test::CopyTree(kDataDir, data);
+  const std::string cli = "QUILLORA_REGISTRY='" + (dir_ / "registry.dat") + "' " +
+                          std::string(QUILLORA_CLI_PATH) + " --data-dir '" + data +
+                          "' --user-dir '" + dir_.Path() + "user' --quiet ";
+  const std::string port = ":" + std::to_string(server_.port);
+  std::map<std::string, std::string> host_of;  // UIN -> demo host
+  std::set<std::string> with_forms;
+  for (const std::string& name : ListFiles(data + "Sites/", "*.wsd")) {
+    const std::string file = data + "Sites/" + name;
+    std::string dump = RunCommandLine(std::string(QUILLORA_CLI_PATH) + " site dump '" + file + "'");
+    ASSERT_FALSE(dump.empty()) << name;
+    dump = std::regex_replace(dump, std::regex(":8765"), port);
+    const Json site = Json::parse(dump);
+    TMultiOptions options;
+    options.SetText(site["options"].get<std::string>());
+    const std::string uin = options.Section("Common info").GetString("UIN");
+    host_of[uin] = name.substr(0, name.size() - 4);
+    if (!site["forms"].empty()) with_forms.insert(uin);
+    StringToFile(dir_ / "site.json", dump);
+    ASSERT_EQ(RunCommandLine(std::string(QUILLORA_CLI_PATH) + " site build '" +
+                             (dir_ / "site.json") + "' '" + file + "' && echo built"),
+              "built\n");
+  }
+  ASSERT_EQ(host_of.size(), 12u);
+
+  std::istringstream lines(RunCommandLine(cli + "submit --all-visible"));
+  int accepted = 0, lines_read = 0;
+  for (std::string line; std::getline(lines, line); ++lines_read) {
+    std::vector<std::string> cells;
+    std::stringstream cut(line);
+    for (std::string cell; std::getline(cut, cell, '\t');) cells.push_back(cell);
+    ASSERT_GE(cells.size(), 4u) << line;
+    const std::string& uin = cells[0];
+    const std::string& result = cells[1];
+    SCOPED_TRACE(line);
+    const bool site_took_it = !Submissions(host_of[uin]).empty();
+    EXPECT_EQ(result == "accepted", site_took_it);
+    if (with_forms.count(uin)) {
+      EXPECT_EQ(result, "accepted");
+    }
+    if (host_of[uin] == "mailsubmit") {
+      EXPECT_EQ(result, "failed");
+    }
+    // The status line: Pending with the version submitted only after an accepted submission.
+    const std::string status = RunCommandLine(cli + "status " + uin);
+    if (result == "accepted") {
+      ++accepted;
+      EXPECT_NE(status.find("\tPending\t"), std::string::npos) << status;
+      EXPECT_NE(status.find("\t2.4.1\t"), std::string::npos) << status;
+    } else {
+      EXPECT_EQ(status.find("\t2.4.1\t"), std::string::npos) << status;
+    }
+  }
+  EXPECT_EQ(lines_read, 12);
+  EXPECT_GE(accepted, static_cast<int>(with_forms.size()));
 }
 
 }  // namespace
