@@ -394,9 +394,11 @@ bool TSiteUpdate::TakeSite(const TUpdateDownload& entry, TUpdateOutcome& outcome
     TWebSite* site = sites_.FindByUIN(entry.uin);
     const bool created = site == nullptr;
     if (created) site = sites_.AddSite(std::make_unique<TWebSite>());
+    const std::string uin_before = site->UIN();
     const bool imported = site->ImportSiteFile(file);
-    // The import may have given the site another UIN (always so for a new one).
-    sites_.InvalidateIndex();
+    // The import may have given the site another UIN (always so for a new one); rebuilding the
+    // index for every site would make a large update quadratic.
+    if (site->UIN() != uin_before) sites_.InvalidateIndex();
     bool saved = false;
     if (imported) {
       site->Info.CommonInfo().SetString("Last contributed", entry.last_contributed);
