@@ -256,7 +256,7 @@ TTransferResult DownloadObject(TTransferWindow& window, std::string& url,
                      [&window](int64_t done, int64_t total, TProgressStage stage) {
                        window.Progress(done, total, stage);
                      });
-  window.End();
+  window.End(result);
   return result;
 }
 
