@@ -101,6 +101,27 @@ TBrowserSession::TBrowserSession(TBrowserLimits limits, const TTransferAbort* ab
     : limits_(limits), abort_(abort) {
   EnsureCurlStarted();
   curl_ = curl_easy_init();
+  CURL* curl = static_cast<CURL*>(curl_);
+  if (!curl) return;
+  // Options that hold for every request of the session. The handle is never reset: a reset
+  // switches the cookie engine off, and the name list behind an empty cookie file name (which
+  // switches it on without reading a file) would leak with each reset.
+  curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent());
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits_.max_redirects);
+  curl_easy_setopt(curl, CURLOPT_AUTOREFERER, 1L);
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits_.connect_seconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits_.total_seconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits_.stall_seconds);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
 }
 
 TBrowserSession::~TBrowserSession() {
@@ -134,31 +155,18 @@ TBrowserReply TBrowserSession::Send(const TBrowserRequest& request) {
   }
 
   CURL* curl = static_cast<CURL*>(curl_);
-  // Each request starts from clean options; the cookies and connections stay with the handle.
-  curl_easy_reset(curl);
-  curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  // The handle keeps its fixed options, cookies and connections from call to call; what varies
+  // is set on every call, so nothing from the previous request carries over.
   curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent());
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits_.max_redirects);
-  curl_easy_setopt(curl, CURLOPT_AUTOREFERER, 1L);
-  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits_.connect_seconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits_.total_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits_.stall_seconds);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abort_);
   TReceive receive{&reply, limits_.max_body};
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &receive);
   char error[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-  if (!request.referer.empty()) curl_easy_setopt(curl, CURLOPT_REFERER, request.referer.c_str());
+  curl_easy_setopt(curl, CURLOPT_REFERER,
+                   request.referer.empty() ? nullptr : request.referer.c_str());
+  curl_easy_setopt(curl, CURLOPT_MIMEPOST, nullptr);
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
 
   TSlist headers;
   headers.Add("Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
