@@ -11,6 +11,7 @@
 #include "cli/cmd_lzh.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
+#include "cli/cmd_search.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
@@ -65,6 +66,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSitesCommands(app, ctx);
   SetupTransferCommands(app, ctx);
   SetupPageCommands(app, ctx);
+  SetupSearchCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -94,6 +94,7 @@ bool TAutoSearch::Start() {
   for (int i = 0; i < list_.Count(); ++i) {
     TWebSite* s = list_.SiteAt(i);
     reset(s);
+    if (!reset_hidden_sites && !s->Visible) continue;
     SetSearchFlag(profile_, s->UIN(), "");
     if (s->Info.Value("SearchOptions", "AutoSearch") != "TRUE")
       SetSearchFlag(profile_, s->UIN(), kSearchNotSupported);

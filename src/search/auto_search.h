@@ -43,6 +43,9 @@ class TAutoSearch {
   std::shared_ptr<const TSearchInputs> inputs;
   // Not 0: every request goes to this port (a local server on a port of its own).
   uint16_t port = 0;
+  // The batch window clears the search status of every site of the list, shown or not. A
+  // search of chosen sites only (the command line's one site) leaves the hidden sites' results.
+  bool reset_hidden_sites = true;
 
   // The window's parts: clearing the status view and the log, a slot's status line, a log
   // line, the label, the progress bar, and the end of the batch.
