@@ -54,7 +54,11 @@ TAutoSearch::~TAutoSearch() {
   on_site_done = nullptr;
   running_ = false;
   RequestStop();
-  ended_.clear();  // each waits for its thread with the message loop going
+  // Each waits for its thread with the message loop going.
+  while (!ended_.empty()) {
+    std::vector<std::unique_ptr<TSearchThread>> gone = std::move(ended_);
+    ended_.clear();
+  }
 }
 
 uint64_t TAutoSearch::TickCount() {
@@ -182,7 +186,11 @@ void TAutoSearch::FreeSlot(TSlot& slot) {
 }
 
 void TAutoSearch::Reap() {
-  std::erase_if(ended_, [](const std::unique_ptr<TSearchThread>& w) { return w->Ended(); });
+  // Taken out first: destroying a worker may run the message loop, whose reports add to ended_.
+  std::vector<std::unique_ptr<TSearchThread>> gone;
+  for (auto& worker : ended_)
+    if (worker->Ended()) gone.push_back(std::move(worker));
+  std::erase(ended_, nullptr);
 }
 
 void TAutoSearch::OnWorkerFinished(TSearchThread& worker, int result) {

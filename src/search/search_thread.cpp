@@ -34,7 +34,7 @@ TSearchThread::TSearchThread(TWebSite& site, int slot, std::shared_ptr<const TSe
 
 TSearchThread::~TSearchThread() {
   // A worker may still wait for a hand-over: keep the message loop going until it has ended.
-  if (thread_.joinable()) UI().ProcessMessagesUntil([this] { return Ended(); });
+  if (thread_.joinable() && !Ended()) UI().ProcessMessagesUntil([this] { return Ended(); });
 }
 
 std::string TSearchThread::StatusText() const {
