@@ -13,6 +13,7 @@
 #include "cli/cmd_pad.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
+#include "cli/cmd_search.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
@@ -73,6 +74,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupUpdateCommands(app, ctx);
   SetupSubmitCommands(app, ctx);
   SetupPadCommands(app, ctx);
+  SetupSearchCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

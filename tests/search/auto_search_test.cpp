@@ -1,0 +1,278 @@
+// The listing search end to end: the batch over the shipped demo database against the real demo
+// sites server (an ephemeral port; the requests are sent to it through the fetcher's port
+// override, since the shipped addresses name port 8765), the external search page's replies,
+// and the command line's search commands.
+
+#include "search/auto_search.h"
+
+#include <cstdio>
+#include <httplib.h>
+#include <map>
+#include <regex>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "foundation/app_state.h"
+#include "foundation/files.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
+#include "search/search_results.h"
+#include "search/search_single.h"
+#include "search/search_thread.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+#include "sites/sites_state.h"
+#include "support/core_test.h"
+
+extern char** environ;
+
+namespace quillora {
+namespace {
+
+using Json = nlohmann::json;
+
+struct DemoServer {
+  pid_t pid = -1;
+  FILE* out = nullptr;
+  int port = 0;
+
+  // Starts the demo sites server and waits for its ready line.
+  explicit DemoServer(const std::vector<std::string>& args) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::vector<std::string> all = {QUILLORA_DEMO_SITES_PATH, "--port", "0"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    out = fdopen(fds[0], "r");
+    char line[256] = {};
+    if (fgets(line, sizeof line, out)) {
+      std::cmatch m;
+      if (std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
+        port = std::stoi(m[1]);
+    }
+    EXPECT_GT(port, 0) << line;
+  }
+  ~DemoServer() {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      int status = 0;
+      waitpid(pid, &status, 0);
+    }
+    if (out) fclose(out);
+  }
+};
+
+// The sample product as every demo site would list it after accepting its submission.
+void WriteSubmittedState(const std::string& path) {
+  Json subs = Json::array();
+  int id = 0;
+  for (const char* host :
+       {"freshdownloads", "softarchive", "sharewarehub", "downloadzone", "programmdateien",
+        "appcenter", "toolfinder", "filegalaxy", "paddepot", "mailsubmit", "bytebazaar", "shareup"})
+    subs.push_back({{"site", host},
+                    {"kind", "submit"},
+                    {"id", ++id},
+                    {"received", "01-02-2024 10:00:00"},
+                    {"name", "Sample Notes"},
+                    {"version", "2.4.1"},
+                    {"home", "http://sample-company.localhost:8765/sample-notes/"},
+                    {"email", "emma.larsen@sample-company.localhost"},
+                    {"description", "Sample Notes keeps notes, outlines and to-do lists."},
+                    {"download", ""},
+                    {"pad", ""},
+                    {"fields", Json::array()}});
+  StringToFile(path, Json{{"submissions", subs}, {"accounts", Json::object()}}.dump());
+}
+
+class AutoSearchTest : public test::CoreTest {
+ protected:
+  void SetUp() override {
+    options_.load_records = true;
+    Start();
+  }
+};
+
+TEST_F(AutoSearchTest, BatchGivesEveryDemoSiteItsVerdictAndRetriesTheSlowOne) {
+  const std::string state = data_.Dir() / "demo-state.json";
+  WriteSubmittedState(state);
+  DemoServer server({"--state", state, "--slow-search", "20000"});
+
+  TProfile& profile = ActiveProfile();
+  // A verdict of an earlier run must go.
+  SetSearchFlag(profile, "SITE-DEMO-07", kSearchFound);
+  TAutoSearch search(SiteList(), profile);
+  search.settings = {3, 1, 2};
+  search.port = static_cast<uint16_t>(server.port);
+  std::vector<std::string> log, labels, done;
+  search.on_log = [&](const std::string& line) { log.push_back(line); };
+  search.on_label = [&](const std::string& text) { labels.push_back(text); };
+  search.on_site_done = [&](TWebSite& site) { done.push_back(site.UIN()); };
+  ASSERT_TRUE(search.RunToEnd());
+
+  const std::map<std::string, std::pair<std::string, std::string>> expected = {
+      {"SITE-DEMO-01", {"FOUND", ""}},
+      {"SITE-DEMO-02", {"FOUND", ""}},
+      // A framework's field name, "ctl00$q"; the site has its own "not found" phrase.
+      {"SITE-DEMO-03", {"FOUND", "Custom \"not found\" string not found"}},
+      {"SITE-DEMO-04", {"FOUND", ""}},
+      {"SITE-DEMO-05", {"FOUND", "Custom \"not found\" string not found"}},
+      {"SITE-DEMO-06", {"FOUND", ""}},  // through the redirect
+      {"SITE-DEMO-07", {"ERROR", ""}},  // the slow one
+      {"SITE-DEMO-08", {"ERROR", "ERROR: Internal Server Error"}},
+      {"SITE-DEMO-09", {"FOUND", ""}},
+      {"SITE-DEMO-10", {"FOUND", ""}},
+      {"SITE-DEMO-11", {"FOUND", ""}},
+      {"SITE-DEMO-12", {"FOUND", ""}},
+  };
+  for (const auto& [uin, verdict] : expected) {
+    EXPECT_EQ(SearchFlagOf(profile, uin), verdict.first) << uin;
+    const std::string details = SearchDetailsOf(profile, uin);
+    if (!verdict.second.empty()) {
+      EXPECT_EQ(details, verdict.second) << uin;
+    } else if (verdict.first == "FOUND") {
+      EXPECT_NE(details.find("Sample Notes"), std::string::npos) << uin << ": " << details;
+    }
+  }
+  EXPECT_EQ(SearchDetailsOf(profile, "SITE-DEMO-07").rfind("ERROR: ", 0), 0u);
+  // Failed sites were tried up to the limit, the others once.
+  EXPECT_EQ(SiteList().FindByUIN("SITE-DEMO-07")->SearchAttempts, 2);
+  EXPECT_EQ(SiteList().FindByUIN("SITE-DEMO-08")->SearchAttempts, 2);
+  EXPECT_EQ(SiteList().FindByUIN("SITE-DEMO-01")->SearchAttempts, 1);
+  EXPECT_EQ(done.size(), 12u);
+  EXPECT_EQ(search.ProcessedCount(), 12);
+  ASSERT_GE(labels.size(), 2u);
+  EXPECT_EQ(labels.front(), "Starting Threads...");
+  EXPECT_EQ(labels[labels.size() - 2], "12 of 12 sites processed ( 100% )");
+  EXPECT_EQ(labels.back(), "Process Complete");
+  bool logged = false;
+  for (size_t i = 0; i + 2 < log.size(); ++i)
+    if (log[i] == "File Galaxy    Verdict: ERROR")
+      logged = log[i + 1] == "ERROR: Internal Server Error" && log[i + 2].empty();
+  EXPECT_TRUE(logged);
+
+  // Stored with the product.
+  ASSERT_TRUE(StoreSearchResults(profile));
+  const TProduct* product = profile.FindActiveProduct();
+  ASSERT_NE(product, nullptr);
+  EXPECT_EQ(product->SearchFlag.GetString("SITE-DEMO-01"), "FOUND");
+  EXPECT_EQ(product->SearchFlag.GetString("SITE-DEMO-08"), "ERROR");
+}
+
+TEST_F(AutoSearchTest, NoEligibleSiteStillClearsAndMarksUnsupported) {
+  TProfile& profile = ActiveProfile();
+  TSiteList& list = SiteList();
+  for (int i = 0; i < list.Count(); ++i) list.SiteAt(i)->Visible = 0;
+  TWebSite* off = list.FindByUIN("SITE-DEMO-02");
+  off->Info.SearchOptions().SetString("AutoSearch", "FALSE");
+  SetSearchFlag(profile, "SITE-DEMO-01", kSearchFound);
+  TAutoSearch search(list, profile);
+  EXPECT_FALSE(search.Start());
+  EXPECT_FALSE(search.Running());
+  EXPECT_EQ(SearchFlagOf(profile, "SITE-DEMO-01"), "");
+  EXPECT_EQ(SearchFlagOf(profile, "SITE-DEMO-02"), "NOT SUPPORTED");
+}
+
+// The external search page: the reply is the verdict, as it stands.
+TEST_F(AutoSearchTest, ExternalRepliesAreTheVerdict) {
+  httplib::Server server;
+  std::string reply, target;
+  std::mutex mutex;
+  server.Get("/as.php", [&](const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard lock(mutex);
+    target = req.target;
+    res.set_content(reply, "text/plain");
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread thread([&] { server.listen_after_bind(); });
+  // Bound already: the first request waits in the queue if the loop is not running yet.
+
+  TProfile& profile = ActiveProfile();
+  TWebSite& site = *SiteList().FindByUIN("SITE-DEMO-01");
+  auto inputs = std::make_shared<TSearchInputs>(*TSearchInputs::FromProgram());
+  inputs->external = true;
+  inputs->external_url = "http://127.0.0.1:" + std::to_string(port) + "/as.php";
+
+  reply = " ";
+  TSearchThread worker(site, 0, inputs, profile, 5);
+  int result = -2;
+  worker.on_finished = [&](TSearchThread&, int r, bool) { result = r; };
+  worker.Start();
+  UI().ProcessMessagesUntil([&] { return worker.Ended(); });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(SearchFlagOf(profile, "SITE-DEMO-01"), "FOUND");
+  EXPECT_EQ(SearchDetailsOf(profile, "SITE-DEMO-01"), " ");
+  EXPECT_EQ(target.rfind("/as.php?Kind=GET&Address=http%3A%2F%2Ffreshdownloads.localhost", 0), 0u)
+      << target;
+  EXPECT_NE(target.find("&SearchString=Sample+Notes&CustomNotFound=&MinMatch=-1&SiteUIN="
+                        "SITE-DEMO-01&Hash="),
+            std::string::npos)
+      << target;
+
+  // An empty reply: not listed, empty details; the single test keeps the reply as the page.
+  reply.clear();
+  TSearchSingle single(site, profile);
+  single.inputs = inputs;
+  EXPECT_FALSE(single.Press());
+  EXPECT_EQ(single.ButtonCaption(), "Stop");
+  single.WaitUntilFinished();
+  EXPECT_EQ(single.ButtonCaption(), "Close");
+  EXPECT_TRUE(single.ResultsEnabled());
+  EXPECT_EQ(SearchFlagOf(profile, "SITE-DEMO-01"), "NOT FOUND");
+  EXPECT_EQ(SearchDetailsOf(profile, "SITE-DEMO-01"), "");
+  EXPECT_TRUE(FileExists(TSearchSingle::ResultsFile()));
+  EXPECT_EQ(FileToString(TSearchSingle::ResultsFile()), "");
+  EXPECT_TRUE(single.Press());
+
+  server.stop();
+  thread.join();
+}
+
+std::string RunCommand(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+  pclose(p);
+  return out;
+}
+
+TEST(SearchCommandLine, RunOneSiteAndAnalyseAPage) {
+  test::TestData data;
+  const std::string state = data.Dir() / "demo-state.json";
+  WriteSubmittedState(state);
+  DemoServer server({"--state", state});
+  const std::string cli = std::string(QUILLORA_CLI_PATH) + " --quiet --data-dir '" +
+                          data.DataDir() + "' --user-dir '" + data.UserDir() + "' ";
+  const std::string out =
+      RunCommand(cli + "search run --site SITE-DEMO-09 --port " + std::to_string(server.port));
+  EXPECT_EQ(out, "SITE-DEMO-09\tPAD Depot\tFOUND\tSample Notes - PAD file received\n");
+
+  const std::string page = data.Dir() / "page.html";
+  StringToFile(page, "<html><body><p>Nothing found</p><p>Sample Notes</p></body></html>");
+  EXPECT_EQ(RunCommand(cli + "search analyse --site SITE-DEMO-01 '" + page + "'"),
+            "NOT FOUND\tDefault \"not found\" string match\n");
+  StringToFile(page, "<p><a href=\"http://sample-company.localhost/\">Sample Notes</a> 2.4.1</p>");
+  EXPECT_EQ(RunCommand(cli + "search analyse --site SITE-DEMO-01 '" + page + "'"),
+            "FOUND\tSample Notes 2.4.1\n");
+}
+
+}  // namespace
+}  // namespace quillora
