@@ -13,6 +13,7 @@
 #include "cli/cmd_pad.h"
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
+#include "cli/cmd_search_remote.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
@@ -71,6 +72,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupPageCommands(app, ctx);
   SetupMailCommands(app, ctx);
   SetupUpdateCommands(app, ctx);
+  SetupSearchRemoteCommands(app, ctx);
   SetupSubmitCommands(app, ctx);
   SetupPadCommands(app, ctx);
 
