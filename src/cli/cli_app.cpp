@@ -14,6 +14,7 @@
 #include "cli/cmd_page.h"
 #include "cli/cmd_records.h"
 #include "cli/cmd_search.h"
+#include "cli/cmd_search_remote.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_site.h"
 #include "cli/cmd_sites.h"
@@ -75,6 +76,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   SetupSubmitCommands(app, ctx);
   SetupPadCommands(app, ctx);
   SetupSearchCommands(app, ctx);
+  SetupSearchRemoteCommands(app, ctx);
 
   // The port must exist before any command runs; its answers come from the global options.
   TCliUserInterface ui(in, err, TCliUserInterface::Answer::Ask, interactive);

@@ -1,0 +1,88 @@
+// quillora-search-service: the remote listing-search service the program's batch search uses.
+
+#include <atomic>
+#include <httplib.h>
+#include <iostream>
+#include <pthread.h>
+#include <signal.h>
+#include <string>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+
+#include "foundation/files.h"
+#include "search-service/search_service.h"
+
+int main(int argc, char** argv) {
+  using namespace quillora;
+  CLI::App app{
+      "Takes listing-search jobs from the program, fetches every job's search pages and serves "
+      "them back as one archive. Jobs, pages and archives are kept under the folder.",
+      "quillora-search-service"};
+  TSearchServiceOptions options;
+  std::string address = "127.0.0.1";
+  int port = 8767;
+  std::string password;
+  app.add_option("--folder", options.folder, "The folder of jobs, pages and archives")->required();
+  app.add_option("--address", address, "Address to listen on")->capture_default_str();
+  app.add_option("--port", port, "Port to listen on (0: any free port)")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535));
+  app.add_option("--password", password,
+                 "The program's \"Autosearch_Password\" (an integer; without it -1)");
+  app.add_option("--workers", options.workers, "Pages fetched at once")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  CLI11_PARSE(app, argc, argv);
+
+  if (!password.empty()) {
+    try {
+      size_t used = 0;
+      const long long value = std::stoll(password, &used);
+      if (used != password.size()) throw std::invalid_argument(password);
+      options.password = static_cast<int32_t>(value);
+    } catch (const std::exception&) {
+      std::cerr << "error: the password must be an integer\n";
+      return 2;
+    }
+  }
+  if (!ForceDirectories(options.folder)) {
+    std::cerr << "error: cannot create folder: " << options.folder << "\n";
+    return 1;
+  }
+
+  // Taken by sigwait below; blocked before any thread starts, so every thread inherits the mask.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  TSearchService service(options);
+  httplib::Server server;
+  service.Attach(server);
+
+  const int bound = port == 0 ? server.bind_to_any_port(address)
+                              : (server.bind_to_port(address, port) ? port : -1);
+  if (bound < 0) {
+    std::cerr << "error: cannot listen on " << address << ":" << port << "\n";
+    return 1;
+  }
+  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
+  std::cout << "listening on http://" << host << ":" << bound << "/" << std::endl;
+
+  std::atomic<bool> failed = false;
+  const pthread_t main_thread = pthread_self();
+  std::thread listener([&] {
+    if (!server.listen_after_bind()) {
+      failed = true;
+      pthread_kill(main_thread, SIGTERM);
+    }
+  });
+  int signal_number = 0;
+  sigwait(&stop_signals, &signal_number);
+  server.stop();
+  listener.join();
+  service.Shutdown();
+  return failed ? 1 : 0;
+}
