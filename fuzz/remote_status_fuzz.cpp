@@ -38,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       });
   if (view.empty()) __builtin_trap();
 
-  static const std::vector<std::string> kMonths = {
-      "January", "February", "March",     "April",   "May",      "June",
-      "July",    "August",   "September", "October", "November", "December"};
+  static const std::vector<std::string> kMonths = {"January",   "February", "March",    "April",
+                                                   "May",       "June",     "July",     "August",
+                                                   "September", "October",  "November", "December"};
   for (const std::string& line : lines) JobDateText(line, kMonths, '.');
   JobDateText(text, kMonths, '/');
   return 0;

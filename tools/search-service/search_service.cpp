@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <httplib.h>
+#include <random>
 #include <set>
 
 #include "foundation/bzip2_stream.h"
@@ -99,6 +101,27 @@ std::string FieldOf(const std::string& line, const std::string& name) {
   if (name == "FILESTR") return line.substr(from);
   const size_t end = line.find('&', from);
   return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+// A job line's field: the program escapes it with "%" only and leaves "+" as it stands, so a
+// "+" is a plus (the query in it is encoded already, its spaces being those pluses).
+std::string DecodeJobField(const std::string& field) {
+  std::string out;
+  out.reserve(field.size());
+  for (size_t i = 0; i < field.size(); ++i) {
+    const auto hex = [&](size_t at) {
+      return at < field.size() && std::isxdigit(static_cast<unsigned char>(field[at]));
+    };
+    if (field[i] == '%' && hex(i + 1) && hex(i + 2)) {
+      // A NUL would cut the address or the name short further down.
+      if (const int v = std::stoi(field.substr(i + 1, 2), nullptr, 16); v != 0)
+        out += static_cast<char>(v);
+      i += 2;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -330,6 +353,8 @@ std::string TSearchService::Block(const std::string& uin, const std::string& sta
   const int64_t size = FileSizeOf(path);
   if (size < 0 || size > INT32_MAX) return MakeBlockReply(-1, 0, "");
   if (start.empty()) return MakeBlockReply(static_cast<int32_t>(size), 0, "");
+  if (options_.block_delay_ms > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(options_.block_delay_ms));
   const int64_t from = std::clamp<int64_t>(std::atoll(start.c_str()), 0, size);
   const int64_t n = std::clamp<int64_t>(std::atoll(length.c_str()), 0, kMaxBlock);
   std::string data(static_cast<size_t>(std::min(n, size - from)), '\0');
@@ -355,12 +380,13 @@ void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, s
   const auto fields = SplitFields(line, '|');
   std::string page_name;
   if (fields.size() >= 4) {
-    const std::string address = UrlDecode(fields[1]);
-    const std::string query = UrlDecode(fields[2]);
-    page_name = UrlDecode(fields[3]);
+    const std::string address = DecodeJobField(fields[1]);
+    const std::string query = DecodeJobField(fields[2]);
+    page_name = DecodeJobField(fields[3]);
     if (IsSafeJobName(page_name)) {
       fetcher.application_name = "Mozilla/4.0 (compatible)";
       fetcher.timeout = options_.timeout_seconds;
+      fetcher.port = options_.fetch_port;
       const bool post = fields[0] == "POST";
       fetcher.SetUrl(post || query.empty() ? address : address + "?" + query);
       bool ok;
@@ -395,6 +421,12 @@ void TSearchService::Pack(const std::shared_ptr<TJobState>& job, int run) {
   std::string tar;
   for (const auto& name : ListFiles(folder + "pages/", "*.htm"))
     tar += TarEntryBytes(name, ReadFileText(folder + "pages/" + name), '0', std::time(nullptr));
+  if (options_.archive_padding > 0) {
+    std::mt19937 random(static_cast<uint32_t>(options_.archive_padding));
+    std::string padding(static_cast<size_t>(options_.archive_padding), '\0');
+    for (char& c : padding) c = static_cast<char>(random());
+    tar += TarEntryBytes("PaxHeader/padding", padding, 'x', std::time(nullptr));
+  }
   tar += TarEndBytes();
   TJob quiet(TJob::TProgressTarget::None);
   std::optional<std::string> packed;
