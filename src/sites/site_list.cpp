@@ -379,6 +379,8 @@ void TSiteList::UpdateCache(const TSiteCache& old, bool old_valid) {
   }
   if (old_valid && SameSiteCacheFiles(old.Entries(), entries)) return;
   try {
+    const std::string folder = ExtractFilePath(cache_file);
+    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
     SaveFileSafely(cache_file, WriteSiteCache(sites_folder_, entries));
   } catch (const std::exception&) {
     // Like the other side files: without a cache the next start loads every file.
