@@ -14,6 +14,7 @@
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
+#include "app/submitter/submitter_page.h"
 #include "app/window_placements.h"
 #include "backup/backup.h"
 #include "foundation/app_state.h"
@@ -93,12 +94,7 @@ void TfrmMain::CreatePages() {
   auto* sites = new QWidget(pages_);
   sites->setObjectName("fraSites");
   sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
-  auto* submitter = new QWidget(pages_);
-  submitter->setObjectName("fraSubmitter");
-  Placeholder(submitter, "lblSubmitterPlaceholder")
-      ->setText(
-          "<h3>Submitter</h3><p>The submitter comes here: the queue of sites, the embedded "
-          "browser that opens each site's submission page, and the form filling.</p>");
+  auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
@@ -200,6 +196,10 @@ void TfrmMain::CreateMenu() {
   prev->setObjectName("actPrevTab");
   connect(prev, &QAction::triggered, this, [this] { PrevTab(); });
   addAction(prev);
+}
+
+TfraSubmitter* TfrmMain::Submitter() const {
+  return static_cast<TfraSubmitter*>(submitter_pages_.front());
 }
 
 bool TfrmMain::SubmitterPageActive() const {
@@ -334,8 +334,9 @@ void TfrmMain::FirstShow() {
   if (RecordListsReady()) LoadRecordsAndActivate();
   shown_ = true;
   UpdateCaption();
-  // The sites view and the first submitter page initialise here once they exist.
+  // The sites view initialises here once it exists.
   RefreshPlaceholders();
+  if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);
     splash_->HideSplash();

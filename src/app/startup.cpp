@@ -82,6 +82,8 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
 }  // namespace
 
 int RunDesktop(int argc, char** argv) {
+  // The embedded browser shares the OpenGL contexts of the widgets; set before the application.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   TQuilloraApplication app(argc, argv);
   QCommandLineParser parser;
   parser.setApplicationDescription("Quillora: keep your product descriptions and submit them");
