@@ -33,8 +33,9 @@ function qlControls(f) {
 }  // namespace
 
 QString SnapshotScript() {
-  return QString::fromUtf8(kCommon) + QStringLiteral(R"JS(
-(function () {
+  // Everything stays inside the function: a top-level declaration would outlive the call in
+  // the script world and clash with the next script's.
+  return QStringLiteral("(function () {\n") + QString::fromUtf8(kCommon) + QStringLiteral(R"JS(
   try {
     const cut = (s, n) => { s = (s == null) ? '' : String(s); return s.length > n ? s.slice(0, n) : s; };
     function control(e, focused) {
@@ -72,8 +73,8 @@ QString SnapshotScript() {
 
 QString ApplyScript(const QString& changes_json) {
   // The changes go in as a JSON literal: JSON text is a valid script expression.
-  return QString::fromUtf8(kCommon) + QStringLiteral(R"JS(
-(function (changes) {
+  return QStringLiteral("(function (changes) {\n") + QString::fromUtf8(kCommon) +
+         QStringLiteral(R"JS(
   try {
     const docs = [];
     (function walk(d) { docs.push(d); for (const fd of qlFrames(d)) walk(fd); })(document);

@@ -38,6 +38,10 @@ namespace quillora::app {
 
 namespace {
 
+QString Q(const std::u16string& s) {
+  return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 bool HasProduct() {
   return RecordListsReady() && ActiveProfileValues() != nullptr;
 }
@@ -373,7 +377,9 @@ void TfraSubmitter::FillAll(bool only_known) {
       TBrowserDocument document(json);
       FillDocument(document.Top(), site, only_known,
                    [&forms](TDomForm*, TFillMode, TFormPurpose) { ++forms; });
-      browser_->Apply(document.ChangesJson(), [this, forms](bool) { emit filled(forms); });
+      const QString url = Q(document.Top()->URL());
+      browser_->Apply(document.ChangesJson(),
+                      [this, forms, url](bool) { emit filled(forms, url); });
     } catch (const std::exception& e) {
       // A page that cannot be read is left as it is.
       status_->setText(ToQString(e.what()));
@@ -395,7 +401,8 @@ void TfraSubmitter::FillThis() {
       }
       TFormBinding binding;
       FillFormElement(form, site, binding);
-      browser_->Apply(document.ChangesJson(), [this](bool) { emit filled(1); });
+      const QString url = Q(document.Top()->URL());
+      browser_->Apply(document.ChangesJson(), [this, url](bool) { emit filled(1, url); });
     } catch (const std::exception& e) {
       status_->setText(ToQString(e.what()));
     }

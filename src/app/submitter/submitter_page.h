@@ -48,8 +48,8 @@ class TfraSubmitter : public QWidget {
   int Processed() const { return processed_; }
 
  signals:
-  // After a fill was written back into the page: how many forms it ran on.
-  void filled(int forms);
+  // After a fill was written back into the page: how many forms it ran on, and the page.
+  void filled(int forms, const QString& url);
   // A submission of the current site's submit form was recognised and recorded.
   void submissionRecorded(const QString& uin);
 
