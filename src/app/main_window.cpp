@@ -147,6 +147,8 @@ void TfrmMain::CreateMenu() {
   AddAction(view, "actShowInfoPanel", "Show Info Panel", false);
   view->addSeparator();
   act_show_side_panel_ = AddAction(view, "actShowSidePanel", "Show Side Panel", false);
+  connect(act_show_side_panel_, &QAction::triggered, this,
+          [this] { Submitter()->ToggleSidePanel(); });
   act_show_side_panel_->setCheckable(true);
 
   QMenu* options = bar->addMenu("Options");
@@ -219,9 +221,8 @@ void TfrmMain::PageControlChange() {
   const int index = pages_->currentIndex();
   close_button_->setVisible(index > 1);
   close_button_->setEnabled(index > 2);
-  // "Show Side Panel" and "Show Statistics" belong to a submitter page's side panel and
-  // statistics; they stay unbound (and disabled) until that page exists.
-  act_show_side_panel_->setEnabled(false);
+  // "Show Side Panel" works on the Submitter page; its statistics are not built yet.
+  act_show_side_panel_->setEnabled(index == kSubmitter);
   act_show_statistics_->setEnabled(false);
   UpdateCaption();
 }
@@ -400,13 +401,19 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   // F3 toggles a submitter page's side panel; Ctrl+1 and Ctrl+2 ("Use_Shortkeys") set its
-  // versions listed. They go to the submitter page once it exists; until then they are the
-  // submitter page's keys and nothing else's.
+  // versions listed.
   if (SubmitterPageActive()) {
-    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) return true;
-    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
-        Settings().GetBool("Use_Shortkeys"))
+    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) {
+      if (pages_->currentIndex() == kSubmitter) Submitter()->ToggleSidePanel();
       return true;
+    }
+    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
+        Settings().GetBool("Use_Shortkeys")) {
+      if (pages_->currentIndex() == kSubmitter)
+        Submitter()->Run(key->key() == Qt::Key_1 ? "actSetVersionListed"
+                                                 : "actSetListedAsSubmitted");
+      return true;
+    }
   }
   return false;
 }

@@ -216,6 +216,14 @@ void TfraSubmitter::Initialize() {
   if (FileExists(start)) browser_->Navigate(QUrl::fromLocalFile(ToQString(start)));
 }
 
+void TfraSubmitter::ToggleSidePanel() {
+  side_->setVisible(!side_->isVisible());
+}
+
+void TfraSubmitter::Run(const char* action) {
+  if (auto* a = findChild<QAction*>(action); a && a->isEnabled()) a->trigger();
+}
+
 TWebSite* TfraSubmitter::CurrentSite() const {
   if (site_uin_.empty() || !SiteListReady()) return nullptr;
   return SiteList().FindByUIN(site_uin_);
@@ -263,7 +271,7 @@ void TfraSubmitter::SaveNotes() {
   TWebSite* site = CurrentSite();
   if (!site || !HasProduct() || !notes_->document()->isModified()) return;
   TProductStatusFields fields = ReadProductStatus(ActiveProfile(), site->UIN());
-  fields.product_notes = FromQString(notes_->toPlainText());
+  fields.product_notes = FromQString(notes_->toPlainText().replace("\n", "\r\n"));
   if (WriteProductStatus(ActiveProfile(), site->UIN(), fields, Now()))
     CommitStatusChange(ActiveProfile());
   notes_->document()->setModified(false);
@@ -294,12 +302,13 @@ void TfraSubmitter::ShowMessages(const std::string& page) {
   if (HasProduct()) {
     const TProductStatusFields fields = ReadProductStatus(ActiveProfile(), site->UIN());
     remarks = fields.company_notes;
-    notes_->setPlainText(ToQString(fields.product_notes));
+    notes_->setPlainText(ToQString(fields.product_notes).replace("\r\n", "\n"));
   }
   if (!remarks.empty()) text += "\r\n---\r\n" + remarks;
   notes_->document()->setModified(false);
   notes_->setEnabled(HasProduct());
-  messages_->setPlainText(ToQString(text));
+  // Stored texts break lines with CR LF; the box would show each CR as a line of its own.
+  messages_->setPlainText(ToQString(text).replace("\r\n", "\n"));
   if (!text.empty()) {
     side_->setVisible(true);
     side_->setCurrentIndex(1);

@@ -45,6 +45,11 @@ class TfraSubmitter : public QWidget {
   void FillAll(bool only_known = false);
   void FillThis();
   void RebuildQueue();
+  // "Show Side Panel" (F3).
+  void ToggleSidePanel();
+  // Runs one of the page's commands by its action name ("actSetVersionListed", ...) when it is
+  // enabled.
+  void Run(const char* action);
   int Processed() const { return processed_; }
 
  signals:
