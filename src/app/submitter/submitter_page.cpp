@@ -293,8 +293,13 @@ void TfraSubmitter::OpenSite(TWebSite* site, const std::string& page) {
 
 void TfraSubmitter::ShowMessages(const std::string& page) {
   TWebSite* site = CurrentSite();
-  std::string text = site->Info.Value("Popup messages", page);
-  const std::string comments = site->Info.Value("Common info", "Comments");
+  // Stored notes end with a line break of their own; one break between the parts is enough.
+  auto trimmed = [](std::string t) {
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+    return t;
+  };
+  std::string text = trimmed(site->Info.Value("Popup messages", page));
+  const std::string comments = trimmed(site->Info.Value("Common info", "Comments"));
   if (!comments.empty()) text = comments + (text.empty() ? "" : "\r\n---\r\n" + text);
   if (!text.empty())
     text += "\r\nComment by " + site->Info.Value("Common info", "Contributor Name");
