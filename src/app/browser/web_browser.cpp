@@ -100,7 +100,10 @@ QWebEnginePage* TBrowserPage::createWindow(WebWindowType) {
   const bool user_choice = mods & (Qt::ShiftModifier | Qt::ControlModifier);
   if (!user_choice && new_window_mode_ >= 2) return nullptr;
   if (!user_choice && new_window_mode_ == 1) return this;
-  auto* window = new QWebEngineView;
+  // A window of its own, but owned by our view: every page must be gone before the browser's
+  // profile is, also when the user never closed the window.
+  auto* window = new QWebEngineView(qobject_cast<QWidget*>(parent()));
+  window->setWindowFlag(Qt::Window);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->resize(800, 600);
   window->show();
