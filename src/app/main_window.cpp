@@ -14,6 +14,7 @@
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
+#include "app/submitter/submitter_page.h"
 #include "app/window_placements.h"
 #include "backup/backup.h"
 #include "foundation/app_state.h"
@@ -93,12 +94,7 @@ void TfrmMain::CreatePages() {
   auto* sites = new QWidget(pages_);
   sites->setObjectName("fraSites");
   sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
-  auto* submitter = new QWidget(pages_);
-  submitter->setObjectName("fraSubmitter");
-  Placeholder(submitter, "lblSubmitterPlaceholder")
-      ->setText(
-          "<h3>Submitter</h3><p>The submitter comes here: the queue of sites, the embedded "
-          "browser that opens each site's submission page, and the form filling.</p>");
+  auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
@@ -151,6 +147,8 @@ void TfrmMain::CreateMenu() {
   AddAction(view, "actShowInfoPanel", "Show Info Panel", false);
   view->addSeparator();
   act_show_side_panel_ = AddAction(view, "actShowSidePanel", "Show Side Panel", false);
+  connect(act_show_side_panel_, &QAction::triggered, this,
+          [this] { Submitter()->ToggleSidePanel(); });
   act_show_side_panel_->setCheckable(true);
 
   QMenu* options = bar->addMenu("Options");
@@ -202,6 +200,10 @@ void TfrmMain::CreateMenu() {
   addAction(prev);
 }
 
+TfraSubmitter* TfrmMain::Submitter() const {
+  return static_cast<TfraSubmitter*>(submitter_pages_.front());
+}
+
 bool TfrmMain::SubmitterPageActive() const {
   return pages_->currentIndex() >= kSubmitter;
 }
@@ -219,9 +221,8 @@ void TfrmMain::PageControlChange() {
   const int index = pages_->currentIndex();
   close_button_->setVisible(index > 1);
   close_button_->setEnabled(index > 2);
-  // "Show Side Panel" and "Show Statistics" belong to a submitter page's side panel and
-  // statistics; they stay unbound (and disabled) until that page exists.
-  act_show_side_panel_->setEnabled(false);
+  // "Show Side Panel" works on the Submitter page; its statistics are not built yet.
+  act_show_side_panel_->setEnabled(index == kSubmitter);
   act_show_statistics_->setEnabled(false);
   UpdateCaption();
 }
@@ -334,8 +335,9 @@ void TfrmMain::FirstShow() {
   if (RecordListsReady()) LoadRecordsAndActivate();
   shown_ = true;
   UpdateCaption();
-  // The sites view and the first submitter page initialise here once they exist.
+  // The sites view initialises here once it exists.
   RefreshPlaceholders();
+  if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);
     splash_->HideSplash();
@@ -399,13 +401,19 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   // F3 toggles a submitter page's side panel; Ctrl+1 and Ctrl+2 ("Use_Shortkeys") set its
-  // versions listed. They go to the submitter page once it exists; until then they are the
-  // submitter page's keys and nothing else's.
+  // versions listed.
   if (SubmitterPageActive()) {
-    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) return true;
-    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
-        Settings().GetBool("Use_Shortkeys"))
+    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) {
+      if (pages_->currentIndex() == kSubmitter) Submitter()->ToggleSidePanel();
       return true;
+    }
+    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
+        Settings().GetBool("Use_Shortkeys")) {
+      if (pages_->currentIndex() == kSubmitter)
+        Submitter()->Run(key->key() == Qt::Key_1 ? "actSetVersionListed"
+                                                 : "actSetListedAsSubmitted");
+      return true;
+    }
   }
   return false;
 }

@@ -18,6 +18,7 @@ namespace quillora::app {
 class TQtUserInterface;
 class TfrmAbout;
 class TfrmSplash;
+class TfraSubmitter;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -35,6 +36,8 @@ class TfrmMain : public QMainWindow {
   // Submitter pages: entry 0 is the Submitter page, entry k the page k + 2.
   int SubmitterPageCount() const { return static_cast<int>(submitter_pages_.size()); }
   bool SubmitterPageActive() const;
+  // The main window's own Submitter page.
+  TfraSubmitter* Submitter() const;
 
   // "Quillora 3.0 -> " + the active product's name (+ " -> " + the current site's name).
   void UpdateCaption();

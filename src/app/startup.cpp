@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
+#include <unistd.h>
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -82,6 +83,12 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
 }  // namespace
 
 int RunDesktop(int argc, char** argv) {
+  // The embedded browser shares the OpenGL contexts of the widgets; set before the application.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Chromium refuses to start its sandbox for root; the demo and the quick start run as root on
+  // a fresh machine, so the browser runs unsandboxed there (a user account keeps the sandbox).
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   TQuilloraApplication app(argc, argv);
   QCommandLineParser parser;
   parser.setApplicationDescription("Quillora: keep your product descriptions and submit them");

@@ -1,0 +1,224 @@
+// The Submitter page and its browser against the demo sites server: a known and an unknown form
+// filled and sent, the submission recorded for the product, and a page that forges submission
+// reports and looks for a way into the program.
+#include <QSignalSpy>
+#include <QWebEngineView>
+#include <QtTest>
+#include <regex>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/browser/web_browser.h"
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "app/qt_user_interface.h"
+#include "app/splash_window.h"
+#include "app/startup.h"
+#include "app/submitter/submitter_page.h"
+#include "pad/product_data.h"
+#include "pad/profile.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+#include "sites/sites_state.h"
+#include "submit/status_records.h"
+#include "support/test_context.h"
+
+extern char** environ;
+
+using namespace quillora;
+using namespace quillora::app;
+
+namespace {
+
+// The demo sites server on an ephemeral port, stopped when the object goes.
+struct TDemoServer {
+  pid_t pid = -1;
+  FILE* out = nullptr;
+  int port = 0;
+  TDemoServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::string path = QUILLORA_DEMO_SITES_PATH, flag = "--port", zero = "0";
+    char* argv[] = {path.data(), flag.data(), zero.data(), nullptr};
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    out = fdopen(fds[0], "r");
+    char line[256] = {};
+    std::cmatch m;
+    if (out && fgets(line, sizeof line, out) &&
+        std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
+      port = std::stoi(m[1]);
+  }
+  ~TDemoServer() {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+    if (out) fclose(out);
+  }
+};
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// The shipped demo sites point at port 8765; the test's server listens elsewhere.
+void PointSitesAt(int port) {
+  const std::string to = ".localhost:" + std::to_string(port);
+  for (int i = 0; i < SiteList().Count(); ++i) {
+    TWebSite* site = SiteList().SiteAt(i);
+    for (const char* page : {"Home", "Search", "Submit", "Update"}) {
+      TURLInfo& record = site->Info.URLs.Record(page);
+      record.SetAddress(Replaced(record.Address(), ".localhost:8765", to));
+    }
+    for (int k = 0; k < site->Forms().Count(); ++k) {
+      TWebForm* form = site->Forms().FormAt(k);
+      form->URL = Replaced(form->URL, ".localhost:8765", to);
+      form->Action = Replaced(form->Action, ".localhost:8765", to);
+    }
+  }
+}
+
+// The visible text of the page and of its frames.
+QString PageText(TWebBrowser* browser) {
+  QString text;
+  bool done = false;
+  browser->Page()->runJavaScript(
+      "(function () { let t = document.body.innerText;"
+      " for (const f of document.querySelectorAll('iframe'))"
+      "   try { t += '\\n' + f.contentDocument.body.innerText; } catch (e) {}"
+      " return t; })()",
+      [&](const QVariant& v) {
+        text = v.toString();
+        done = true;
+      });
+  if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
+  return text;
+}
+
+}  // namespace
+
+class SubmitterTest : public QObject {
+  Q_OBJECT
+ public:
+  static void initMain() {
+    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  }
+
+ private slots:
+  void KnownAndUnknownFormsAreFilledAndSubmitted();
+  void ForgedReportsAndProgramCallsAreRefused();
+};
+
+void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  PointSitesAt(server.port);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebBrowser* browser = page->Browser();
+  const std::string version = ActiveProfile().GetString("Program_Info/Program_Version");
+
+  // Fresh Downloads has a stored submit form; Tool Finder's form, in a frame, is known to no
+  // stored record and is filled by guessing.
+  struct Case {
+    const char* name;
+    bool known;
+    const char* accepted_text;
+  };
+  for (const Case& c :
+       {Case{"Fresh Downloads", true, "Thank you!"}, Case{"Tool Finder", false, "Thanks."}}) {
+    TWebSite* site = nullptr;
+    for (int i = 0; i < SiteList().Count(); ++i)
+      if (SiteList().SiteAt(i)->Name() == c.name) site = SiteList().SiteAt(i);
+    QVERIFY2(site, c.name);
+    QSignalSpy filled(page, &TfraSubmitter::filled);
+    page->OpenSite(site, "Submit");
+    // Auto-fill runs on every completed page, and fills only the forms the site knows.
+    const QString submit_page = ToQString(site->Info.URLs.Submit().Address());
+    auto filled_on_page = [&] {
+      return filled.wait(20000) && filled.last().at(1).toString() == submit_page;
+    };
+    while (!filled_on_page()) QVERIFY(filled.count() < 10);
+    QCOMPARE(filled.last().at(0).toInt(), c.known ? 1 : 0);
+    if (!c.known) {
+      page->FillAll(false);
+      QVERIFY(filled_on_page());
+      QVERIFY(filled.last().at(0).toInt() >= 1);
+    }
+    QSignalSpy recorded(page, &TfraSubmitter::submissionRecorded);
+    // The user sends the form (the last form of the page or of its frame).
+    browser->Page()->runJavaScript(
+        "(function () { let d = document; const fr = d.querySelector('iframe');"
+        " if (!d.forms.length && fr) d = fr.contentDocument;"
+        " [...d.forms].pop().requestSubmit(); return 1; })()");
+    QString reply;
+    QTRY_VERIFY2_WITH_TIMEOUT((reply = PageText(browser)).contains(c.accepted_text),
+                              qPrintable(reply), 20000);
+    const TProductStatusFields status = ReadProductStatus(ActiveProfile(), site->UIN());
+    if (c.known) {
+      QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, 5000);
+      QCOMPARE(status.version_submitted, version);
+      QVERIFY(!status.date_submitted.empty());
+    } else {
+      // A form the site has no template for is filled, but nothing knows it was a submission.
+      QCOMPARE(recorded.count(), 0);
+      QVERIFY(status.version_submitted.empty());
+    }
+  }
+}
+
+void SubmitterTest::ForgedReportsAndProgramCallsAreRefused() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  TWebBrowser browser;
+  browser.resize(400, 300);
+  QSignalSpy submitted(browser.Page(), &TBrowserPage::formSubmitted);
+  QSignalSpy loaded(&browser, &TWebBrowser::loadFinished);
+  const QString base = QString("http://forge.localhost:%1/").arg(server.port);
+  // The page guesses at our report prefix, forges reports with a made-up token and one copied
+  // from the console shape, and looks for any object of the program before it submits a form
+  // of its own to the same address the forgeries named.
+  browser.WriteDocument(QString(R"(<html><body>
+<form id=f method=get action="%1target"><input name=q value=real></form>
+<script>
+const fake = JSON.stringify({a: '%1target', m: 'get', e: '', u: location.href,
+                             p: [['q', 'forged']], l: {}});
+console.log('qlr-00000000000000000000000000000000:' + fake);
+console.log('qlr-' + fake);
+console.log('qlr-deadbeef:' + 'x'.repeat(100));
+const reach = [typeof qt, typeof window.qt, typeof QWebChannel, typeof window.quillora].join(',');
+document.title = reach;
+</script></body></html>)")
+                            .arg(base),
+                        QUrl(base));
+  QVERIFY(loaded.wait(20000));
+  QCOMPARE(browser.Page()->title(), QString("undefined,undefined,undefined,undefined"));
+  QTRY_VERIFY_WITH_TIMEOUT(browser.Page()->RefusedReports() >= 3, 5000);
+  loaded.clear();
+  browser.Page()->runJavaScript("document.getElementById('f').requestSubmit()");
+  QVERIFY(loaded.wait(20000));
+  // Only the real submission arrived, with what the form really posted.
+  QCOMPARE(submitted.count(), 1);
+  const auto report = submitted.first().at(0).value<TSubmissionReport>();
+  QCOMPARE(int(report.pairs.size()), 1);
+  QCOMPARE(report.pairs[0].second, QString("real"));
+}
+
+QTEST_MAIN(SubmitterTest)
+#include "submitter_test.moc"
