@@ -1,7 +1,9 @@
 // The Submitter page and its browser against the demo sites server: a known and an unknown form
 // filled and sent, the submission recorded for the product, and a page that forges submission
 // reports and looks for a way into the program.
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEngineView>
 #include <QtTest>
 #include <regex>
@@ -17,6 +19,7 @@
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/submitter/submitter_page.h"
+#include "foundation/app_state.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
@@ -119,6 +122,7 @@ class SubmitterTest : public QObject {
  private slots:
   void KnownAndUnknownFormsAreFilledAndSubmitted();
   void ForgedReportsAndProgramCallsAreRefused();
+  void MailSiteRecordsOnlyWhenTheLetterIsHandedOver();
 };
 
 void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
@@ -218,6 +222,45 @@ document.title = reach;
   const auto report = submitted.first().at(0).value<TSubmissionReport>();
   QCOMPARE(int(report.pairs.size()), 1);
   QCOMPARE(report.pairs[0].second, QString("real"));
+}
+
+// The e-mail-only demo site: the letter goes to the mail client (a stand-in that fails, then
+// one that takes it); only a letter handed over records the submission.
+void SubmitterTest::MailSiteRecordsOnlyWhenTheLetterIsHandedOver() {
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  Settings().SetBool("Use MAPI", true);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-10");
+  QVERIFY(site);
+  // Message boxes are closed as soon as they show, as a user would dismiss them.
+  QStringList shown;
+  QTimer closer;
+  connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) shown << box->text();
+      w->close();
+    }
+  });
+  closer.start(20);
+  QSignalSpy recorded(page, &TfraSubmitter::submissionRecorded);
+  const std::string version = ActiveProfile().GetString("Program_Info/Program_Version");
+
+  qputenv("QUILLORA_MAIL_CLIENT", "false");
+  page->OpenSite(site, "Submit");
+  QCOMPARE(recorded.count(), 0);
+  QVERIFY(ReadProductStatus(ActiveProfile(), site->UIN()).version_submitted.empty());
+  QVERIFY2(shown.size() >= 2, qPrintable(shown.join("|")));  // the site's message, the failure
+  QVERIFY(shown.first().contains("submit@mailsubmit.localhost"));
+
+  qputenv("QUILLORA_MAIL_CLIENT", "true");
+  page->OpenSite(site, "Submit");
+  QCOMPARE(recorded.count(), 1);
+  QCOMPARE(ReadProductStatus(ActiveProfile(), site->UIN()).version_submitted, version);
+  qunsetenv("QUILLORA_MAIL_CLIENT");
 }
 
 QTEST_MAIN(SubmitterTest)

@@ -25,6 +25,7 @@
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 #include "net/headless_submit.h"
+#include "net/send_mail.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
@@ -338,13 +339,21 @@ void TfraSubmitter::OpenPage(const std::string& page) {
     const bool update = page == "Update";
     profile.SetBool("Runtime/IsNew", !update);
     profile.SetBool("Runtime/IsUpdate", update);
-    ShowMessages(page);
     const TURLInfo& record = site->Info.URLs.Record(page);
+    // An e-mail address shows its page message in a message box before sending; other pages
+    // show it in the side panel.
     if (record.Kind() == TURLKind::MAIL) {
-      // Sending the site's e-mail from the desktop is not built yet.
-      ShowInfo("This site takes submissions by e-mail.");
+      const bool handled = site->VersionHandled;
+      const TMailSubmission sent = SubmitByMail(*site, profile, page);
+      if (sent == TMailSubmission::NotSaved) ShowError("The product could not be saved");
+      if (sent == TMailSubmission::Recorded || sent == TMailSubmission::NotSaved) {
+        if (!handled) ++processed_;
+        RefreshStatusPanel();
+        emit submissionRecorded(ToQString(site->UIN()));
+      }
       return;
     }
+    ShowMessages(page);
     browser_->Navigate(SitePageRequest(*site, page, profile));
   } catch (const std::exception& e) {
     ShowError(e.what());
