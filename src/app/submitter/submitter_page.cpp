@@ -18,6 +18,7 @@
 #include "app/browser/browser_document.h"
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
+#include "app/status/product_status_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
@@ -179,9 +180,20 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
   for (auto [name, text] : {std::pair{"actCaptureForm", "Capture"},
                             {"actSaveTemplate", "Save Tml"},
                             {"actEditTemplate", "Edit Tml"},
-                            {"actEditSite", "Edit Site"},
-                            {"actSiteInfo", "Status"}})
+                            {"actEditSite", "Edit Site"}})
     AddAction(bar, name, text, false);
+  connect(AddAction(bar, "actSiteInfo", "Status", true), &QAction::triggered, this, [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    SaveNotes();
+    if (ShowProductStatus(*site, ActiveProfile(), false, this)) {
+      // The dialog may have changed the notes shown beside the page.
+      const std::string notes = ReadProductStatus(ActiveProfile(), site->UIN()).product_notes;
+      notes_->setPlainText(ToQString(notes).replace("\r\n", "\n"));
+      notes_->document()->setModified(false);
+      RefreshStatusPanel();
+    }
+  });
   bar->addSeparator();
   connect(AddAction(bar, "actBack", "Back", true), &QAction::triggered, this, [this] {
     back_counter_ = 1;
