@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -34,6 +37,7 @@
 #include "sites/sites_state.h"
 #include "sites/sites_view.h"
 #include "submit/form_filler.h"
+#include "submit/login_capture.h"
 #include "submit/status_records.h"
 
 namespace quillora::app {
@@ -456,7 +460,16 @@ void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& t
            : std::string();
   TWebForm* form = FindSubmittedForm(site, report.page_url.toStdString(),
                                      target.toString().toStdString(), 1.0, body, headers);
-  if (!form || form->Purpose != fpSubmit) return;
+  if (!form || (form->Purpose != fpSubmit && form->Purpose != fpLogin)) return;
+  if (form->Purpose == fpSubmit) RecordSubmittedForm(*site, *form, report);
+  KeepTypedLogin(*site, *form, report);
+  site->RefreshSummary();
+}
+
+void TfraSubmitter::RecordSubmittedForm(TWebSite& site_ref, const TWebForm& submitted,
+                                        const TSubmissionReport& report) {
+  TWebSite* site = &site_ref;
+  const TWebForm* form = &submitted;
   // The category the user chose on the site's form: a text field's value or a list's option
   // texts, as they were posted.
   std::optional<std::string> category;
@@ -481,6 +494,37 @@ void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& t
   site->RefreshSummary();
   RefreshStatusPanel();
   emit submissionRecorded(ToQString(site->UIN()));
+}
+
+void TfraSubmitter::KeepTypedLogin(TWebSite& site, const TWebForm& form,
+                                   const TSubmissionReport& report) {
+  const TCapturedLogin login =
+      CaptureLogin(form, [&report](const std::string& name) -> std::optional<std::string> {
+        for (const auto& [posted, value] : report.pairs)
+          if (posted == ToQString(name)) return FromQString(value);
+        return std::nullopt;
+      });
+  TProfile& profile = ActiveProfile();
+  if (!LoginChanged(profile, site.UIN(), login)) return;
+  QMessageBox box(QMessageBox::Question, "Login/password was changed",
+                  "New login info entered.\n\nDo you wish to save it for", QMessageBox::NoButton,
+                  this);
+  const QString company = ToQString(profile.GetString("Company_Info/Company_Name"));
+  const QString product = ToQString(profile.GetString("Program_Info/Program_Name"));
+  auto* for_company = new QRadioButton("the company \"" + company + "\"", &box);
+  auto* for_product = new QRadioButton("the product \"" + product + "\"", &box);
+  (login.owner == TCapturedLogin::TOwner::Product ? for_product : for_company)->setChecked(true);
+  auto* choice = new QWidget(&box);
+  auto* layout = new QVBoxLayout(choice);
+  layout->addWidget(for_company);
+  layout->addWidget(for_product);
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addWidget(choice, grid->rowCount(), 0, 1, grid->columnCount());
+  box.addButton(QMessageBox::Yes);
+  box.addButton(QMessageBox::No);
+  if (box.exec() != QMessageBox::Yes) return;
+  StoreLogin(profile, site.UIN(), login, for_product->isChecked());
+  if (!CommitStatusChange(profile)) ShowError("The product could not be saved");
 }
 
 }  // namespace quillora::app

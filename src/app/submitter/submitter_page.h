@@ -20,7 +20,8 @@ class QToolBar;
 
 namespace quillora {
 class TWebSite;
-}
+class TWebForm;
+}  // namespace quillora
 
 namespace quillora::app {
 
@@ -67,6 +68,10 @@ class TfraSubmitter : public QWidget {
   void ShowMessages(const std::string& page);
   void PageFinished(bool ok);
   void FormSubmitted(const TSubmissionReport& report, const QUrl& target);
+  // A recognised submit form was sent: the submission is recorded.
+  void RecordSubmittedForm(TWebSite& site, const TWebForm& form, const TSubmissionReport& report);
+  // A login typed into a recognised form that differs from the stored one: offers to keep it.
+  void KeepTypedLogin(TWebSite& site, const TWebForm& form, const TSubmissionReport& report);
 
   TWebBrowser* browser_ = nullptr;
   QLineEdit* address_ = nullptr;
