@@ -164,7 +164,8 @@ void TfrmMain::CreateMenu() {
 
   QMenu* tools = bar->addMenu("Tools");
   tools->setObjectName("mnTools");
-  AddAction(tools, "actTranslate", "Translate to English", false);
+  connect(AddAction(tools, "actTranslate", "Translate to English", true), &QAction::triggered, this,
+          [this] { Submitter()->Run("actTranslate"); });
   tools->addSeparator();
   AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
   AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);

@@ -142,7 +142,7 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
       {"actShowSidePanel", "Show Side Panel", false},
       {"actOptions", "Preferences", false},
       {"actBrowserOptions", "Browser options", false},
-      {"actTranslate", "Translate to English", false},
+      {"actTranslate", "Translate to English", true},
       {"actCheckDupes", "Check for Dupes", false},
       {"actBackup", "Backup User Info", false},
       {"actShowStatistics", "Show Statistics", false},

@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -14,6 +16,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <memory>
@@ -25,6 +28,7 @@
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
@@ -32,6 +36,8 @@
 #include "net/send_mail.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
+#include "search/search_page.h"
+#include "search/search_results.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
@@ -56,6 +62,33 @@ std::vector<int> ViewOrder() {
   int sort = 0;
   TryStrToInt(Settings().GetString("Sites List Sort"), sort);
   return SortedSitePositions(SiteList(), TSitesSort::FromSetting(sort));
+}
+
+// The page through the translation service's "tr" page, or "" with the reason in message.
+std::string TranslationAddress(const std::string& language, const std::string& page,
+                               const std::string& service, std::string& message) {
+  static const std::pair<const char*, const char*> kPairs[] = {
+      {"chinese", "zh_en"},    {"french", "fr_en"},   {"german", "de_en"},
+      {"italian", "it_en"},    {"japanese", "ja_en"}, {"korean", "ko_en"},
+      {"portuguese", "pt_en"}, {"russian", "ru_en"},  {"spanish", "es_en"}};
+  if (SameText(language, "english") || language.empty()) {
+    message = "Please, use this feature for non-English sites only.";
+    return "";
+  }
+  for (const auto& [name, pair] : kPairs) {
+    if (!SameText(language, name)) continue;
+    if (service.empty()) {
+      message =
+          "No translation service is set: put its address into the setting "
+          "\"Translation Service\".";
+      return "";
+    }
+    std::string base = service;
+    if (base.back() != '/') base += '/';
+    return base + "tr?url=" + UrlEncodeValue(page) + "&lp=" + pair;
+  }
+  message = "Sorry, cannot translate from this language.";
+  return "";
 }
 
 }  // namespace
@@ -223,6 +256,78 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
               RefreshStatusPanel();
             }
           });
+  BuildMoreMenu(bar);
+}
+
+void TfraSubmitter::BuildMoreMenu(QToolBar* bar) {
+  auto* more = new QToolButton(bar);
+  more->setObjectName("btnMore");
+  more->setText("More");
+  more->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(more);
+  auto add = [&](const char* name, const char* text, auto&& run) {
+    auto* action = menu->addAction(text);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, run);
+  };
+  add("actSaveURL", "Save URL", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    TProfile& profile = ActiveProfile();
+    if (TOptionsList* list = profile.SiteList(TSiteValueKind::ProductListings))
+      list->SetString(site->UIN(), FromQString(browser_->LocationURL().toString()));
+    if (!CommitStatusChange(profile)) ShowError("The product could not be saved");
+  });
+  add("actGotoURL", "Goto URL", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    const std::string url = ActiveProfile().SiteValue(TSiteValueKind::ProductListings, site->UIN());
+    if (url.empty())
+      ShowInfo("No listing page is stored for this site: open it and use Save URL.");
+    else
+      browser_->Navigate(QUrl(ToQString(url)));
+  });
+  menu->addSeparator();
+  add("actTestAutosearch", "Test Autosearch", [this] {
+    if (!CurrentSite() || !HasProduct()) return;
+    const std::string uin = site_uin_;
+    browser_->Page()->toHtml([this, uin](const QString& html) {
+      TWebSite* site = CurrentSite();
+      if (!site || site_uin_ != uin) return;
+      const TSearchVerdict verdict = AnalyseSearchPage(*site, FromQString(html));
+      ShowInfo(std::string(verdict.listed ? kSearchFound : kSearchNotFound) + "\r\n" +
+               verdict.details);
+    });
+  });
+  add("actTranslate", "Translate to English", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site) return;
+    std::string message;
+    const std::string address =
+        TranslationAddress(site->Info.Value("Common info", "Language"),
+                           FromQString(browser_->LocationURL().toString()),
+                           Settings().GetString("Translation Service"), message);
+    if (address.empty())
+      ShowInfo(message);
+    else
+      browser_->Navigate(QUrl(ToQString(address)));
+  });
+  menu->addSeparator();
+  add("actReloadAliases", "RA (reload aliases)", [] {
+    const std::string file = Folders().data + "aliases.dat";
+    try {
+      TMultiOptions fresh;
+      fresh.LoadFromTextFile(file);
+      Tables().aliases.SetText(fresh.Text());
+    } catch (const std::exception&) {
+      ShowError("Cannot load " + file);
+    }
+  });
+  add("actEditAliases", "EA (edit aliases)", [] {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(Folders().data + "aliases.dat")));
+  });
+  more->setMenu(menu);
+  bar->addWidget(more);
 }
 
 void TfraSubmitter::Initialize() {

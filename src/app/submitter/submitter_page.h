@@ -62,6 +62,7 @@ class TfraSubmitter : public QWidget {
  private:
   QAction* AddAction(QToolBar* bar, const char* name, const QString& text, bool enabled);
   void BuildActions(QToolBar* bar);
+  void BuildMoreMenu(QToolBar* bar);
   void RefreshStatusPanel();
   void RefreshActions();
   void SaveNotes();
