@@ -1,6 +1,7 @@
 // The Submitter page and its browser against the demo sites server: a known and an unknown form
 // filled and sent, the submission recorded for the product, and a page that forges submission
 // reports and looks for a way into the program.
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/submitter/submitter_page.h"
+#include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
@@ -123,6 +125,7 @@ class SubmitterTest : public QObject {
   void KnownAndUnknownFormsAreFilledAndSubmitted();
   void ForgedReportsAndProgramCallsAreRefused();
   void MailSiteRecordsOnlyWhenTheLetterIsHandedOver();
+  void SaveTmlStoresTheFocusedFormWithLearntRules();
 };
 
 void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
@@ -261,6 +264,61 @@ void SubmitterTest::MailSiteRecordsOnlyWhenTheLetterIsHandedOver() {
   QCOMPARE(recorded.count(), 1);
   QCOMPARE(ReadProductStatus(ActiveProfile(), site->UIN()).version_submitted, version);
   qunsetenv("QUILLORA_MAIL_CLIENT");
+}
+
+// "Save Tml" on a form no template knows: filled from the sample profile, focused, reviewed and
+// stored with the site, its rules learnt back from the values in it.
+void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  PointSitesAt(server.port);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-04");  // Download Zone: no stored form
+  QVERIFY(site);
+  QCOMPARE(site->Forms().Count(), 0);
+  QSignalSpy filled(page, &TfraSubmitter::filled);
+  page->OpenSite(site, "Submit");
+  const QString submit_page = ToQString(site->Info.URLs.Submit().Address());
+  auto filled_on_page = [&] {
+    return filled.wait(20000) && filled.last().at(1).toString() == submit_page;
+  };
+  while (!filled_on_page()) QVERIFY(filled.count() < 10);
+  page->FillAll(false);
+  QVERIFY(filled_on_page());
+  bool focused = false;
+  page->Browser()->Page()->runJavaScript(
+      "document.querySelector('form input[type=text], form textarea').focus(); 1",
+      [&](const QVariant&) { focused = true; });
+  QTRY_VERIFY_WITH_TIMEOUT(focused, 10000);
+
+  // Yes to any question (hidden fields), then Save in the review.
+  std::function<void(QWidget*)> answer = [&](QWidget* w) {
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      quillora::test::AnswerNextDialog(answer);
+      box->button(QMessageBox::Yes)->click();
+    } else if (auto* dialog = qobject_cast<QDialog*>(w)) {
+      dialog->accept();
+    }
+  };
+  quillora::test::AnswerNextDialog(answer);
+  page->SaveTemplate();
+  QTRY_COMPARE_WITH_TIMEOUT(site->Forms().Count(), 1, 15000);
+  const TWebForm* stored = site->Forms().FormAt(0);
+  QCOMPARE(int(stored->Purpose), int(fpSubmit));
+  QVERIFY(!stored->Fingerprint.empty());
+  bool learnt = false;
+  for (int i = 0; i < stored->FieldCount(); ++i)
+    learnt = learnt || stored->FieldAt(i).FillWith().find("Program_Name") != std::string::npos;
+  QVERIFY(learnt);
+  // The site file has it too.
+  TWebSite reread;
+  QCOMPARE(int(reread.LoadSiteFile(site->FileName)), int(slLoaded));
+  QCOMPARE(reread.Forms().Count(), 1);
 }
 
 QTEST_MAIN(SubmitterTest)

@@ -25,6 +25,7 @@
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
 #include "app/status/product_status_dialog.h"
+#include "app/submitter/form_review_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
@@ -215,10 +216,11 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
           [this] { FillThis(); });
   // Present but not built yet on this page.
   for (auto [name, text] : {std::pair{"actCaptureForm", "Capture"},
-                            {"actSaveTemplate", "Save Tml"},
                             {"actEditTemplate", "Edit Tml"},
                             {"actEditSite", "Edit Site"}})
     AddAction(bar, name, text, false);
+  connect(AddAction(bar, "actSaveTemplate", "Save Tml", true), &QAction::triggered, this,
+          [this] { SaveTemplate(); });
   connect(AddAction(bar, "actSiteInfo", "Status", true), &QAction::triggered, this, [this] {
     TWebSite* site = CurrentSite();
     if (!site || !HasProduct()) return;
@@ -526,6 +528,53 @@ void TfraSubmitter::FillAll(bool only_known) {
                       [this, forms, url](bool) { emit filled(forms, url); });
     } catch (const std::exception& e) {
       // A page that cannot be read is left as it is.
+      status_->setText(ToQString(e.what()));
+    }
+  });
+}
+
+void TfraSubmitter::SaveTemplate() {
+  if (!CurrentSite() || !HasProduct()) return;
+  // Templates are learnt from the sample profile's values typed into the form.
+  if (!Settings().GetBool("DISABLE_ABD_ERROR") &&
+      ActiveProfile().GetString("Company_Info/Company_Name") != "Sample Company") {
+    ShowInfo("You should use the sample profile\r\nto create templates.");
+    return;
+  }
+  const std::string uin = site_uin_;
+  browser_->Snapshot([this, uin](const QByteArray& json) {
+    TWebSite* site = CurrentSite();
+    if (!site || site_uin_ != uin || json.isEmpty()) return;
+    try {
+      TBrowserDocument document(json);
+      TDomForm* live = FocusedForm(document.Top());
+      if (!live) {
+        ShowInfo("Please, put the cursor into a form first");
+        return;
+      }
+      const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
+      TWebForm* existing = site->Forms().FindByFingerprint(old_print, print);
+      if (existing && !AskYesNo("Template for this form already exists. Overwrite it?")) return;
+      auto form = std::make_unique<TWebForm>();
+      CaptureLiveForm(live, *form);
+      if (form->HasHiddenFields() &&
+          !AskYesNo("This form contains hidden fields\r\nDo you wish to save them as well?"))
+        form->ClearHiddenValues();
+      AssignTemplates(*form, true);
+      AdjustTemplatesToSize(*form, false);
+      form->UpdateFingerprint();
+      TdlgFormReview review(*form, this);
+      if (review.exec() != QDialog::Accepted) return;
+      form->Purpose = review.Purpose();
+      // The page may have moved on while the dialog was open: look everything up again.
+      site = CurrentSite();
+      if (!site) return;
+      TFormsList& forms = site->Forms();
+      if (TWebForm* old = forms.FindByFingerprint(old_print, print))
+        forms.Delete(forms.IndexOf(old));
+      forms.AddForm().Assign(*form);
+      if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
+    } catch (const std::exception& e) {
       status_->setText(ToQString(e.what()));
     }
   });

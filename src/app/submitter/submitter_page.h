@@ -45,6 +45,8 @@ class TfraSubmitter : public QWidget {
   // Fills the page: only the site's known forms, or every form.
   void FillAll(bool only_known = false);
   void FillThis();
+  // "Save Tml": stores the focused form, with the rules learnt from the sample profile.
+  void SaveTemplate();
   void RebuildQueue();
   // "Show Side Panel" (F3).
   void ToggleSidePanel();
