@@ -126,6 +126,7 @@ class SubmitterTest : public QObject {
   void ForgedReportsAndProgramCallsAreRefused();
   void MailSiteRecordsOnlyWhenTheLetterIsHandedOver();
   void SaveTmlStoresTheFocusedFormWithLearntRules();
+  void CaptureMakesTheSearchEntryPointAndStaysOnThePage();
 };
 
 void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
@@ -319,6 +320,51 @@ void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
   TWebSite reread;
   QCOMPARE(int(reread.LoadSiteFile(site->FileName)), int(slLoaded));
   QCOMPARE(reread.Forms().Count(), 1);
+}
+
+// "Capture" on a site's search box with "myprog" typed in: the request is not sent, and after
+// the user accepts the record it is the site's search entry point.
+void SubmitterTest::CaptureMakesTheSearchEntryPointAndStaysOnThePage() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  PointSitesAt(server.port);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-03");  // Shareware Hub: a search box at home
+  QVERIFY(site);
+  page->OpenSite(site, "Home");
+  // Type into the search box once the site's page is there (the start page may come first).
+  int typed = -1;
+  for (int tries = 0; typed != 1 && tries < 200; ++tries) {
+    typed = -1;
+    page->Browser()->Page()->runJavaScript(
+        "(function () { const q = document.querySelector('input[name=\"ctl00$q\"]');"
+        " if (!q) return 0; q.value = 'myprog'; q.focus(); return 1; })()",
+        [&](const QVariant& v) { typed = v.toInt(); });
+    QTRY_VERIFY_WITH_TIMEOUT(typed >= 0, 10000);
+    if (typed != 1) QTest::qWait(100);
+  }
+  QCOMPARE(typed, 1);
+  const QUrl home = page->Browser()->LocationURL();
+
+  quillora::test::AnswerNextDialog([](QWidget* w) {
+    if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->accept();
+  });
+  site->Info.URLs.Search().SetText("Address=http://old.example/\r\n");
+  page->CaptureSearch();
+  QTRY_VERIFY_WITH_TIMEOUT(site->Info.URLs.Search().Kind() == TURLKind::GET, 15000);
+  const TURLInfo& search = site->Info.URLs.Search();
+  QCOMPARE(search.Kind(), TURLKind::GET);
+  QCOMPARE(search.Address(),
+           "http://sharewarehub.localhost:" + std::to_string(server.port) + "/Search.aspx");
+  QCOMPARE(search.Query(), std::string("ctl00$q=|Quillora/Search_String|"));
+  // The search was not run: the browser is still at home.
+  QTest::qWait(300);
+  QCOMPARE(page->Browser()->LocationURL(), home);
 }
 
 QTEST_MAIN(SubmitterTest)

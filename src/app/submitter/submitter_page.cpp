@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
 #include <memory>
 
 #include "app/browser/browser_document.h"
@@ -26,6 +27,7 @@
 #include "app/qt_text.h"
 #include "app/status/product_status_dialog.h"
 #include "app/submitter/form_review_dialog.h"
+#include "app/submitter/url_record_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
@@ -215,9 +217,9 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
   connect(AddAction(bar, "actFillThisForm", "Fill This", true), &QAction::triggered, this,
           [this] { FillThis(); });
   // Present but not built yet on this page.
-  for (auto [name, text] : {std::pair{"actCaptureForm", "Capture"},
-                            {"actEditTemplate", "Edit Tml"},
-                            {"actEditSite", "Edit Site"}})
+  connect(AddAction(bar, "actCaptureForm", "Capture", true), &QAction::triggered, this,
+          [this] { CaptureSearch(); });
+  for (auto [name, text] : {std::pair{"actEditTemplate", "Edit Tml"}, {"actEditSite", "Edit Site"}})
     AddAction(bar, name, text, false);
   connect(AddAction(bar, "actSaveTemplate", "Save Tml", true), &QAction::triggered, this,
           [this] { SaveTemplate(); });
@@ -533,6 +535,44 @@ void TfraSubmitter::FillAll(bool only_known) {
   });
 }
 
+void TfraSubmitter::CaptureSearch() {
+  if (!CurrentSite()) return;
+  // The form holding the focus (inside same-origin frames too) is sent in this page; its
+  // navigation is cancelled and its request becomes the site's search entry point.
+  browser_->Page()->CancelNextFormNavigation();
+  capturing_ = true;
+  browser_->Page()->runJavaScript(
+      "(function () { let d = document, e = d.activeElement;"
+      " while (e && e.tagName === 'IFRAME' && e.contentDocument) {"
+      "   d = e.contentDocument; e = d.activeElement; }"
+      " const f = e && e.form; if (!f) return 0;"
+      " f.target = '_self'; f.requestSubmit(); return 1; })()",
+      QWebEngineScript::ApplicationWorld, [this](const QVariant& sent) {
+        if (sent.toInt() == 1) return;
+        capturing_ = false;
+        browser_->Page()->CancelNextFormNavigation(false);
+        ShowInfo("Please, put the cursor into a form first");
+      });
+}
+
+void TfraSubmitter::CapturedSearch(const TSubmissionReport& report, const QUrl& target) {
+  capturing_ = false;
+  TWebSite* site = CurrentSite();
+  if (!site) return;
+  const bool post = report.method == "post";
+  TURLInfo record;
+  record.SetCapturedSearch(
+      post, FromQString(post ? target.toString(QUrl::RemoveQuery) : target.toString()),
+      post ? report.EncodedPairs() : std::string(),
+      post ? "Content-Type: application/x-www-form-urlencoded\r\n" : std::string());
+  TdlgUrlRecord editor("Search entry point", record, this);
+  if (editor.exec() != QDialog::Accepted) return;
+  site = CurrentSite();
+  if (!site) return;
+  site->Info.URLs.Search().SetText(editor.Record().Text());
+  if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
+}
+
 void TfraSubmitter::SaveTemplate() {
   if (!CurrentSite() || !HasProduct()) return;
   // Templates are learnt from the sample profile's values typed into the form.
@@ -603,6 +643,10 @@ void TfraSubmitter::FillThis() {
 }
 
 void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& target) {
+  if (capturing_) {
+    CapturedSearch(report, target);
+    return;
+  }
   TWebSite* site = CurrentSite();
   if (!site || !HasProduct()) return;
   const bool post = report.method == "post";

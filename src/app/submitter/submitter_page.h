@@ -47,6 +47,8 @@ class TfraSubmitter : public QWidget {
   void FillThis();
   // "Save Tml": stores the focused form, with the rules learnt from the sample profile.
   void SaveTemplate();
+  // "Capture": the focused form's request becomes the site's search entry point.
+  void CaptureSearch();
   void RebuildQueue();
   // "Show Side Panel" (F3).
   void ToggleSidePanel();
@@ -71,6 +73,7 @@ class TfraSubmitter : public QWidget {
   void ShowMessages(const std::string& page);
   void PageFinished(bool ok);
   void FormSubmitted(const TSubmissionReport& report, const QUrl& target);
+  void CapturedSearch(const TSubmissionReport& report, const QUrl& target);
   // A recognised submit form was sent: the submission is recorded.
   void RecordSubmittedForm(TWebSite& site, const TWebForm& form, const TSubmissionReport& report);
   // A login typed into a recognised form that differs from the stored one: offers to keep it.
@@ -93,6 +96,7 @@ class TfraSubmitter : public QWidget {
   int back_counter_ = 0;
   int processed_ = 0;
   bool updating_panel_ = false;
+  bool capturing_ = false;  // the next form submission is a captured search request
 };
 
 }  // namespace quillora::app
