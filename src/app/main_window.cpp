@@ -9,8 +9,10 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/about_window.h"
+#include "app/browser/web_browser.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
@@ -99,6 +101,7 @@ void TfrmMain::CreatePages() {
   pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
   submitter_pages_.push_back(submitter);
+  WireSubmitter(submitter);
 
   close_button_ = new QToolButton(pages_);
   close_button_->setObjectName("btnClose");
@@ -107,9 +110,9 @@ void TfrmMain::CreatePages() {
   close_button_->setAutoRaise(true);
   pages_->setCornerWidget(close_button_, Qt::TopRightCorner);
   connect(close_button_, &QToolButton::clicked, this, [this] {
-    // Extra submitter pages (index 3 on) close here once the submitter list exists; the first
-    // submitter page never closes.
-    if (pages_->currentIndex() < 3) return;
+    // The first Submitter page never closes.
+    if (pages_->currentIndex() <= kSubmitter) return;
+    CloseSubmitterPage(static_cast<TfraSubmitter*>(pages_->currentWidget()));
   });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
   RefreshPlaceholders();
@@ -203,6 +206,51 @@ void TfrmMain::CreateMenu() {
 
 TfraSubmitter* TfrmMain::Submitter() const {
   return static_cast<TfraSubmitter*>(submitter_pages_.front());
+}
+
+void TfrmMain::WireSubmitter(TfraSubmitter* page) {
+  page->SetShownElsewhere([this, page](const TWebSite& site) {
+    for (int i = 0; i < open_submitters_; ++i) {
+      auto* other = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+      if (other != page && other->CurrentSite() == &site) return true;
+    }
+    return false;
+  });
+}
+
+TfraSubmitter* TfrmMain::OpenSubmitterPage() {
+  TfraSubmitter* page = nullptr;
+  if (static_cast<size_t>(open_submitters_) < submitter_pages_.size()) {
+    page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(open_submitters_)]);
+  } else {
+    page = new TfraSubmitter(pages_);
+    submitter_pages_.push_back(page);
+    WireSubmitter(page);
+    if (SiteListReady()) page->Initialize();
+  }
+  ++open_submitters_;
+  pages_->setCurrentIndex(pages_->addTab(page, "Submitter"));
+  return page;
+}
+
+void TfrmMain::CloseSubmitterPage(TfraSubmitter* page) {
+  const auto it =
+      std::find(submitter_pages_.begin() + 1, submitter_pages_.begin() + open_submitters_, page);
+  if (it == submitter_pages_.begin() + open_submitters_) return;
+  pages_->removeTab(pages_->indexOf(page));
+  page->Browser()->Navigate(QUrl("about:blank"));
+  // Behind the open pages, first in line for reuse.
+  submitter_pages_.erase(it);
+  --open_submitters_;
+  submitter_pages_.insert(submitter_pages_.begin() + open_submitters_, page);
+}
+
+TfraSubmitter* TfrmMain::FindSubmitterBySite(const std::string& uin) const {
+  for (int i = 0; i < open_submitters_; ++i) {
+    auto* page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+    if (const TWebSite* site = page->CurrentSite(); site && site->UIN() == uin) return page;
+  }
+  return nullptr;
 }
 
 bool TfrmMain::SubmitterPageActive() const {
@@ -366,7 +414,7 @@ void TfrmMain::Activated() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-  if (SubmitterPageCount() > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
+  if (open_submitters_ > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
     event->ignore();
     return;
   }

@@ -38,6 +38,15 @@ class TfrmMain : public QMainWindow {
   bool SubmitterPageActive() const;
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
+  // A further Submitter page: a closed one is reused (shown again as the last tab), else a new
+  // one is made. It becomes the current page.
+  TfraSubmitter* OpenSubmitterPage();
+  // Closes a further Submitter page (never the first): its tab goes, its browser is emptied and
+  // it waits behind the open ones to be reused.
+  void CloseSubmitterPage(TfraSubmitter* page);
+  // The open Submitter page showing the site, or nullptr.
+  TfraSubmitter* FindSubmitterBySite(const std::string& uin) const;
+  int OpenSubmitterCount() const { return open_submitters_; }
 
   // "Quillora 3.0 -> " + the active product's name (+ " -> " + the current site's name).
   void UpdateCaption();
@@ -84,7 +93,11 @@ class TfrmMain : public QMainWindow {
   QToolButton* close_button_ = nullptr;
   QLabel* products_text_ = nullptr;
   QLabel* sites_text_ = nullptr;
+  // The open pages first, then the closed ones kept for reuse.
   std::vector<QWidget*> submitter_pages_;
+  int open_submitters_ = 1;
+  // Gives a Submitter page its Next rule over the other open pages.
+  void WireSubmitter(TfraSubmitter* page);
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;
   QAction* act_show_side_panel_ = nullptr;

@@ -487,7 +487,8 @@ void TfraSubmitter::OpenPage(const std::string& page) {
 
 void TfraSubmitter::NextSite() {
   if (!SiteListReady() || !HasProduct()) return;
-  const std::string uin = NextSiteUIN(SiteList(), ViewOrder(), CurrentSite(), forward_);
+  const std::string uin =
+      NextSiteUIN(SiteList(), ViewOrder(), CurrentSite(), forward_, shown_elsewhere_);
   TWebSite* next = uin.empty() ? nullptr : SiteList().FindByUIN(uin);
   if (!next) {
     ShowInfo(forward_ ? "Last site." : "First site.");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "app/browser/submission_report.h"
@@ -56,6 +57,10 @@ class TfraSubmitter : public QWidget {
   // enabled.
   void Run(const char* action);
   int Processed() const { return processed_; }
+  // Tells whether another Submitter page shows a site: Next passes over those.
+  void SetShownElsewhere(std::function<bool(const TWebSite&)> shown) {
+    shown_elsewhere_ = std::move(shown);
+  }
 
  signals:
   // After a fill was written back into the page: how many forms it ran on, and the page.
@@ -96,7 +101,9 @@ class TfraSubmitter : public QWidget {
   int back_counter_ = 0;
   int processed_ = 0;
   bool updating_panel_ = false;
-  bool capturing_ = false;  // the next form submission is a captured search request
+  bool capturing_ = false;
+  std::function<bool(const TWebSite&)>
+      shown_elsewhere_;  // the next form submission is a captured search request
 };
 
 }  // namespace quillora::app
