@@ -149,7 +149,15 @@ TfraSubmitter::TfraSubmitter(QWidget* parent) : QWidget(parent) {
   progress_ = new QProgressBar(this);
   progress_->setObjectName("pbLoad");
   progress_->setMaximumWidth(160);
+  processed_label_ = new QLabel(this);
+  processed_label_->setObjectName("lblProcessed");
+  gauge_ = new QProgressBar(this);
+  gauge_->setObjectName("pbSubmissions");
+  gauge_->setMaximumWidth(160);
+  gauge_->setFormat("%v / %m");
   status_row->addWidget(status_, 1);
+  status_row->addWidget(processed_label_);
+  status_row->addWidget(gauge_);
   status_row->addWidget(progress_);
   layout->addLayout(status_row);
 
@@ -374,7 +382,19 @@ void TfraSubmitter::RefreshActions() {
   override_->setEnabled(has_site && HasProduct());
 }
 
+void TfraSubmitter::RefreshCounters() {
+  if (!SiteListReady()) return;
+  int visible = 0;
+  for (int i = 0; i < SiteList().Count(); ++i) visible += SiteList().SiteAt(i)->Visible ? 1 : 0;
+  processed_label_->setText(QString("Processed %1 of %2 sites").arg(processed_).arg(visible));
+  const TSubmissionCounters counters =
+      CountSubmissions(SiteList(), HasProduct() ? &ActiveProfile() : nullptr);
+  gauge_->setMaximum(std::max(1, counters.to_do));
+  gauge_->setValue(std::min(counters.done, std::max(1, counters.to_do)));
+}
+
 void TfraSubmitter::RefreshStatusPanel() {
+  RefreshCounters();
   updating_panel_ = true;
   TWebSite* site = CurrentSite();
   if (site && HasProduct()) {

@@ -73,6 +73,8 @@ class TfraSubmitter : public QWidget {
   void BuildActions(QToolBar* bar);
   void BuildMoreMenu(QToolBar* bar);
   void RefreshStatusPanel();
+  // "Processed n of m sites" and the submission gauge.
+  void RefreshCounters();
   void RefreshActions();
   void SaveNotes();
   void ShowMessages(const std::string& page);
@@ -95,6 +97,8 @@ class TfraSubmitter : public QWidget {
   QPlainTextEdit* notes_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QLabel* processed_label_ = nullptr;
+  QProgressBar* gauge_ = nullptr;
   std::string site_uin_;  // the current site; looked up again on every use
   bool forward_ = true;
   bool page_filled_ = false;
