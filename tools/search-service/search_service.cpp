@@ -12,6 +12,7 @@
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
+#include "foundation/text_utils.h"
 #include "net/page_fetcher.h"
 #include "search/script_download.h"
 #include "search/tar_archive.h"
@@ -343,6 +344,16 @@ std::string TSearchService::Block(const std::string& uin, const std::string& sta
   return MakeBlockReply(static_cast<int32_t>(size), static_cast<uint32_t>(from), data);
 }
 
+namespace {
+
+// A job line's field: the program encodes it keeping "+" as it is, so a "+" there is a "+" (an
+// encoded blank of the query), never a blank of the field.
+std::string JobFieldValue(std::string_view field) {
+  return UrlDecode(ReplaceAll(field, "+", "%2B"));
+}
+
+}  // namespace
+
 void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, size_t index) {
   TWIGetURL fetcher;
   std::string line;
@@ -355,9 +366,9 @@ void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, s
   const auto fields = SplitFields(line, '|');
   std::string page_name;
   if (fields.size() >= 4) {
-    const std::string address = UrlDecode(fields[1]);
-    const std::string query = UrlDecode(fields[2]);
-    page_name = UrlDecode(fields[3]);
+    const std::string address = JobFieldValue(fields[1]);
+    const std::string query = JobFieldValue(fields[2]);
+    page_name = JobFieldValue(fields[3]);
     if (IsSafeJobName(page_name)) {
       fetcher.application_name = "Mozilla/4.0 (compatible)";
       fetcher.timeout = options_.timeout_seconds;
