@@ -15,6 +15,7 @@
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "app/submitter/submitter_page.h"
 #include "app/window_placements.h"
@@ -93,9 +94,13 @@ void TfrmMain::CreatePages() {
   auto* products = new QWidget(pages_);
   products->setObjectName("fraProductMan");
   products_text_ = Placeholder(products, "lblProductsPlaceholder");
-  auto* sites = new QWidget(pages_);
-  sites->setObjectName("fraSites");
-  sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
+  sites_ = new TfraSites(pages_);
+  auto* sites = sites_;
+  connect(sites_, &TfraSites::openSite, this, [this](TWebSite* site, bool new_page) {
+    TfraSubmitter* page = new_page ? OpenSubmitterPage() : Submitter();
+    if (!new_page) pages_->setCurrentWidget(page);
+    page->OpenSiteForWork(site);
+  });
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
@@ -209,6 +214,7 @@ TfraSubmitter* TfrmMain::Submitter() const {
 }
 
 void TfrmMain::WireSubmitter(TfraSubmitter* page) {
+  connect(page, &TfraSubmitter::submissionRecorded, sites_, &TfraSites::RefreshSite);
   page->SetShownElsewhere([this, page](const TWebSite& site) {
     for (int i = 0; i < open_submitters_; ++i) {
       auto* other = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
@@ -365,12 +371,7 @@ void TfrmMain::RefreshPlaceholders() {
       "import, export and check.</p>";
   products_text_->setText(products);
 
-  QString sites = "<h3>Sites</h3>";
-  if (SiteListReady()) sites += QString("<p>%1 sites in the database.</p>").arg(SiteList().Count());
-  sites +=
-      "<p>The sites view comes here: the site list with its filter and custom sets, the "
-      "thumbnails and the information panel.</p>";
-  sites_text_->setText(sites);
+  if (shown_) sites_->Refresh();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -19,6 +19,7 @@ class TQtUserInterface;
 class TfrmAbout;
 class TfrmSplash;
 class TfraSubmitter;
+class TfraSites;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -38,6 +39,7 @@ class TfrmMain : public QMainWindow {
   bool SubmitterPageActive() const;
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
+  TfraSites* Sites() const { return sites_; }
   // A further Submitter page: a closed one is reused (shown again as the last tab), else a new
   // one is made. It becomes the current page.
   TfraSubmitter* OpenSubmitterPage();
@@ -92,7 +94,7 @@ class TfrmMain : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   QToolButton* close_button_ = nullptr;
   QLabel* products_text_ = nullptr;
-  QLabel* sites_text_ = nullptr;
+  TfraSites* sites_ = nullptr;
   // The open pages first, then the closed ones kept for reuse.
   std::vector<QWidget*> submitter_pages_;
   int open_submitters_ = 1;

@@ -514,14 +514,23 @@ void TfraSubmitter::NextSite() {
     ShowInfo(forward_ ? "Last site." : "First site.");
     return;
   }
+  OpenSiteForWork(next);
+}
+
+void TfraSubmitter::OpenSiteForWork(TWebSite* site) {
+  if (!site) return;
+  if (!HasProduct()) {
+    ShowInfo("Please, select a product first");
+    return;
+  }
   std::string page;
   if (Settings().GetBool("Open site for submit")) {
-    page = ReadProductStatus(ActiveProfile(), next->UIN()).version_listed.empty() ? "Submit"
+    page = ReadProductStatus(ActiveProfile(), site->UIN()).version_listed.empty() ? "Submit"
                                                                                   : "Update";
   } else {
-    page = next->Info.URLs.AddressOf("Search").empty() ? "Home" : "Search";
+    page = site->Info.URLs.AddressOf("Search").empty() ? "Home" : "Search";
   }
-  OpenSite(next, page);
+  OpenSite(site, page);
 }
 
 void TfraSubmitter::PageFinished(bool ok) {

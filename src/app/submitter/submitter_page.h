@@ -42,6 +42,9 @@ class TfraSubmitter : public QWidget {
   void OpenSite(TWebSite* site, const std::string& page);
   void OpenPage(const std::string& page);
   void NextSite();
+  // Opens the site on the page Next would: Submit or Update with "Open site for submit", else
+  // Search (Home when it has no search address).
+  void OpenSiteForWork(TWebSite* site);
   void SetForward(bool forward) { forward_ = forward; }
   // Fills the page: only the site's known forms, or every form.
   void FillAll(bool only_known = false);
