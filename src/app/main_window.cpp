@@ -13,6 +13,7 @@
 
 #include "app/about_window.h"
 #include "app/browser/web_browser.h"
+#include "app/products/product_manager.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/sites/sites_page.h"
@@ -33,20 +34,7 @@
 
 namespace quillora::app {
 
-namespace {
-
-QLabel* Placeholder(QWidget* page, const char* name) {
-  auto* layout = new QVBoxLayout(page);
-  auto* label = new QLabel(page);
-  label->setObjectName(name);
-  label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
-  label->setTextFormat(Qt::RichText);
-  layout->addWidget(label);
-  return label;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
   setObjectName("frmMain");
@@ -91,9 +79,14 @@ void TfrmMain::CreatePages() {
   layout->addWidget(pages_);
   setCentralWidget(central);
 
-  auto* products = new QWidget(pages_);
-  products->setObjectName("fraProductMan");
-  products_text_ = Placeholder(products, "lblProductsPlaceholder");
+  products_ = new TfraProductMan(pages_);
+  auto* products = products_;
+  connect(products_, &TfraProductMan::productChanged, this, [this] {
+    UpdateCaption();
+    sites_->Refresh();
+    for (int i = 0; i < open_submitters_; ++i)
+      static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
+  });
   sites_ = new TfraSites(pages_);
   auto* sites = sites_;
   connect(sites_, &TfraSites::openSite, this, [this](TWebSite* site, bool new_page) {
@@ -120,7 +113,7 @@ void TfrmMain::CreatePages() {
     CloseSubmitterPage(static_cast<TfraSubmitter*>(pages_->currentWidget()));
   });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
-  RefreshPlaceholders();
+  RefreshPages();
 }
 
 void TfrmMain::CreateMenu() {
@@ -347,31 +340,17 @@ void TfrmMain::ReloadSites() {
   // The splash stays on top of everything: it goes before the error can be read.
   if (splash_) splash_->HideSplash();
   if (!loaded) ShowError("Error reloading sites");
-  RefreshPlaceholders();
+  RefreshPages();
 }
 
 void TfrmMain::ShowAbout() {
   about_->exec();
 }
 
-void TfrmMain::RefreshPlaceholders() {
-  QString products = "<h3>Products</h3>";
-  if (RecordListsReady() && shown_) {
-    products += QString("<p>Companies: %1, products: %2.</p>")
-                    .arg(CompanyList().Count())
-                    .arg(ProductList().Count());
-    if (const TOptionsList* values = ActiveProfileValues())
-      products +=
-          "<p>Active product: <b>" +
-          ToQString(values->GetString("Program_Info/Program_Name")).toHtmlEscaped() + "</b> " +
-          ToQString(values->GetString("Program_Info/Program_Version")).toHtmlEscaped() + "</p>";
-  }
-  products +=
-      "<p>The product manager comes here: the companies and products, their editors, PAD "
-      "import, export and check.</p>";
-  products_text_->setText(products);
-
-  if (shown_) sites_->Refresh();
+void TfrmMain::RefreshPages() {
+  if (!shown_) return;
+  products_->Refresh();
+  sites_->Refresh();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -386,7 +365,7 @@ void TfrmMain::FirstShow() {
   shown_ = true;
   UpdateCaption();
   // The sites view initialises here once it exists.
-  RefreshPlaceholders();
+  RefreshPages();
   if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);

@@ -20,6 +20,7 @@ class TfrmAbout;
 class TfrmSplash;
 class TfraSubmitter;
 class TfraSites;
+class TfraProductMan;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -40,6 +41,7 @@ class TfrmMain : public QMainWindow {
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
   TfraSites* Sites() const { return sites_; }
+  TfraProductMan* Products() const { return products_; }
   // A further Submitter page: a closed one is reused (shown again as the last tab), else a new
   // one is made. It becomes the current page.
   TfraSubmitter* OpenSubmitterPage();
@@ -84,7 +86,7 @@ class TfrmMain : public QMainWindow {
   void FirstShow();
   // Each activation: maximised while no placement is stored; the first restores every window's.
   void Activated();
-  void RefreshPlaceholders();
+  void RefreshPages();
   // The help file: the executable's folder + "Help FileName", or the same under the shared data
   // of an installed program.
   std::string HelpFile() const;
@@ -93,7 +95,7 @@ class TfrmMain : public QMainWindow {
   TQtUserInterface& ui_;
   QTabWidget* pages_ = nullptr;
   QToolButton* close_button_ = nullptr;
-  QLabel* products_text_ = nullptr;
+  TfraProductMan* products_ = nullptr;
   TfraSites* sites_ = nullptr;
   // The open pages first, then the closed ones kept for reuse.
   std::vector<QWidget*> submitter_pages_;
