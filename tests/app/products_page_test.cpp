@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
@@ -28,6 +29,7 @@ class ProductsPageTest : public QObject {
 
  private slots:
   void UseAnotherProductAndDeleteOne();
+  void EditorKeepsOnSaveDiscardsOnCancelAndMarksRejectedValues();
 };
 
 void ProductsPageTest::UseAnotherProductAndDeleteOne() {
@@ -76,6 +78,47 @@ void ProductsPageTest::UseAnotherProductAndDeleteOne() {
   QVERIFY(asked.startsWith("Delete the product"));
   QVERIFY(!FileExists(file));
   QCOMPARE(list->count(), 1);
+}
+
+void ProductsPageTest::EditorKeepsOnSaveDiscardsOnCancelAndMarksRejectedValues() {
+  test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  TProduct* product = ProductList().FindByUin(ActiveProfile().ActiveProductUin);
+  QVERIFY(product);
+  const std::string desc80 = "Program_Descriptions/English/Char_Desc_80";
+  QCOMPARE(DescriptionLimit(desc80), 80);
+  QCOMPARE(DescriptionLimit("Program_Info/Program_Name"), 0);
+
+  {
+    // Cancel leaves the record as it was.
+    TfrmProductEditor editor(*product);
+    editor.SetValue("Program_Info/Program_Version", "9.9");
+    editor.reject();
+    QVERIFY(product->GetString("Program_Info/Program_Version") != "9.9");
+  }
+  TfrmProductEditor editor(*product);
+  QVERIFY(editor.Problems().count(desc80) == 0);
+  editor.SetValue(desc80, std::string(81, 'x'));
+  editor.Validate();
+  QVERIFY(editor.Problems().count(desc80) == 1);
+  auto* box = editor.findChild<QWidget*>(ToQString(desc80));
+  QVERIFY(box && box->toolTip().contains("reject"));
+  editor.SetValue(desc80, "Notes, outlines and to-do lists in one notebook.");
+  editor.Validate();
+  QVERIFY(editor.Problems().count(desc80) == 0);
+  QVERIFY(box->toolTip().isEmpty());
+
+  editor.SetValue("Program_Info/Program_Version", "2.5");
+  editor.accept();
+  QCOMPARE(ActiveProfile().GetString("Program_Info/Program_Version"), std::string("2.5"));
+  TProduct reread;
+  QVERIFY(reread.LoadRecordFile(product->FileName));
+  QCOMPARE(reread.GetString("Program_Info/Program_Version"), std::string("2.5"));
+  QCOMPARE(reread.GetString(desc80),
+           std::string("Notes, outlines and to-do lists in one notebook."));
 }
 
 QTEST_MAIN(ProductsPageTest)

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/products/product_editor.h"
 #include "app/qt_text.h"
 #include "foundation/ui_port.h"
 #include "pad/pad_exchange.h"
@@ -33,11 +34,14 @@ TfraProductMan::TfraProductMan(QWidget* parent) : QWidget(parent) {
   auto* buttons = new QHBoxLayout;
   use_ = new QPushButton("Use", this);
   use_->setObjectName("btnUse");
+  edit_ = new QPushButton("Edit...", this);
+  edit_->setObjectName("btnEdit");
   export_ = new QPushButton("Export PAD...", this);
   export_->setObjectName("btnExportPad");
   delete_ = new QPushButton("Delete", this);
   delete_->setObjectName("btnDelete");
   buttons->addWidget(use_);
+  buttons->addWidget(edit_);
   buttons->addWidget(export_);
   buttons->addWidget(delete_);
   buttons->addStretch(1);
@@ -45,6 +49,7 @@ TfraProductMan::TfraProductMan(QWidget* parent) : QWidget(parent) {
   layout->addLayout(right, 2);
 
   connect(use_, &QPushButton::clicked, this, &TfraProductMan::UseChosen);
+  connect(edit_, &QPushButton::clicked, this, [this] { EditChosen(); });
   connect(delete_, &QPushButton::clicked, this, &TfraProductMan::DeleteChosen);
   connect(export_, &QPushButton::clicked, this, &TfraProductMan::ExportChosen);
   connect(products_, &QListWidget::itemActivated, this, [this] { UseChosen(); });
@@ -101,6 +106,17 @@ void TfraProductMan::DeleteChosen() {
   if (!AskYesNo("Delete the product \"" + product->RecordName() + "\"?")) return;
   if (!product->DeleteRecord()) ShowError("Cannot delete " + product->FileName);
   Refresh();
+}
+
+bool TfraProductMan::EditChosen() {
+  const std::string uin = ChosenProduct();
+  TProduct* product = uin.empty() ? nullptr : ProductList().FindByUin(uin);
+  if (!product) return false;
+  TfrmProductEditor editor(*product, this);
+  if (editor.exec() != QDialog::Accepted) return false;
+  Refresh();
+  if (uin == ActiveProfile().ActiveProductUin) emit productChanged();
+  return true;
 }
 
 void TfraProductMan::ExportChosen() {

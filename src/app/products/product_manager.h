@@ -21,6 +21,8 @@ class TfraProductMan : public QWidget {
   void UseChosen();
   void DeleteChosen();
   void ExportChosen();
+  // The product editor on the chosen product; true when it was saved.
+  bool EditChosen();
 
  signals:
   // Another product became the active one.
@@ -30,6 +32,7 @@ class TfraProductMan : public QWidget {
   QListWidget* companies_;
   QListWidget* products_;
   QPushButton* use_;
+  QPushButton* edit_;
   QPushButton* delete_;
   QPushButton* export_;
 };
