@@ -28,6 +28,7 @@
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "submit/status_records.h"
+#include "support/server_process.h"
 #include "support/test_context.h"
 
 extern char** environ;
@@ -38,36 +39,9 @@ using namespace quillora::app;
 namespace {
 
 // The demo sites server on an ephemeral port, stopped when the object goes.
-struct TDemoServer {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-  TDemoServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::string path = QUILLORA_DEMO_SITES_PATH, flag = "--port", zero = "0";
-    char* argv[] = {path.data(), flag.data(), zero.data(), nullptr};
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-    char line[256] = {};
-    std::cmatch m;
-    if (out && fgets(line, sizeof line, out) &&
-        std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-      port = std::stoi(m[1]);
-  }
-  ~TDemoServer() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-    if (out) fclose(out);
-  }
+struct TDemoServer : quillora::test::TServerProcess {
+  TDemoServer() : TServerProcess(QUILLORA_DEMO_SITES_PATH), port(Port()) {}
+  int port;
 };
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {

@@ -33,6 +33,7 @@
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "support/core_test.h"
+#include "support/server_process.h"
 
 extern char** environ;
 
@@ -41,45 +42,14 @@ namespace {
 
 using Json = nlohmann::json;
 
-struct DemoServer {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-
-  // Starts the demo sites server (or another of our servers) and waits for its ready line.
+// The demo sites server (or another of our servers) on an ephemeral port.
+struct DemoServer : test::TServerProcess {
   explicit DemoServer(const std::vector<std::string>& args,
-                      const std::string& program = QUILLORA_DEMO_SITES_PATH) {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<std::string> all = {program, "--port", "0"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-    char line[256] = {};
-    if (fgets(line, sizeof line, out)) {
-      std::cmatch m;
-      if (std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-        port = std::stoi(m[1]);
-    }
-    EXPECT_GT(port, 0) << line;
+                      const std::string& program = QUILLORA_DEMO_SITES_PATH)
+      : TServerProcess(program, args), port(Port()) {
+    EXPECT_GT(port, 0) << ReadyLine();
   }
-  ~DemoServer() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      int status = 0;
-      waitpid(pid, &status, 0);
-    }
-    if (out) fclose(out);
-  }
+  int port;
 };
 
 // The sample product as every demo site would list it after accepting its submission.
