@@ -1,6 +1,11 @@
 // The site database at start-up size: LoadAll over generated folders of 1,000 and 10,000 site
 // files, against the pure LZH decode of the same bodies (the overhead ratio, budget 1.5), the
 // filter plus full sort of the Sites view (budget 30 ms) and a text report over every site.
+// Then whole processes: `quillora-cli sites list` and `summary` over 10,000 and 20,000 sites,
+// with the full load (--no-site-cache) as the reference for a cold and a warm site-summary
+// cache and for a warm start with 100 changed files (targets: warm at least 8x faster, peak
+// memory under a quarter of the full load's, 100 changes costing warm + 100 file loads), and
+// the check that `sites list` prints the same bytes either way.
 //
 //   bench_site_list generate N DIR   writes N site files into DIR
 //   bench_site_list load DIR [T]     LoadAll once on T workers (default: one per core; 1 loads on
@@ -11,17 +16,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <random>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "foundation/files.h"
 #include "foundation/lzh.h"
 #include "foundation/stream.h"
 #include "report/report.h"
+#include "sites/site_cache.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
 #include "sites/sites_view.h"
+
+extern char** environ;
 
 namespace {
 
@@ -213,6 +227,19 @@ void Measure(const std::string& folder, int n) {
   for (const std::string& name : ListFiles(folder, "*.wsd"))
     file_bytes += FileSizeOf(folder + name);
   const double decode = PureDecode(folder, decoded, covers);
+  {
+    // The overhead ratio compares like with like: the load on one thread, in a fresh list with
+    // nothing else loaded, against the decode on one.
+    TSiteList serial(folder, "/tmp/");
+    serial.load_threads = 1;
+    const auto t3 = Clock::now();
+    serial.LoadAll();
+    const double one = Since(t3);
+    std::printf(
+        "N=%d: LoadAll on one thread %.3f s, pure LZH decode %.3f s: overhead ratio %.2f (budget "
+        "1.5)\n",
+        n, one, decode, one / decode);
+  }
   const size_t rss0 = RssKb();
   TSiteList list(folder, "/tmp/");
   if (const char* threads = std::getenv("QUILLORA_LOAD_THREADS"))
@@ -254,17 +281,127 @@ void Measure(const std::string& folder, int n) {
                 rfText, "", lines);
   std::printf("  text report over every site and column: %.3f s (%zu lines)\n", Since(t2),
               lines.size());
-  std::printf("  peak RSS so far %.1f MB\n", PeakRssKb() / 1e3);
-
-  // The overhead ratio compares like with like: the load on one thread against the decode on one.
-  TSiteList serial(folder, "/tmp/");
-  serial.load_threads = 1;
-  const auto t3 = Clock::now();
-  serial.LoadAll();
-  const double one = Since(t3);
   std::printf(
-      "  LoadAll on one thread %.3f s, pure LZH decode %.3f s: overhead ratio %.2f (budget 1.5)\n",
-      one, decode, one / decode);
+      "  whole-process peak RSS %.1f MB (the decode's and the one-thread load's buffers included) "
+      "beside the list's RSS growth %.1f MB\n",
+      PeakRssKb() / 1e3, (rss1 - rss0) / 1e3);
+}
+
+// --- Whole processes -------------------------------------------------------------------------
+
+struct Run {
+  double seconds = 0;
+  double peak_mb = 0;
+  std::string out;
+  int status = -1;
+};
+
+// Runs the command line with stdout into a file; the time is the wall clock of the whole
+// process, the peak its maximum resident set as /usr/bin/time sees it (a child spawned from this
+// large process would count this process's pages up to its exec).
+Run RunCli(const std::vector<std::string>& args, const std::string& out_file) {
+  const std::string peak_file = out_file + ".peak";
+  std::vector<std::string> all{"/usr/bin/time", "-f", "%M", "-o", peak_file, QUILLORA_CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  Run run;
+  pid_t pid = 0;
+  const auto t0 = Clock::now();
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.seconds = Since(t0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = FileExists(out_file) ? FileToString(out_file) : "";
+  if (FileExists(peak_file)) run.peak_mb = std::atof(FileToString(peak_file).c_str()) / 1e3;
+  return run;
+}
+
+// The best of `times` runs (the peak is that run's).
+Run Best(const std::vector<std::string>& args, const std::string& out_file, int times) {
+  Run best;
+  for (int i = 0; i < times; ++i) {
+    Run r = RunCli(args, out_file);
+    if (i == 0 || r.seconds < best.seconds) best = std::move(r);
+  }
+  return best;
+}
+
+// A data folder of the shipped tables with N generated sites, and a user folder of its own.
+std::string PrepareData(int n, const std::string& root) {
+  namespace fs = std::filesystem;
+  const std::string data = root + "data/";
+  if (!FileExists(data + "NameSpace.dat")) {
+    fs::create_directories(data);
+    for (const auto& entry : fs::directory_iterator(QUILLORA_SHIPPED_DATA_DIR)) {
+      if (entry.path().filename() == "Sites") continue;
+      fs::copy(entry.path(), data + entry.path().filename().string(),
+               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+  }
+  Ensure(data + "Sites", n);
+  fs::create_directories(root + "user/data");
+  return root;
+}
+
+void MeasureProcesses(int n, const std::string& root) {
+  PrepareData(n, root);
+  const std::string out = root + "out.txt";
+  const std::string cache = root + "user/data/" + kSiteCacheFileName;
+  const std::vector<std::string> common{"--data-dir", root + "data", "--user-dir", root + "user",
+                                        "--quiet"};
+  auto args = [&](bool no_cache, std::vector<std::string> command) {
+    std::vector<std::string> a = common;
+    if (no_cache) a.push_back("--no-site-cache");
+    a.insert(a.end(), command.begin(), command.end());
+    return a;
+  };
+  const std::vector<std::string> list{"sites", "list"};
+  const std::vector<std::string> summary{"summary"};
+  const Run full = Best(args(true, list), out, 2);
+  DeleteFileAt(cache);
+  const Run cold = RunCli(args(false, list), out);
+  const Run warm = Best(args(false, list), out, 3);
+  const Run full_summary = Best(args(true, summary), out, 1);
+  const Run warm_summary = Best(args(false, summary), out, 2);
+  // 100 files rewritten with the same content: new stamps, so each is loaded again.
+  const std::vector<std::string> names = ListFiles(root + "data/Sites/", "*.wsd");
+  for (size_t i = 0; i < names.size() && i < 100 * (names.size() / 100); i += names.size() / 100) {
+    const std::string path = root + "data/Sites/" + names[i];
+    StringToFile(path, FileToString(path));
+  }
+  const Run changed = RunCli(args(false, list), out);
+  const Run rewarm = Best(args(false, list), out, 1);
+  const double per_file = full.seconds / n;
+  std::printf("N=%d whole process `sites list` (exit %d/%d/%d):\n", n, full.status, cold.status,
+              warm.status);
+  std::printf("  full load (--no-site-cache) %.3f s, peak %.1f MB\n", full.seconds, full.peak_mb);
+  std::printf("  cold cache %.3f s (%.2fx the full load), peak %.1f MB\n", cold.seconds,
+              cold.seconds / full.seconds, cold.peak_mb);
+  std::printf(
+      "  warm cache %.3f s, peak %.1f MB: %.1fx faster than the full load (target 8x), peak %.2f "
+      "of the full load's (target < 0.25)\n",
+      warm.seconds, warm.peak_mb, full.seconds / warm.seconds, warm.peak_mb / full.peak_mb);
+  std::printf(
+      "  100 changed files: %.3f s against warm + 100 loads %.3f s (ratio %.2f); warm again "
+      "%.3f s\n",
+      changed.seconds, warm.seconds + 100 * per_file,
+      changed.seconds / (warm.seconds + 100 * per_file), rewarm.seconds);
+  std::printf("  `summary`: full %.3f s (peak %.1f MB), warm %.3f s (peak %.1f MB): %.1fx\n",
+              full_summary.seconds, full_summary.peak_mb, warm_summary.seconds,
+              warm_summary.peak_mb, full_summary.seconds / warm_summary.seconds);
+  std::printf("  `sites list` output identical with and without the cache: %s (%zu bytes)\n",
+              full.out == warm.out && full.out == cold.out && !full.out.empty() ? "yes" : "NO",
+              full.out.size());
 }
 
 }  // namespace
@@ -286,5 +423,9 @@ int main(int argc, char** argv) {
   const std::string d2 = argc > 2 ? argv[2] : "/tmp/quillora_bench_sites_10000";
   Measure(Ensure(d1, 1000), 1000);
   Measure(Ensure(d2, 10000), 10000);
+  if (!std::getenv("QUILLORA_BENCH_NO_PROCESSES")) {
+    MeasureProcesses(10000, "/tmp/quillora_bench_start_10000/");
+    MeasureProcesses(20000, "/tmp/quillora_bench_start_20000/");
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The result archive's tar reader on arbitrary bytes: it must stay inside the buffer, move
-// forward on every entry and never hand out more data than an entry announces; and any bytes
-// packed as one entry must read back unchanged.
+// forward on every entry, never hand out more data than an entry announces nor, over all
+// entries, more than the archive holds; and any bytes packed as one entry must read back
+// unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,11 +13,12 @@ using namespace quillora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 256 * 1024) return 0;
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
 
   TTarArchive tar(bytes);
   TTarEntry entry;
   int64_t last_header = -1;
+  size_t read = 0;
   for (int i = 0; tar.FindNext(entry); ++i) {
     if (entry.header_position <= last_header) __builtin_trap();
     if (entry.header_position + 512 > static_cast<int64_t>(size)) __builtin_trap();
@@ -25,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (i % 2 == 0) {
       const std::string body = tar.ReadData();
       if (static_cast<int64_t>(body.size()) > entry.size) __builtin_trap();
+      read += body.size();
+      if (read > size) __builtin_trap();
     }
     IsPlainTarName(entry.name);
   }

@@ -9,11 +9,16 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/about_window.h"
+#include "app/browser/web_browser.h"
+#include "app/products/product_manager.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/sites/sites_page.h"
 #include "app/splash_window.h"
+#include "app/submitter/submitter_page.h"
 #include "app/window_placements.h"
 #include "backup/backup.h"
 #include "foundation/app_state.h"
@@ -29,20 +34,7 @@
 
 namespace quillora::app {
 
-namespace {
-
-QLabel* Placeholder(QWidget* page, const char* name) {
-  auto* layout = new QVBoxLayout(page);
-  auto* label = new QLabel(page);
-  label->setObjectName(name);
-  label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
-  label->setTextFormat(Qt::RichText);
-  layout->addWidget(label);
-  return label;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
   setObjectName("frmMain");
@@ -87,22 +79,27 @@ void TfrmMain::CreatePages() {
   layout->addWidget(pages_);
   setCentralWidget(central);
 
-  auto* products = new QWidget(pages_);
-  products->setObjectName("fraProductMan");
-  products_text_ = Placeholder(products, "lblProductsPlaceholder");
-  auto* sites = new QWidget(pages_);
-  sites->setObjectName("fraSites");
-  sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
-  auto* submitter = new QWidget(pages_);
-  submitter->setObjectName("fraSubmitter");
-  Placeholder(submitter, "lblSubmitterPlaceholder")
-      ->setText(
-          "<h3>Submitter</h3><p>The submitter comes here: the queue of sites, the embedded "
-          "browser that opens each site's submission page, and the form filling.</p>");
+  products_ = new TfraProductMan(pages_);
+  auto* products = products_;
+  connect(products_, &TfraProductMan::productChanged, this, [this] {
+    UpdateCaption();
+    sites_->Refresh();
+    for (int i = 0; i < open_submitters_; ++i)
+      static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
+  });
+  sites_ = new TfraSites(pages_);
+  auto* sites = sites_;
+  connect(sites_, &TfraSites::openSite, this, [this](TWebSite* site, bool new_page) {
+    TfraSubmitter* page = new_page ? OpenSubmitterPage() : Submitter();
+    if (!new_page) pages_->setCurrentWidget(page);
+    page->OpenSiteForWork(site);
+  });
+  auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
   submitter_pages_.push_back(submitter);
+  WireSubmitter(submitter);
 
   close_button_ = new QToolButton(pages_);
   close_button_->setObjectName("btnClose");
@@ -111,12 +108,12 @@ void TfrmMain::CreatePages() {
   close_button_->setAutoRaise(true);
   pages_->setCornerWidget(close_button_, Qt::TopRightCorner);
   connect(close_button_, &QToolButton::clicked, this, [this] {
-    // Extra submitter pages (index 3 on) close here once the submitter list exists; the first
-    // submitter page never closes.
-    if (pages_->currentIndex() < 3) return;
+    // The first Submitter page never closes.
+    if (pages_->currentIndex() <= kSubmitter) return;
+    CloseSubmitterPage(static_cast<TfraSubmitter*>(pages_->currentWidget()));
   });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
-  RefreshPlaceholders();
+  RefreshPages();
 }
 
 void TfrmMain::CreateMenu() {
@@ -151,6 +148,8 @@ void TfrmMain::CreateMenu() {
   AddAction(view, "actShowInfoPanel", "Show Info Panel", false);
   view->addSeparator();
   act_show_side_panel_ = AddAction(view, "actShowSidePanel", "Show Side Panel", false);
+  connect(act_show_side_panel_, &QAction::triggered, this,
+          [this] { Submitter()->ToggleSidePanel(); });
   act_show_side_panel_->setCheckable(true);
 
   QMenu* options = bar->addMenu("Options");
@@ -166,7 +165,8 @@ void TfrmMain::CreateMenu() {
 
   QMenu* tools = bar->addMenu("Tools");
   tools->setObjectName("mnTools");
-  AddAction(tools, "actTranslate", "Translate to English", false);
+  connect(AddAction(tools, "actTranslate", "Translate to English", true), &QAction::triggered, this,
+          [this] { Submitter()->Run("actTranslate"); });
   tools->addSeparator();
   AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
   AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);
@@ -202,6 +202,56 @@ void TfrmMain::CreateMenu() {
   addAction(prev);
 }
 
+TfraSubmitter* TfrmMain::Submitter() const {
+  return static_cast<TfraSubmitter*>(submitter_pages_.front());
+}
+
+void TfrmMain::WireSubmitter(TfraSubmitter* page) {
+  connect(page, &TfraSubmitter::submissionRecorded, sites_, &TfraSites::RefreshSite);
+  page->SetShownElsewhere([this, page](const TWebSite& site) {
+    for (int i = 0; i < open_submitters_; ++i) {
+      auto* other = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+      if (other != page && other->CurrentSite() == &site) return true;
+    }
+    return false;
+  });
+}
+
+TfraSubmitter* TfrmMain::OpenSubmitterPage() {
+  TfraSubmitter* page = nullptr;
+  if (static_cast<size_t>(open_submitters_) < submitter_pages_.size()) {
+    page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(open_submitters_)]);
+  } else {
+    page = new TfraSubmitter(pages_);
+    submitter_pages_.push_back(page);
+    WireSubmitter(page);
+    if (SiteListReady()) page->Initialize();
+  }
+  ++open_submitters_;
+  pages_->setCurrentIndex(pages_->addTab(page, "Submitter"));
+  return page;
+}
+
+void TfrmMain::CloseSubmitterPage(TfraSubmitter* page) {
+  const auto it =
+      std::find(submitter_pages_.begin() + 1, submitter_pages_.begin() + open_submitters_, page);
+  if (it == submitter_pages_.begin() + open_submitters_) return;
+  pages_->removeTab(pages_->indexOf(page));
+  page->Browser()->Navigate(QUrl("about:blank"));
+  // Behind the open pages, first in line for reuse.
+  submitter_pages_.erase(it);
+  --open_submitters_;
+  submitter_pages_.insert(submitter_pages_.begin() + open_submitters_, page);
+}
+
+TfraSubmitter* TfrmMain::FindSubmitterBySite(const std::string& uin) const {
+  for (int i = 0; i < open_submitters_; ++i) {
+    auto* page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+    if (const TWebSite* site = page->CurrentSite(); site && site->UIN() == uin) return page;
+  }
+  return nullptr;
+}
+
 bool TfrmMain::SubmitterPageActive() const {
   return pages_->currentIndex() >= kSubmitter;
 }
@@ -219,9 +269,8 @@ void TfrmMain::PageControlChange() {
   const int index = pages_->currentIndex();
   close_button_->setVisible(index > 1);
   close_button_->setEnabled(index > 2);
-  // "Show Side Panel" and "Show Statistics" belong to a submitter page's side panel and
-  // statistics; they stay unbound (and disabled) until that page exists.
-  act_show_side_panel_->setEnabled(false);
+  // "Show Side Panel" works on the Submitter page; its statistics are not built yet.
+  act_show_side_panel_->setEnabled(index == kSubmitter);
   act_show_statistics_->setEnabled(false);
   UpdateCaption();
 }
@@ -291,36 +340,17 @@ void TfrmMain::ReloadSites() {
   // The splash stays on top of everything: it goes before the error can be read.
   if (splash_) splash_->HideSplash();
   if (!loaded) ShowError("Error reloading sites");
-  RefreshPlaceholders();
+  RefreshPages();
 }
 
 void TfrmMain::ShowAbout() {
   about_->exec();
 }
 
-void TfrmMain::RefreshPlaceholders() {
-  QString products = "<h3>Products</h3>";
-  if (RecordListsReady() && shown_) {
-    products += QString("<p>Companies: %1, products: %2.</p>")
-                    .arg(CompanyList().Count())
-                    .arg(ProductList().Count());
-    if (const TOptionsList* values = ActiveProfileValues())
-      products +=
-          "<p>Active product: <b>" +
-          ToQString(values->GetString("Program_Info/Program_Name")).toHtmlEscaped() + "</b> " +
-          ToQString(values->GetString("Program_Info/Program_Version")).toHtmlEscaped() + "</p>";
-  }
-  products +=
-      "<p>The product manager comes here: the companies and products, their editors, PAD "
-      "import, export and check.</p>";
-  products_text_->setText(products);
-
-  QString sites = "<h3>Sites</h3>";
-  if (SiteListReady()) sites += QString("<p>%1 sites in the database.</p>").arg(SiteList().Count());
-  sites +=
-      "<p>The sites view comes here: the site list with its filter and custom sets, the "
-      "thumbnails and the information panel.</p>";
-  sites_text_->setText(sites);
+void TfrmMain::RefreshPages() {
+  if (!shown_) return;
+  products_->Refresh();
+  sites_->Refresh();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -334,8 +364,9 @@ void TfrmMain::FirstShow() {
   if (RecordListsReady()) LoadRecordsAndActivate();
   shown_ = true;
   UpdateCaption();
-  // The sites view and the first submitter page initialise here once they exist.
-  RefreshPlaceholders();
+  // The sites view initialises here once it exists.
+  RefreshPages();
+  if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);
     splash_->HideSplash();
@@ -363,7 +394,7 @@ void TfrmMain::Activated() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-  if (SubmitterPageCount() > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
+  if (open_submitters_ > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
     event->ignore();
     return;
   }
@@ -399,13 +430,19 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   // F3 toggles a submitter page's side panel; Ctrl+1 and Ctrl+2 ("Use_Shortkeys") set its
-  // versions listed. They go to the submitter page once it exists; until then they are the
-  // submitter page's keys and nothing else's.
+  // versions listed.
   if (SubmitterPageActive()) {
-    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) return true;
-    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
-        Settings().GetBool("Use_Shortkeys"))
+    if (mods == Qt::NoModifier && key->key() == Qt::Key_F3) {
+      if (pages_->currentIndex() == kSubmitter) Submitter()->ToggleSidePanel();
       return true;
+    }
+    if (mods == Qt::ControlModifier && (key->key() == Qt::Key_1 || key->key() == Qt::Key_2) &&
+        Settings().GetBool("Use_Shortkeys")) {
+      if (pages_->currentIndex() == kSubmitter)
+        Submitter()->Run(key->key() == Qt::Key_1 ? "actSetVersionListed"
+                                                 : "actSetListedAsSubmitted");
+      return true;
+    }
   }
   return false;
 }

@@ -2,7 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTabWidget>
 #include <QTimer>
+#include <unistd.h>
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -73,8 +75,11 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
                    [&session, folder] {
                      // Let the window be maximised and painted before the picture is taken.
                      QTimer::singleShot(800, session.MainWindow(), [&session, folder] {
-                       session.MainWindow()->grab().save(folder + "/main.png");
-                       session.MainWindow()->close();
+                       TfrmMain* main = session.MainWindow();
+                       main->grab().save(folder + "/main.png");
+                       main->PageControl()->setCurrentIndex(TfrmMain::kSites);
+                       main->grab().save(folder + "/sites.png");
+                       main->close();
                      });
                    });
 }
@@ -82,6 +87,12 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
 }  // namespace
 
 int RunDesktop(int argc, char** argv) {
+  // The embedded browser shares the OpenGL contexts of the widgets; set before the application.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Chromium refuses to start its sandbox for root; the demo and the quick start run as root on
+  // a fresh machine, so the browser runs unsandboxed there (a user account keeps the sandbox).
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   TQuilloraApplication app(argc, argv);
   QCommandLineParser parser;
   parser.setApplicationDescription("Quillora: keep your product descriptions and submit them");
@@ -89,10 +100,11 @@ int RunDesktop(int argc, char** argv) {
   parser.addVersionOption();
   QCommandLineOption data_dir("data-dir", "The data folder.", "DIR");
   QCommandLineOption user_dir("user-dir", "The user folder.", "DIR");
-  QCommandLineOption grab("grab",
-                          "Save pictures of the splash and the main window into DIR, "
-                          "then quit.",
-                          "DIR");
+  QCommandLineOption grab(
+      "grab",
+      "Save pictures of the splash, the main window and its Sites page into DIR, "
+      "then quit.",
+      "DIR");
   parser.addOptions({data_dir, user_dir, grab});
   parser.process(app);
 

@@ -37,6 +37,7 @@ void CliContext::EnsureStarted() {
   options.user_dir = user_dir;
   options.load_sites = load_sites;
   options.load_records = load_records;
+  options.site_cache = !no_site_cache;
   core = TCoreContext::Start(options);
   if (!core) throw CliReportedFailure();
 }
@@ -59,6 +60,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes to every question");
   app.add_flag("--no", ctx.no, "Answer No to every question")->excludes(yes);
   app.add_flag("--quiet", ctx.quiet, "No progress output");
+  app.add_flag("--no-site-cache", ctx.no_site_cache,
+               "Load every site file instead of using the site-summary cache");
   app.require_subcommand(1);
   app.fallthrough();
 

@@ -41,6 +41,7 @@ struct CliContext {
   // What the start-up loads: the program loads the site list and the records.
   bool load_sites = true;
   bool load_records = true;
+  bool no_site_cache = false;  // --no-site-cache: every site file is read in full
   // The exit status of a command that finished with a result other than success or failure.
   int exit_status = 0;
 

@@ -25,6 +25,9 @@ struct TStartupOptions {
   // Make the site list and load it from the sites folder. Without it there is no site list at
   // all (SiteListReady() stays false) and no ratings are applied.
   bool load_sites = true;
+  // Take unchanged site files from the summary cache beside the settings file (and keep it
+  // current); without it every site file is read in full.
+  bool site_cache = true;
   // Fill the company and product lists from their folders and activate the profile during the
   // start (the command line). The desktop program leaves that to the product manager, at the
   // first showing of the main window.

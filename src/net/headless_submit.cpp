@@ -358,7 +358,11 @@ const char* SubmitResultName(TSubmitResult result) {
 }
 
 TBrowserRequest SubmitPageRequest(TWebSite& site, const TProfile& profile) {
-  const TURLInfo& record = site.Info.URLs.Submit();
+  return SitePageRequest(site, "Submit", profile);
+}
+
+TBrowserRequest SitePageRequest(TWebSite& site, std::string_view page, const TProfile& profile) {
+  const TURLInfo& record = site.Info.URLs.Record(page);
   TBrowserRequest request;
   request.url = Trim(record.Address());
   if (record.Kind() == TURLKind::POST) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/browser_session.h"
@@ -42,6 +43,9 @@ struct THeadlessOptions {
 // "Do not encode data", the first "ampersand" as "%26", every "+" replaced by "SubstSpaceWith".
 // Not for a MAIL address.
 TBrowserRequest SubmitPageRequest(TWebSite& site, const TProfile& profile);
+// The same for any of the site's address records ("Home", "Search", "Submit", "Update"); the
+// desktop submitter opens every page through it.
+TBrowserRequest SitePageRequest(TWebSite& site, std::string_view page, const TProfile& profile);
 
 // The phrases whose presence in a reply means the site refused it: the texts quoted in the lines
 // of its popup messages, or the whole line when it quotes nothing (Submit first), trimmed,

@@ -165,7 +165,13 @@ bool TWebSite::IsKnownSignature(std::string_view signature) {
   return signature == "WSD 1.0" || signature == "WSD 2.0" || signature == "WSD 2.1";
 }
 
+bool TWebSite::HasOwnCover() const {
+  EnsureBody();
+  return Cover.has_value();
+}
+
 std::string TWebSite::CoverBytes() const {
+  EnsureBody();
   if (Cover) return *Cover;
   TSiteOwner* owner = SiteOwner();
   if (!owner || CoverOffset < 0) return {};
@@ -184,6 +190,7 @@ std::string TWebSite::CoverBytes() const {
 }
 
 void TWebSite::SetCoverBytes(std::string jpeg) {
+  EnsureBody();  // the forms still to come must not bring the old cover back
   Cover = std::move(jpeg);
   CoverOffset = -1;
 }
@@ -209,6 +216,7 @@ TImage24 TWebSite::GetCoverPicture() {
 }
 
 void TWebSite::SetCoverPicture(const TImage24& picture) {
+  EnsureBody();
   Cover = EncodeJpeg(picture);
   CoverOffset = -1;
   TSiteOwner* owner = SiteOwner();

@@ -25,6 +25,15 @@ namespace quillora {
 
 class TWebSite;
 
+// A file's size and modification time (nanoseconds since the epoch): the mark by which a cached
+// copy of the file is known to be current. Size -1 for a file that is not there.
+struct TSiteFileStamp {
+  int64_t size = -1;
+  int64_t time = 0;
+  bool operator==(const TSiteFileStamp&) const = default;
+};
+TSiteFileStamp FileStampOf(const std::string& path);
+
 // LoadSiteFile's results.
 enum TSiteLoadResult : uint8_t { slLoaded = 0, slNotSiteFile = 1, slUnreadable = 4 };
 
@@ -134,7 +143,7 @@ class TWebSite : public TPersistObj {
   // --- cover
   // The JPEG bytes, from the site's own buffer or from the owner's cover cache.
   std::string CoverBytes() const;
-  bool HasOwnCover() const { return Cover.has_value(); }
+  bool HasOwnCover() const;
   // Replaces the cover by these bytes as they are (not decoded); the site keeps them itself.
   void SetCoverBytes(std::string jpeg);
   // The cover as a picture (the default cover when empty). An owned site that still holds its
@@ -173,6 +182,20 @@ class TWebSite : public TPersistObj {
   std::string MakeFileName() const;
   // Empties the header, options and forms (before a load).
   void ClearContent();
+  // Takes what the summary cache holds of the site's file (stamped `stamp`) in place of reading
+  // it: the header, options and flag are set as a load sets them, while the stored forms and
+  // the cover are read from the file when first used. Should the file no longer be the one the
+  // cache saw, that first use loads it in full (with a load's messages) and refreshes the
+  // summary.
+  void LoadFromCache(const std::array<uint8_t, kSiteHeaderSize>& header,
+                     std::string_view address_text, std::string_view option_text,
+                     uint8_t protected_flag, const TSiteFileStamp& stamp);
+  // Whether the forms and cover still wait in the file (see LoadFromCache).
+  bool BodyPending() const { return body_pending_; }
+  // The stamp of FileName taken just before the site was read from it; size -1 when the site was
+  // not read from its own file.
+  const TSiteFileStamp& FileStamp() const { return file_stamp_; }
+  void SetFileStamp(const TSiteFileStamp& stamp) { file_stamp_ = stamp; }
 
   // --- summary and status
   void RefreshSummary();
@@ -191,7 +214,7 @@ class TWebSite : public TPersistObj {
   TFormsList& Forms();
   const TFormsList& Forms() const;
   // Whether the forms have been parsed (or were never packed).
-  bool FormsParsed() const { return packed_forms_.empty(); }
+  bool FormsParsed() const { return !body_pending_ && packed_forms_.empty(); }
   std::optional<std::string> Cover;  // none while parked in the owner's cache
   int32_t CoverOffset = -1;
   uint8_t Protected = 1;
@@ -214,11 +237,18 @@ class TWebSite : public TPersistObj {
   void ClearForms();
   // Parses the packed block into `forms`.
   void ReadPackedForms(TFormsList& forms) const;
+  // Reads the forms and the cover of a site taken from the cache, once.
+  void EnsureBody() const {
+    if (body_pending_) const_cast<TWebSite*>(this)->LoadBody();
+  }
+  void LoadBody();
 
   mutable TFormsList forms_;
   // The unparsed forms block (never empty: it holds at least the form count); empty once parsed.
   mutable std::string packed_forms_;
   bool packed_unwrapped_ = false;
+  bool body_pending_ = false;
+  TSiteFileStamp file_stamp_;
 };
 
 // CRC-32 of a file's bytes; on a read failure the message "Cannot calculate checksum for '...'"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <sys/stat.h>
 
 #include "foundation/binary_read.h"
 #include "foundation/bzip2_stream.h"
@@ -121,6 +122,7 @@ void WriteSiteFileParts(TStream& s, const TSiteFileParts& parts, const TFormsLis
 // --- TWebSite: stored forms ---------------------------------------------------------------------
 
 TFormsList& TWebSite::Forms() {
+  EnsureBody();
   if (!packed_forms_.empty()) {
     ReadPackedForms(forms_);
     std::string().swap(packed_forms_);
@@ -145,6 +147,7 @@ void TWebSite::ClearForms() {
 // --- TWebSite: binary form ----------------------------------------------------------------------
 
 void TWebSite::SaveToStream(TStream& s) const {
+  EnsureBody();
   TSiteFileParts parts;
   PutSignature(Header, kSiteSignature);
   parts.header = Header;
@@ -164,6 +167,7 @@ void TWebSite::SaveToStream(TStream& s) const {
 
 void TWebSite::LoadFromStream(TStream& s) {
   TSiteFileParts parts;
+  body_pending_ = false;
   try {
     const bool known = ReadSiteFileParts(s, parts, nullptr);
     Header = parts.header;
@@ -207,12 +211,20 @@ void TWebSite::AfterLoad() {
 }
 
 void TWebSite::ClearContent() {
+  body_pending_ = false;
   Header.fill(0);
   Info.ClearAll();
   ClearForms();
 }
 
 // --- TWebSite: files ----------------------------------------------------------------------------
+
+TSiteFileStamp FileStampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {static_cast<int64_t>(st.st_size),
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
 
 namespace {
 
@@ -244,6 +256,7 @@ TSiteLoadResult TWebSite::LoadSiteFile(const std::string& file_name) {
       [&] {
         ClearContent();
         std::string bytes;
+        file_stamp_ = name == FileName ? FileStampOf(name) : TSiteFileStamp{};
         try {
           bytes = ReadSiteFileBytes(name);
         } catch (const SiteFileTooLarge& e) {
@@ -269,6 +282,50 @@ TSiteLoadResult TWebSite::LoadSiteFile(const std::string& file_name) {
   if (done) return result;
   ClearContent();
   return slUnreadable;
+}
+
+void TWebSite::LoadFromCache(const std::array<uint8_t, kSiteHeaderSize>& header,
+                             std::string_view address_text, std::string_view option_text,
+                             uint8_t protected_flag, const TSiteFileStamp& stamp) {
+  ClearContent();
+  try {
+    Header = header;
+    Info.LoadTexts(address_text, option_text);
+  } catch (...) {
+    ClearContent();
+    throw;
+  }
+  Cover.reset();
+  CoverOffset = -1;
+  Protected = protected_flag;
+  file_stamp_ = stamp;
+  body_pending_ = true;
+  AfterLoad();
+}
+
+void TWebSite::LoadBody() {
+  body_pending_ = false;
+  if (FileStampOf(FileName) == file_stamp_) {
+    try {
+      TMemoryStream stream(ReadSiteFileBytes(FileName));
+      TSiteFileParts parts;
+      if (ReadSiteFileParts(stream, parts, nullptr) && parts.Signature() == kSiteSignature &&
+          parts.header == Header) {
+        forms_.Clear();
+        packed_forms_ = std::move(parts.forms_block);
+        packed_unwrapped_ = parts.forms_unwrapped;
+        Cover = std::move(parts.cover);
+        CoverOffset = -1;
+        ParkCover();
+        return;
+      }
+    } catch (const std::exception&) {
+      // Read again below, with the retry question and the messages of a load.
+    }
+  }
+  // The file is no longer the one the cache saw: take it whole, as a start-up would have.
+  LoadSiteFile();
+  RefreshSummary();
 }
 
 bool TWebSite::SaveSiteFile(const std::string& file_name, bool keep_modified) {

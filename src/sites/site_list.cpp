@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 #include "sites/ratings_file.h"
+#include "sites/site_cache.h"
 #include "sites/site_index.h"
 
 namespace quillora {
@@ -60,6 +62,7 @@ std::unique_ptr<TWebSite> LoadDetached(const std::string& path) noexcept {
   try {
     auto site = std::make_unique<TWebSite>();
     site->FileName = path;
+    const TSiteFileStamp stamp = FileStampOf(path);
     std::string bytes;
     {
       TFileStream f(path, TFileStream::Mode::Read);
@@ -69,6 +72,27 @@ std::unique_ptr<TWebSite> LoadDetached(const std::string& path) noexcept {
     site->ClearContent();
     TMemoryStream stream(std::move(bytes));
     site->LoadFromStream(stream);
+    if (site->Signature() != kSiteSignature) return nullptr;
+    site->SetFileStamp(stamp);
+    ShrinkSite(*site);
+    return site;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// The site from its cache entry when the file still has the entry's stamp; nullptr otherwise.
+std::unique_ptr<TWebSite> LoadCached(const TSiteCache* cache, const std::string& folder,
+                                     const std::string& name) noexcept {
+  if (!cache) return nullptr;
+  try {
+    const std::string path = folder + name;
+    const TSiteCacheEntry* entry = cache->Find(name, FileStampOf(path));
+    if (!entry) return nullptr;
+    auto site = std::make_unique<TWebSite>();
+    site->FileName = path;
+    site->LoadFromCache(entry->header, entry->address_text, entry->option_text,
+                        entry->protected_flag, entry->stamp);
     if (site->Signature() != kSiteSignature) return nullptr;
     ShrinkSite(*site);
     return site;
@@ -224,6 +248,10 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   index_valid_ = true;
   NextThumbnail = 0;
   cover_cache_.Clear();
+  TSiteCache cache;
+  const bool use_cache = !cache_file.empty();
+  const bool cache_valid = use_cache && cache.Load(cache_file, sites_folder_);
+  const TSiteCache* from = cache_valid ? &cache : nullptr;
   const int n = static_cast<int>(names.size());
   auto report = [&](int i) {
     if (OnProgress) {
@@ -241,15 +269,23 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   threads = std::min(threads, n);
   if (threads <= 1) {
     for (int i = 0; i < n && !job.StopRequested(); ++i) {
-      LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
+      const std::string& name = names[static_cast<size_t>(i)];
+      if (auto site = LoadCached(from, sites_folder_, name))
+        AddDetached(std::move(site));
+      else
+        LoadFile(sites_folder_ + name);
       report(i);
     }
+    if (use_cache && !job.StopRequested()) UpdateCache(cache, cache_valid);
     return true;
   }
 
   // Workers read and parse up to kAhead files beyond the one the list takes next; the list takes
   // them strictly in the folder's order, so order, duplicates and progress stay as they were.
+  // Work is handed out and handed back in chunks: a site from the cache takes only microseconds,
+  // and one lock and wake-up per site would cost more than the site itself.
   constexpr int kAhead = 256;
+  constexpr int kChunk = 32;
   struct Slot {
     std::unique_ptr<TWebSite> site;
     bool ready = false;
@@ -260,19 +296,30 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   int next = 0, taken = 0;
   bool stop = false;
   auto work = [&] {
+    std::vector<std::unique_ptr<TWebSite>> loaded;
     for (;;) {
-      int i;
+      int first;
       {
         std::unique_lock lock(mutex);
         consumed.wait(lock, [&] { return stop || next >= n || next < taken + kAhead; });
         if (stop || next >= n) return;
-        i = next++;
+        first = next;
+        next = std::min(n, next + kChunk);
       }
-      std::unique_ptr<TWebSite> site = LoadDetached(sites_folder_ + names[static_cast<size_t>(i)]);
+      const int last = std::min(n, first + kChunk);
+      loaded.clear();
+      for (int i = first; i < last; ++i) {
+        const std::string& name = names[static_cast<size_t>(i)];
+        std::unique_ptr<TWebSite> site = LoadCached(from, sites_folder_, name);
+        if (!site) site = LoadDetached(sites_folder_ + name);
+        loaded.push_back(std::move(site));
+      }
       {
         std::lock_guard lock(mutex);
-        slots[static_cast<size_t>(i)].site = std::move(site);
-        slots[static_cast<size_t>(i)].ready = true;
+        for (int i = first; i < last; ++i) {
+          slots[static_cast<size_t>(i)].site = std::move(loaded[static_cast<size_t>(i - first)]);
+          slots[static_cast<size_t>(i)].ready = true;
+        }
       }
       produced.notify_all();
     }
@@ -304,14 +351,52 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
       site = std::move(slot.site);
       taken = i + 1;
     }
-    consumed.notify_all();
+    if (taken % kChunk == 0) consumed.notify_all();
     if (site)
       AddDetached(std::move(site));
     else
       LoadFile(sites_folder_ + names[static_cast<size_t>(i)]);
     report(i);
   }
+  if (use_cache && !job.StopRequested()) UpdateCache(cache, cache_valid);
   return true;
+}
+
+void TSiteList::UpdateCache(const TSiteCache& old, bool old_valid) {
+  std::vector<TSiteCacheEntry> entries;
+  entries.reserve(static_cast<size_t>(Count()));
+  // Texts of the sites read in full; a deque keeps the views into them valid as it grows.
+  std::deque<std::string> texts;
+  for (int i = 0; i < Count(); ++i) {
+    const TWebSite* site = SiteAt(i);
+    // Sites not read from a current-layout file of this folder are loaded in full every time
+    // (an older layout is rewritten on load, so its stamp is already stale).
+    if (site->FileStamp().size < 0 || site->Signature() != kSiteSignature ||
+        ExtractFilePath(site->FileName) != sites_folder_)
+      continue;
+    const std::string_view name = std::string_view(site->FileName).substr(sites_folder_.size());
+    TSiteCacheEntry e;
+    if (site->BodyPending()) {
+      if (const TSiteCacheEntry* cached = old.Find(name, site->FileStamp())) e = *cached;
+    }
+    if (e.name.empty()) {
+      e.name = name;
+      e.stamp = site->FileStamp();
+      e.header = site->Header;
+      e.protected_flag = site->Protected;
+      e.address_text = texts.emplace_back(site->Info.AddressText());
+      e.option_text = texts.emplace_back(site->Info.OptionText());
+    }
+    entries.push_back(e);
+  }
+  if (old_valid && SameSiteCacheFiles(old.Entries(), entries)) return;
+  try {
+    const std::string folder = ExtractFilePath(cache_file);
+    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+    SaveFileSafely(cache_file, WriteSiteCache(sites_folder_, entries));
+  } catch (const std::exception&) {
+    // Like the other side files: without a cache the next start loads every file.
+  }
 }
 
 TWebSite* TSiteList::NextSiteToSearch() const {

@@ -19,6 +19,7 @@
 namespace quillora {
 
 class TJob;
+class TSiteCache;
 struct TSiteFilter;
 
 // The thirteen counters the reports publish as "Report/<name>".
@@ -59,6 +60,10 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
   bool LoadAll(TJob& job);
   // Workers of LoadAll: 0 for one per processor core, 1 loads on the calling thread alone.
   int load_threads = 0;
+  // The summary cache LoadAll reads and keeps current (site_cache.h); empty loads every file in
+  // full. A file whose size and time match its entry is taken from the cache, its forms and
+  // cover read on first use; the cache is rewritten only when the files differ from it.
+  std::string cache_file;
   // Loads one file and resolves a duplicate UIN (of two files, the older one is deleted).
   TWebSite* LoadFile(const std::string& file_name);
   // Loads the site's own file and adds it; nullptr (the site destroyed) when the load failed.
@@ -107,6 +112,8 @@ class TSiteList : public TPersistObjList, public TSiteOwner {
 
  private:
   bool LoadFiles(TJob& job, bool hand_over_progress);
+  // Writes the cache for the sites now in the list unless it holds just these files already.
+  void UpdateCache(const TSiteCache& old, bool old_valid);
   void GiveThumbnail(TWebSite* site);
   // Adds a site loaded away from the list and applies the duplicate rule to it.
   TWebSite* AddDetached(std::unique_ptr<TWebSite> loaded);

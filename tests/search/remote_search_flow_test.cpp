@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <ostream>
-#include <poll.h>
 #include <regex>
 #include <set>
 #include <signal.h>
@@ -30,6 +29,7 @@
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "search/script_download.h"
+#include "support/server_process.h"
 #include "support/test_context.h"
 
 extern char** environ;
@@ -44,51 +44,24 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProduct = "APP-Sample_Product";
 constexpr int kPassword = 12345;
 
-// A program run with its standard output on a pipe (or in a file), ended by the test.
-class Child {
+// A command-line run in the background with its output in a file, so that the test can kill it
+// halfway.
+class CliProcess {
  public:
-  explicit Child(std::vector<std::string> args, const std::string& out_file = {}) {
-    int fds[2] = {-1, -1};
+  CliProcess(std::vector<std::string> args, const std::string& out_file) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (out_file.empty()) {
-      EXPECT_EQ(pipe(fds), 0);
-      posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-      posix_spawn_file_actions_addclose(&actions, fds[0]);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    }
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    if (fds[1] >= 0) close(fds[1]);
-    out_ = fds[0];
   }
-  ~Child() {
-    Stop(SIGTERM);
-    if (out_ >= 0) close(out_);
-  }
+  ~CliProcess() { Kill(); }
 
-  // The port of its "listening on" line, waiting at most ten seconds for it; 0 without one.
-  int ListeningPort() {
-    std::string line;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (line.find('\n') == std::string::npos && Clock::now() < deadline) {
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char c;
-      if (read(out_, &c, 1) != 1) break;
-      line += c;
-    }
-    std::smatch m;
-    if (!std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-      return 0;
-    return std::stoi(m[1]);
-  }
-  // Whether it has ended (reaped then).
+  // Whether it has ended by itself (reaped then).
   bool Ended() {
     if (pid_ <= 0) return true;
     int status = 0;
@@ -96,9 +69,9 @@ class Child {
     pid_ = -1;
     return true;
   }
-  void Stop(int signal_number) {
+  void Kill() {
     if (pid_ <= 0) return;
-    kill(pid_, signal_number);
+    kill(pid_, SIGKILL);
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
@@ -106,7 +79,6 @@ class Child {
 
  private:
   pid_t pid_ = -1;
-  int out_ = -1;
 };
 
 // The sample product as every demo site would list it after accepting its submission.
@@ -158,10 +130,10 @@ class RemoteSearchFlow : public ::testing::Test {
     const std::string state = data_.Dir() / "demo-state.json";
     WriteSubmittedState(state);
     // The slow demo site answers at once here: the time-outs are not what is tested.
-    demo_ = std::make_unique<Child>(std::vector<std::string>{
-        QUILLORA_DEMO_SITES_PATH, "--port", "0", "--state", state, "--slow-search", "0"});
-    demo_port_ = demo_->ListeningPort();
-    ASSERT_GT(demo_port_, 0);
+    demo_ = std::make_unique<test::TServerProcess>(
+        QUILLORA_DEMO_SITES_PATH, std::vector<std::string>{"--state", state, "--slow-search", "0"});
+    demo_port_ = demo_->Port();
+    ASSERT_GT(demo_port_, 0) << demo_->ReadyLine();
     // Bounded, so that a command that never ends fails the test instead of hanging it.
     cli_ = "timeout 120 " + std::string(QUILLORA_CLI_PATH) + " --quiet --data-dir '" +
            data_.DataDir() + "' --user-dir '" + data_.UserDir() + "' ";
@@ -171,22 +143,14 @@ class RemoteSearchFlow : public ::testing::Test {
   // Starts (or restarts) the service on the same folder, pointing the program at it.
   void StartService(const std::vector<std::string>& extra = {}) {
     service_.reset();
-    std::vector<std::string> args = {QUILLORA_SEARCH_SERVICE_PATH,
-                                     "--port",
-                                     "0",
-                                     "--folder",
-                                     data_.Dir() / "service",
-                                     "--password",
-                                     std::to_string(kPassword),
-                                     "--fetch-port",
-                                     std::to_string(demo_port_),
-                                     "--request-log",
-                                     RequestLog()};
+    std::vector<std::string> args = {
+        "--folder",     data_.Dir() / "service",    "--password",    std::to_string(kPassword),
+        "--fetch-port", std::to_string(demo_port_), "--request-log", RequestLog()};
     args.insert(args.end(), extra.begin(), extra.end());
     DeleteFileAt(RequestLog());
-    service_ = std::make_unique<Child>(args);
-    const int port = service_->ListeningPort();
-    ASSERT_GT(port, 0);
+    service_ = std::make_unique<test::TServerProcess>(QUILLORA_SEARCH_SERVICE_PATH, args);
+    const int port = service_->Port();
+    ASSERT_GT(port, 0) << service_->ReadyLine();
     ASSERT_EQ(Cli("settings set Autosearch2_URL http://127.0.0.1:" + std::to_string(port) + "/"),
               "");
   }
@@ -250,7 +214,7 @@ class RemoteSearchFlow : public ::testing::Test {
 
   test::TestData data_;
   std::string cli_;
-  std::unique_ptr<Child> demo_, service_;
+  std::unique_ptr<test::TServerProcess> demo_, service_;
   int demo_port_ = 0;
 };
 
@@ -304,11 +268,11 @@ TEST_F(RemoteSearchFlow, KilledDownloadResumesWithTheMissingBlocksOnly) {
   };
   std::vector<uint8_t> flags;
   {
-    Child fetch(fetch_args, data_.Dir() / "fetch.out");
+    CliProcess fetch(fetch_args, data_.Dir() / "fetch.out");
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     while (marks(flags) < 3 && !fetch.Ended() && Clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    fetch.Stop(SIGKILL);
+    fetch.Kill();
   }
   const int marked = marks(flags);
   const int blocks = static_cast<int>(flags.size());

@@ -1,17 +1,14 @@
 // quillora-search-service: the remote listing-search service the program's batch search uses.
 
-#include <atomic>
 #include <fstream>
 #include <httplib.h>
 #include <iostream>
 #include <mutex>
-#include <pthread.h>
-#include <signal.h>
 #include <string>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
+#include "common/serve.h"
 #include "foundation/files.h"
 #include "search-service/search_service.h"
 
@@ -62,12 +59,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Taken by sigwait below; blocked before any thread starts, so every thread inherits the mask.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  // Before any thread starts, so that every thread inherits the mask.
+  BlockStopSignals();
 
   TSearchService service(options);
   httplib::Server server;
@@ -80,27 +73,7 @@ int main(int argc, char** argv) {
       return httplib::Server::HandlerResponse::Unhandled;
     });
 
-  const int bound = port == 0 ? server.bind_to_any_port(address)
-                              : (server.bind_to_port(address, port) ? port : -1);
-  if (bound < 0) {
-    std::cerr << "error: cannot listen on " << address << ":" << port << "\n";
-    return 1;
-  }
-  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
-  std::cout << "listening on http://" << host << ":" << bound << "/" << std::endl;
-
-  std::atomic<bool> failed = false;
-  const pthread_t main_thread = pthread_self();
-  std::thread listener([&] {
-    if (!server.listen_after_bind()) {
-      failed = true;
-      pthread_kill(main_thread, SIGTERM);
-    }
-  });
-  int signal_number = 0;
-  sigwait(&stop_signals, &signal_number);
-  server.stop();
-  listener.join();
+  const int served = ServeUntilStopped(server, address, port);
   service.Shutdown();
-  return failed ? 1 : 0;
+  return served;
 }

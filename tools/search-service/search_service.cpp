@@ -14,6 +14,7 @@
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
+#include "foundation/text_utils.h"
 #include "net/page_fetcher.h"
 #include "search/script_download.h"
 #include "search/tar_archive.h"
@@ -101,27 +102,6 @@ std::string FieldOf(const std::string& line, const std::string& name) {
   if (name == "FILESTR") return line.substr(from);
   const size_t end = line.find('&', from);
   return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
-}
-
-// A job line's field: the program escapes it with "%" only and leaves "+" as it stands, so a
-// "+" is a plus (the query in it is encoded already, its spaces being those pluses).
-std::string DecodeJobField(const std::string& field) {
-  std::string out;
-  out.reserve(field.size());
-  for (size_t i = 0; i < field.size(); ++i) {
-    const auto hex = [&](size_t at) {
-      return at < field.size() && std::isxdigit(static_cast<unsigned char>(field[at]));
-    };
-    if (field[i] == '%' && hex(i + 1) && hex(i + 2)) {
-      // A NUL would cut the address or the name short further down.
-      if (const int v = std::stoi(field.substr(i + 1, 2), nullptr, 16); v != 0)
-        out += static_cast<char>(v);
-      i += 2;
-    } else {
-      out += field[i];
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -368,6 +348,16 @@ std::string TSearchService::Block(const std::string& uin, const std::string& sta
   return MakeBlockReply(static_cast<int32_t>(size), static_cast<uint32_t>(from), data);
 }
 
+namespace {
+
+// A job line's field: the program encodes it keeping "+" as it is, so a "+" there is a "+" (an
+// encoded blank of the query), never a blank of the field.
+std::string JobFieldValue(std::string_view field) {
+  return UrlDecode(ReplaceAll(field, "+", "%2B"));
+}
+
+}  // namespace
+
 void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, size_t index) {
   TWIGetURL fetcher;
   std::string line;
@@ -380,9 +370,9 @@ void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, s
   const auto fields = SplitFields(line, '|');
   std::string page_name;
   if (fields.size() >= 4) {
-    const std::string address = DecodeJobField(fields[1]);
-    const std::string query = DecodeJobField(fields[2]);
-    page_name = DecodeJobField(fields[3]);
+    const std::string address = JobFieldValue(fields[1]);
+    const std::string query = JobFieldValue(fields[2]);
+    page_name = JobFieldValue(fields[3]);
     if (IsSafeJobName(page_name)) {
       fetcher.application_name = "Mozilla/4.0 (compatible)";
       fetcher.timeout = options_.timeout_seconds;
