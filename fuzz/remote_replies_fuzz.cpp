@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&total, data, 4);
     std::memcpy(&extra, data + 4, 4);
   }
-  const auto packed = quillora::ParseBlockReply(quillora::MakeBlockReply(total, extra, text));
+  // The reply's data is a view into the reply: keep the reply alive while it is compared.
+  const std::string made = quillora::MakeBlockReply(total, extra, text);
+  const auto packed = quillora::ParseBlockReply(made);
   if (!packed || packed->total != total || packed->extra != extra || packed->data != text)
     __builtin_trap();
 
