@@ -1,7 +1,9 @@
 // quillora-search-service: the remote listing-search service the program's batch search uses.
 
+#include <fstream>
 #include <httplib.h>
 #include <iostream>
+#include <mutex>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -30,6 +32,15 @@ int main(int argc, char** argv) {
   app.add_option("--workers", options.workers, "Pages fetched at once")
       ->capture_default_str()
       ->check(CLI::Range(1, 64));
+  // Hidden, for tests: pages fetched from a local server's port, archive blocks answered late,
+  // archives padded to many blocks, and every request's target appended to a file as it arrives.
+  app.add_option("--fetch-port", options.fetch_port)->check(CLI::Range(0, 65535))->group("");
+  app.add_option("--block-delay", options.block_delay_ms)->check(CLI::Range(0, 60000))->group("");
+  app.add_option("--archive-padding", options.archive_padding)
+      ->check(CLI::Range(int64_t{0}, int64_t{64} << 20))
+      ->group("");
+  std::string request_log;
+  app.add_option("--request-log", request_log)->group("");
   CLI11_PARSE(app, argc, argv);
 
   if (!password.empty()) {
@@ -54,6 +65,13 @@ int main(int argc, char** argv) {
   TSearchService service(options);
   httplib::Server server;
   service.Attach(server);
+  std::mutex log_mutex;
+  if (!request_log.empty())
+    server.set_pre_routing_handler([&](const httplib::Request& req, httplib::Response&) {
+      std::lock_guard lock(log_mutex);
+      std::ofstream(request_log, std::ios::app) << req.method << " " << req.target << "\n";
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
 
   const int served = ServeUntilStopped(server, address, port);
   service.Shutdown();
