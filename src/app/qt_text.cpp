@@ -36,4 +36,13 @@ QString DialogFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+QString ToMemoText(const std::string& text) {
+  return ToQString(text).replace("\r\n", "\n");
+}
+
+std::string FromMemoText(const QString& text) {
+  QString stored = text;
+  return FromQString(stored.replace("\n", "\r\n"));
+}
+
 }  // namespace quillora::app

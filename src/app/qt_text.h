@@ -12,6 +12,10 @@ QString ToQString(const std::string& text);
 // Typed text back to the system code page (unmappable characters become '?').
 std::string FromQString(const QString& text);
 
+// Multi-line texts: stored with CR LF, shown in text boxes with LF.
+QString ToMemoText(const std::string& text);
+std::string FromMemoText(const QString& text);
+
 // File names are bytes in the file system's encoding, not code-page text.
 QString PathToQString(const std::string& path);
 std::string PathFromQString(const QString& path);

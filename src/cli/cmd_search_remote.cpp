@@ -11,6 +11,7 @@
 #include "pad/profile.h"
 #include "pad/records.h"
 #include "search/remote_search.h"
+#include "search/search_request.h"
 #include "search/search_results.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
@@ -128,9 +129,9 @@ void SetupSearchRemoteCommands(CLI::App& root, CliContext& ctx) {
         if (index <= 0) {
           std::vector<std::string> job;
           TSiteList& sites = SiteList();
-          const auto expand = ProfileTemplateExpander(ActiveProfile());
+          const auto inputs = TSearchInputs::FromProgram();
           for (int i = 0; i < sites.Count(); ++i)
-            if (sites.SiteAt(i)->Visible) job.push_back(JobLine(*sites.SiteAt(i), expand));
+            if (sites.SiteAt(i)->Visible) job.push_back(JobLine(*sites.SiteAt(i), *inputs));
           ctx.out << "Sending a request..."
                   << "\n";
           if (!search.SubmitJob(job) || !search.StartProcessing()) throw CliReportedFailure();

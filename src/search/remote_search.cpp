@@ -27,7 +27,6 @@
 #include "search/tar_archive.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
-#include "template/template.h"
 
 namespace quillora {
 
@@ -167,32 +166,18 @@ std::string JobDateText(std::string_view field, const std::vector<std::string>& 
   return day + separator + m + separator + year;
 }
 
-TSearchTemplateExpander ProfileTemplateExpander(const TProfile& profile) {
-  return [&profile](const TWebSite& site, const std::string& text) {
-    const std::string prefix = site.Info.Value("Common info", "Language") + "/";
-    return WideToAnsi(ExpandTemplateToWide(text, profile, prefix));
-  };
+std::string RemoteQueryText(const TSearchSite& site, const TSearchInputs& inputs) {
+  if (site.search.Kind() != TURLKind::POST) return SearchQueryText(site, inputs);
+  TSearchSite lines_joined = site;
+  lines_joined.search.SetPostData(ReplaceAll(site.search.PostData(), "\r\n", "&"));
+  return SearchQueryText(lines_joined, inputs);
 }
 
-std::string RemoteQueryText(const TWebSite& site, const TSearchTemplateExpander& expand) {
-  const TOptionsList* search = site.Info.URLs.Find("Search");
-  const bool post = search && search->GetString("Kind") == "POST";
-  std::string text = search ? search->GetString(post ? "PostData" : "Query") : std::string();
-  if (post) text = ReplaceAll(text, "\r\n", "&");
-  text = expand(site, text);
-  const TOptionsList* options = site.Info.FindSection("SearchOptions");
-  if (!options || !options->GetBool("Do not encode data")) text = UrlEncode(text);
-  const std::string subst = options ? options->GetString("SubstSpaceWith") : std::string();
-  if (!subst.empty()) text = ReplaceAll(text, "+", subst);
-  return text;
-}
-
-std::string JobLine(const TWebSite& site, const TSearchTemplateExpander& expand) {
-  const TOptionsList* search = site.Info.URLs.Find("Search");
-  const std::string kind = search ? search->GetString("Kind") : std::string();
-  const std::string address = search ? search->GetString("Address") : std::string();
-  return std::string(kind == "POST" ? "POST" : "GET") + "|" + UrlEncodeValue(address) + "|" +
-         UrlEncodeValue(RemoteQueryText(site, expand)) + "|" +
+std::string JobLine(const TWebSite& site, const TSearchInputs& inputs) {
+  const TSearchSite search = TSearchSite::From(site);
+  return std::string(search.search.Kind() == TURLKind::POST ? "POST" : "GET") + "|" +
+         UrlEncodeValue(search.search.Address()) + "|" +
+         UrlEncodeValue(RemoteQueryText(search, inputs)) + "|" +
          UrlEncodeValue(AnsiLowerCase(site.UIN()));
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "search/script_download.h"
+#include "search/search_request.h"
 
 namespace quillora {
 
@@ -57,17 +58,11 @@ std::string JobDateText(std::string_view field, const std::vector<std::string>& 
 
 // --- requests
 
-// Evaluates one of the site's search templates against the active profile with the site's
-// language prefix, in the system code page.
-using TSearchTemplateExpander =
-    std::function<std::string(const TWebSite& site, const std::string& template_text)>;
-TSearchTemplateExpander ProfileTemplateExpander(const TProfile& profile);
-
 // One job line: kind|address|query|uin (the three values URL-encoded, the UIN in lower case).
-std::string JobLine(const TWebSite& site, const TSearchTemplateExpander& expand);
-// The query text of a site: the evaluated "Query" (GET) or "PostData" with CR LF as "&" (POST),
-// encoded unless the site says not to, "SubstSpaceWith" in place of every "+".
-std::string RemoteQueryText(const TWebSite& site, const TSearchTemplateExpander& expand);
+std::string JobLine(const TWebSite& site, const TSearchInputs& inputs);
+// The query text of a site as the listing search builds it (SearchQueryText), a POST body's
+// CR LF taken as "&" first.
+std::string RemoteQueryText(const TSearchSite& site, const TSearchInputs& inputs);
 
 // The form fields of the job upload (sent as LF-only form POST lines).
 std::vector<std::string> JobUploadFields(const std::string& product_uin,

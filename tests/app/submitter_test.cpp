@@ -67,6 +67,22 @@ void PointSitesAt(int port) {
   }
 }
 
+// The desktop program started and shown on a copy of the shipped data, its sites pointed at a
+// demo sites server of its own.
+struct TDemoDesktop {
+  TDemoServer server;
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session{ui};
+  bool started = server.port > 0 && session.Start(data.Options());
+  TDemoDesktop() {
+    if (!started) return;
+    session.Show();
+    PointSitesAt(server.port);
+  }
+  bool Ready() const { return started; }
+};
+
 // The visible text of the page and of its frames.
 QString PageText(TWebBrowser* browser) {
   QString text;
@@ -104,15 +120,9 @@ class SubmitterTest : public QObject {
 };
 
 void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
-  TDemoServer server;
-  QVERIFY(server.port > 0);
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session(ui);
-  QVERIFY(session.Start(data.Options()));
-  session.Show();
-  PointSitesAt(server.port);
-  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TDemoDesktop desktop;
+  QVERIFY(desktop.Ready());
+  TfraSubmitter* page = desktop.session.MainWindow()->Submitter();
   TWebBrowser* browser = page->Browser();
   const std::string version = ActiveProfile().GetString("Program_Info/Program_Version");
 
@@ -244,15 +254,9 @@ void SubmitterTest::MailSiteRecordsOnlyWhenTheLetterIsHandedOver() {
 // "Save Tml" on a form no template knows: filled from the sample profile, focused, reviewed and
 // stored with the site, its rules learnt back from the values in it.
 void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
-  TDemoServer server;
-  QVERIFY(server.port > 0);
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session(ui);
-  QVERIFY(session.Start(data.Options()));
-  session.Show();
-  PointSitesAt(server.port);
-  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TDemoDesktop desktop;
+  QVERIFY(desktop.Ready());
+  TfraSubmitter* page = desktop.session.MainWindow()->Submitter();
   TWebSite* site = SiteList().FindByUIN("SITE-DEMO-04");  // Download Zone: no stored form
   QVERIFY(site);
   QCOMPARE(site->Forms().Count(), 0);
@@ -299,15 +303,9 @@ void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
 // "Capture" on a site's search box with "myprog" typed in: the request is not sent, and after
 // the user accepts the record it is the site's search entry point.
 void SubmitterTest::CaptureMakesTheSearchEntryPointAndStaysOnThePage() {
-  TDemoServer server;
-  QVERIFY(server.port > 0);
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session(ui);
-  QVERIFY(session.Start(data.Options()));
-  session.Show();
-  PointSitesAt(server.port);
-  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TDemoDesktop desktop;
+  QVERIFY(desktop.Ready());
+  TfraSubmitter* page = desktop.session.MainWindow()->Submitter();
   TWebSite* site = SiteList().FindByUIN("SITE-DEMO-03");  // Shareware Hub: a search box at home
   QVERIFY(site);
   page->OpenSite(site, "Home");
@@ -334,7 +332,7 @@ void SubmitterTest::CaptureMakesTheSearchEntryPointAndStaysOnThePage() {
   const TURLInfo& search = site->Info.URLs.Search();
   QCOMPARE(search.Kind(), TURLKind::GET);
   QCOMPARE(search.Address(),
-           "http://sharewarehub.localhost:" + std::to_string(server.port) + "/Search.aspx");
+           "http://sharewarehub.localhost:" + std::to_string(desktop.server.port) + "/Search.aspx");
   QCOMPARE(search.Query(), std::string("ctl00$q=|Quillora/Search_String|"));
   // The search was not run: the browser is still at home.
   QTest::qWait(300);

@@ -33,6 +33,7 @@
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "support/core_test.h"
+#include "support/demo_state.h"
 #include "support/server_process.h"
 
 extern char** environ;
@@ -52,28 +53,6 @@ struct DemoServer : test::TServerProcess {
   int port;
 };
 
-// The sample product as every demo site would list it after accepting its submission.
-void WriteSubmittedState(const std::string& path) {
-  Json subs = Json::array();
-  int id = 0;
-  for (const char* host :
-       {"freshdownloads", "softarchive", "sharewarehub", "downloadzone", "programmdateien",
-        "appcenter", "toolfinder", "filegalaxy", "paddepot", "mailsubmit", "bytebazaar", "shareup"})
-    subs.push_back({{"site", host},
-                    {"kind", "submit"},
-                    {"id", ++id},
-                    {"received", "01-02-2024 10:00:00"},
-                    {"name", "Sample Notes"},
-                    {"version", "2.4.1"},
-                    {"home", "http://sample-company.localhost:8765/sample-notes/"},
-                    {"email", "emma.larsen@sample-company.localhost"},
-                    {"description", "Sample Notes keeps notes, outlines and to-do lists."},
-                    {"download", ""},
-                    {"pad", ""},
-                    {"fields", Json::array()}});
-  StringToFile(path, Json{{"submissions", subs}, {"accounts", Json::object()}}.dump());
-}
-
 class AutoSearchTest : public test::CoreTest {
  protected:
   void SetUp() override {
@@ -84,7 +63,7 @@ class AutoSearchTest : public test::CoreTest {
 
 TEST_F(AutoSearchTest, BatchGivesEveryDemoSiteItsVerdictAndRetriesTheSlowOne) {
   const std::string state = data_.Dir() / "demo-state.json";
-  WriteSubmittedState(state);
+  test::WriteSubmittedState(state);
   DemoServer server({"--state", state, "--slow-search", "20000"});
 
   TProfile& profile = ActiveProfile();
@@ -230,7 +209,7 @@ std::string RunCommand(const std::string& command) {
 TEST(SearchCommandLine, RunOneSiteAndAnalyseAPage) {
   test::TestData data;
   const std::string state = data.Dir() / "demo-state.json";
-  WriteSubmittedState(state);
+  test::WriteSubmittedState(state);
   DemoServer server({"--state", state});
   const std::string cli = std::string(QUILLORA_CLI_PATH) + " --quiet --data-dir '" +
                           data.DataDir() + "' --user-dir '" + data.UserDir() + "' ";
@@ -252,7 +231,7 @@ TEST(SearchCommandLine, RunOneSiteAndAnalyseAPage) {
 TEST(SearchCommandLine, RemoteSearchThroughTheServiceGivesTheLocalVerdicts) {
   test::TestData data;
   const std::string state = data.Dir() / "demo-state.json";
-  WriteSubmittedState(state);
+  test::WriteSubmittedState(state);
   DemoServer sites({"--state", state, "--slow-search", "100"});
   const std::string cli = std::string(QUILLORA_CLI_PATH) + " --quiet --yes --data-dir '" +
                           data.DataDir() + "' --user-dir '" + data.UserDir() + "' ";

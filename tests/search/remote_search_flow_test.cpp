@@ -29,6 +29,7 @@
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "search/script_download.h"
+#include "support/demo_state.h"
 #include "support/server_process.h"
 #include "support/test_context.h"
 
@@ -81,28 +82,6 @@ class CliProcess {
   pid_t pid_ = -1;
 };
 
-// The sample product as every demo site would list it after accepting its submission.
-void WriteSubmittedState(const std::string& path) {
-  Json subs = Json::array();
-  int id = 0;
-  for (const char* host :
-       {"freshdownloads", "softarchive", "sharewarehub", "downloadzone", "programmdateien",
-        "appcenter", "toolfinder", "filegalaxy", "paddepot", "mailsubmit", "bytebazaar", "shareup"})
-    subs.push_back({{"site", host},
-                    {"kind", "submit"},
-                    {"id", ++id},
-                    {"received", "01-02-2024 10:00:00"},
-                    {"name", "Sample Notes"},
-                    {"version", "2.4.1"},
-                    {"home", "http://sample-company.localhost:8765/sample-notes/"},
-                    {"email", "emma.larsen@sample-company.localhost"},
-                    {"description", "Sample Notes keeps notes, outlines and to-do lists."},
-                    {"download", ""},
-                    {"pad", ""},
-                    {"fields", Json::array()}});
-  StringToFile(path, Json{{"submissions", subs}, {"accounts", Json::object()}}.dump());
-}
-
 struct TVerdict {
   std::string flag, details;
   bool operator==(const TVerdict&) const = default;
@@ -128,7 +107,7 @@ class RemoteSearchFlow : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string state = data_.Dir() / "demo-state.json";
-    WriteSubmittedState(state);
+    test::WriteSubmittedState(state);
     // The slow demo site answers at once here: the time-outs are not what is tested.
     demo_ = std::make_unique<test::TServerProcess>(
         QUILLORA_DEMO_SITES_PATH, std::vector<std::string>{"--state", state, "--slow-search", "0"});

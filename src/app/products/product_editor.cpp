@@ -45,11 +45,6 @@ QString CaptionOf(const std::string& key) {
          ":";
 }
 
-// Stored texts break lines with CR LF; the boxes use LF.
-QString ToBox(const std::string& text) {
-  return ToQString(text).replace("\r\n", "\n");
-}
-
 }  // namespace
 
 TfrmProductEditor::TfrmProductEditor(TProduct& product, QWidget* parent)
@@ -79,7 +74,7 @@ TfrmProductEditor::TfrmProductEditor(TProduct& product, QWidget* parent)
     QWidget* inner = form->parentWidget();
     const std::string value = product.GetString(key);
     if (const int limit = DescriptionLimit(key); limit > 0) {
-      auto* box = new QPlainTextEdit(ToBox(value), inner);
+      auto* box = new QPlainTextEdit(ToMemoText(value), inner);
       box->setObjectName(ToQString(key));
       box->setMaximumHeight(limit <= 80 ? 48 : limit <= 450 ? 90 : 160);
       auto* counter = new QLabel(inner);
@@ -128,16 +123,14 @@ TfrmProductEditor::TfrmProductEditor(TProduct& product, QWidget* parent)
 
 std::string TfrmProductEditor::Value(const std::string& key) const {
   if (auto it = lines_.find(key); it != lines_.end()) return FromQString(it->second->text());
-  if (auto it = texts_.find(key); it != texts_.end()) {
-    QString text = it->second->toPlainText();
-    return FromQString(text.replace("\n", "\r\n"));
-  }
+  if (auto it = texts_.find(key); it != texts_.end())
+    return FromMemoText(it->second->toPlainText());
   return product_.GetString(key);
 }
 
 void TfrmProductEditor::SetValue(const std::string& key, const std::string& value) {
   if (auto it = lines_.find(key); it != lines_.end()) it->second->setText(ToQString(value));
-  if (auto it = texts_.find(key); it != texts_.end()) it->second->setPlainText(ToBox(value));
+  if (auto it = texts_.find(key); it != texts_.end()) it->second->setPlainText(ToMemoText(value));
 }
 
 void TfrmProductEditor::Edited(const std::string& key) {

@@ -22,19 +22,6 @@
 
 namespace quillora::app {
 
-namespace {
-
-// Stored texts break lines with CR LF; the boxes use LF.
-QString ToBox(const std::string& text) {
-  return ToQString(text).replace("\r\n", "\n");
-}
-std::string FromBox(const QString& text) {
-  QString t = text;
-  return FromQString(t.replace("\n", "\r\n"));
-}
-
-}  // namespace
-
 TdlgProductStatus::TdlgProductStatus(TWebSite& site, TProfile& profile, bool admin_mode,
                                      QWidget* parent)
     : QDialog(parent), site_(site), profile_(profile) {
@@ -71,7 +58,7 @@ TdlgProductStatus::TdlgProductStatus(TWebSite& site, TProfile& profile, bool adm
     if (!comment.empty()) {
       QString notes = product_notes_->toPlainText();
       if (!notes.isEmpty() && !notes.endsWith('\n')) notes += '\n';
-      product_notes_->setPlainText(notes + ToBox(OverrideNote(comment, Now())));
+      product_notes_->setPlainText(notes + ToMemoText(OverrideNote(comment, Now())));
     }
   });
   override_button_->setMenu(menu);
@@ -81,10 +68,10 @@ TdlgProductStatus::TdlgProductStatus(TWebSite& site, TProfile& profile, bool adm
   const QString company = ToQString(profile.GetString("Company_Info/Company_Name"));
   const QString product = ToQString(profile.GetString("Program_Info/Program_Name"));
   layout->addWidget(new QLabel("Notes regarding \"" + company + "\":", this));
-  company_notes_ = new QPlainTextEdit(ToBox(loaded_.company_notes), this);
+  company_notes_ = new QPlainTextEdit(ToMemoText(loaded_.company_notes), this);
   layout->addWidget(company_notes_);
   layout->addWidget(new QLabel("Notes regarding \"" + product + "\":", this));
-  product_notes_ = new QPlainTextEdit(ToBox(loaded_.product_notes), this);
+  product_notes_ = new QPlainTextEdit(ToMemoText(loaded_.product_notes), this);
   layout->addWidget(product_notes_);
 
   auto* logins = new QGridLayout;
@@ -117,8 +104,8 @@ TProductStatusFields TdlgProductStatus::Fields() const {
   f.version_submitted = FromQString(version_submitted_->text());
   f.date_submitted = FromQString(date_submitted_->text());
   f.status_override = override_;
-  f.company_notes = FromBox(company_notes_->toPlainText());
-  f.product_notes = FromBox(product_notes_->toPlainText());
+  f.company_notes = FromMemoText(company_notes_->toPlainText());
+  f.product_notes = FromMemoText(product_notes_->toPlainText());
   f.company_login = FromQString(company_login_->text());
   f.company_password = FromQString(company_password_->text());
   f.product_login = FromQString(product_login_->text());

@@ -238,7 +238,7 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
     if (ShowProductStatus(*site, ActiveProfile(), false, this)) {
       // The dialog may have changed the notes shown beside the page.
       const std::string notes = ReadProductStatus(ActiveProfile(), site->UIN()).product_notes;
-      notes_->setPlainText(ToQString(notes).replace("\r\n", "\n"));
+      notes_->setPlainText(ToMemoText(notes));
       notes_->document()->setModified(false);
       RefreshStatusPanel();
     }
@@ -417,7 +417,7 @@ void TfraSubmitter::SaveNotes() {
   TWebSite* site = CurrentSite();
   if (!site || !HasProduct() || !notes_->document()->isModified()) return;
   TProductStatusFields fields = ReadProductStatus(ActiveProfile(), site->UIN());
-  fields.product_notes = FromQString(notes_->toPlainText().replace("\n", "\r\n"));
+  fields.product_notes = FromMemoText(notes_->toPlainText());
   if (WriteProductStatus(ActiveProfile(), site->UIN(), fields, Now()))
     CommitStatusChange(ActiveProfile());
   notes_->document()->setModified(false);
@@ -453,13 +453,13 @@ void TfraSubmitter::ShowMessages(const std::string& page) {
   if (HasProduct()) {
     const TProductStatusFields fields = ReadProductStatus(ActiveProfile(), site->UIN());
     remarks = fields.company_notes;
-    notes_->setPlainText(ToQString(fields.product_notes).replace("\r\n", "\n"));
+    notes_->setPlainText(ToMemoText(fields.product_notes));
   }
   if (!remarks.empty()) text += "\r\n---\r\n" + remarks;
   notes_->document()->setModified(false);
   notes_->setEnabled(HasProduct());
   // Stored texts break lines with CR LF; the box would show each CR as a line of its own.
-  messages_->setPlainText(ToQString(text).replace("\r\n", "\n"));
+  messages_->setPlainText(ToMemoText(text));
   if (!text.empty()) {
     side_->setVisible(true);
     side_->setCurrentIndex(1);

@@ -29,7 +29,7 @@ TdlgUrlRecord::TdlgUrlRecord(const QString& title, const TURLInfo& record, QWidg
   post_data_ = new QLineEdit(ToQString(record.PostData()), this);
   post_data_->setObjectName("edPostData");
   form->addRow("Post data:", post_data_);
-  headers_ = new QPlainTextEdit(ToQString(record.Headers()).replace("\r\n", "\n"), this);
+  headers_ = new QPlainTextEdit(ToMemoText(record.Headers()), this);
   headers_->setObjectName("memHeaders");
   headers_->setMaximumHeight(80);
   form->addRow("Headers:", headers_);
@@ -46,8 +46,7 @@ TURLInfo TdlgUrlRecord::Record() const {
   r.SetKind(kind_->currentIndex());
   if (!query_->text().isEmpty()) r.SetQuery(FromQString(query_->text()));
   if (!post_data_->text().isEmpty()) r.SetPostData(FromQString(post_data_->text()));
-  QString headers = headers_->toPlainText();
-  if (!headers.isEmpty()) r.SetHeaders(FromQString(headers.replace("\n", "\r\n")));
+  if (!headers_->toPlainText().isEmpty()) r.SetHeaders(FromMemoText(headers_->toPlainText()));
   return r;
 }
 
