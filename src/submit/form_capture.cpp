@@ -52,7 +52,8 @@ std::string Guess(const std::vector<TAliasRule>& rules, std::string_view name,
 bool IsTextLikeInput(std::u16string_view type) {
   // Older engines reported these newer types as "text"; they take text all the same.
   return type == u"text" || type == u"email" || type == u"url" || type == u"tel" ||
-         type == u"search" || type == u"number";
+         type == u"search" || type == u"number" || type == u"date" || type == u"month" ||
+         type == u"week" || type == u"time" || type == u"datetime-local";
 }
 
 }  // namespace

@@ -233,8 +233,7 @@ TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& bindi
   return fpNone;
 }
 
-void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
-              TFormBinding& binding) {
+TOptionsList FillValues(TWebSite* site) {
   const TProfile& active = ActiveProfile();
   const std::string prefix = LanguagePrefix(site);
   TOptionsList values(static_cast<const TOptionsList&>(active));
@@ -252,6 +251,12 @@ void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site
       values.SetString(name, definition);
     }
   }
+  return values;
+}
+
+void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
+              TFormBinding& binding) {
+  const TOptionsList values = FillValues(site);
   binding.Bind(web_form, form);
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     try {
