@@ -11,6 +11,7 @@
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
+#include "submit/smart_guess.h"
 #include "template/template.h"
 #include "template/url_helpers.h"
 
@@ -226,9 +227,15 @@ TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& bindi
 
   TWebForm captured;
   CaptureLiveForm(form, captured);
+  TFormBinding passing;
+  if (SmartGuessingEnabled()) {
+    const TSmartChoices choices = SmartAssignTemplates(captured, form, FillValues(site));
+    FillForm(form, captured, fmGuessed, site, passing);
+    ApplySmartChoices(choices, captured, passing);
+    return fpNone;
+  }
   AssignTemplates(captured, false);
   AdjustTemplatesToSize(captured, true);
-  TFormBinding passing;
   FillForm(form, captured, fmGuessed, site, passing);
   return fpNone;
 }

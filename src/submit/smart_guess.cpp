@@ -81,6 +81,10 @@ std::u16string Utf16(std::string_view utf8) {
   return Utf8ToWide(utf8);
 }
 
+bool HasText(std::u16string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char16_t c) { return c > 32 && c != 0xA0; });
+}
+
 std::string LowerRaw(std::u16string_view s) {
   std::u16string out;
   out.reserve(s.size());
@@ -536,7 +540,7 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
       if (e.control >= 0 && e.control != static_cast<int>(c)) break;
       if (e.control < 0 && box && !labelled[c]) e.control = static_cast<int>(c);
       after[c] += e.text;
-      if (!CollapseSpaces(e.text).empty()) seen = true;
+      if (!!HasText(e.text)) seen = true;
     }
   }
 
@@ -586,7 +590,7 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
         continue;
       }
       context = ev.text + context;
-      if (!CollapseSpaces(ev.text).empty()) seen = true;
+      if (!!HasText(ev.text)) seen = true;
     }
     e.context = NormalizeEvidenceText(context);
     e.after = NormalizeEvidenceText(after[c]);
@@ -619,7 +623,7 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
         ++seen_cells;
         if (controls_below[x] == 0) {
           std::u16string t = TextOf(x);
-          if (!CollapseSpaces(t).empty()) left = t;
+          if (!!HasText(t)) left = t;
         }
       }
       if (!left.empty()) {
@@ -663,7 +667,7 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
         break;
       }
       if (group.empty()) {
-        if (!CollapseSpaces(context).empty() || !e.cell.empty() ||
+        if (!!HasText(context) || !e.cell.empty() ||
             last_box != static_cast<int>(c) - 1) {
           group = context;
           if (!e.cell.empty()) group = Utf16(e.cell) + u" " + group;
