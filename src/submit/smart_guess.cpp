@@ -103,7 +103,7 @@ bool TermFound(std::string_view text, std::string_view term, bool anywhere, bool
   if (!whole_words && term.size() <= 2) {
     return text.size() == term.size() + 2 && text.substr(1, term.size()) == term;
   }
-  const bool whole = whole_words || term.size() <= 3;
+  const bool whole = whole_words || term.size() <= 4;
   size_t at = text.find(term);
   while (at != std::string_view::npos) {
     const bool starts = at > 0 && text[at - 1] == ' ';
@@ -160,11 +160,15 @@ class TVocabulary {
   }
 
   // The weight of the strongest pattern of the section found in the normalised text.
+  // Of two patterns of one weight the longer one is the more specific: it scores a little more.
   static double Score(const TSection& section, std::string_view text, bool whole_words = false) {
     double best = 0;
     for (const TPattern& p : section.patterns) {
-      if (p.weight <= best) continue;
-      if (Matches(p, text, whole_words)) best = p.weight;
+      if (p.weight + 0.5 <= best) continue;
+      const size_t length = Matches(p, text, whole_words);
+      if (length == 0) continue;
+      const double s = p.weight + std::min<double>(length, 40) / 100.0;
+      if (s > best) best = s;
     }
     return best;
   }
@@ -201,18 +205,19 @@ class TVocabulary {
     return terms;
   }
 
-  static bool Matches(const TPattern& p, std::string_view text, bool whole_words) {
-    bool any = false;
+  // The length of the text the pattern's terms matched; 0 when it does not match.
+  static size_t Matches(const TPattern& p, std::string_view text, bool whole_words) {
+    size_t length = 0;
     for (const TTerm& t : p.terms) {
       const bool found = TermFound(text, t.text, t.anywhere, whole_words);
       if (t.sign == '-') {
-        if (found) return false;
+        if (found) return 0;
       } else {
-        if (!found) return false;
-        any = true;
+        if (!found) return 0;
+        length += t.text.size();
       }
     }
-    return any;
+    return length;
   }
 
   std::vector<TSection> sections_;
@@ -382,8 +387,11 @@ std::string NameWords(std::string_view name) {
   }
   const std::string words = NormalizeEvidenceText(std::string_view(spaced));
   const TSection* ignore = Vocabulary().Find("@ignore-name");
+  const std::vector<std::string> parts = SplitAt(words, ' ', TSplitMode::DropEmpty);
   std::string out = " ";
-  for (const std::string& w : SplitAt(words, ' ', TSplitMode::DropEmpty)) {
+  for (const std::string& w : parts) {
+    // "s" alone may be a search box; the "s" of "S1" or "s_name" says nothing.
+    if (w.size() == 1 && parts.size() > 1) continue;
     if (std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
     if (w.size() > 3 && w.starts_with("ctl") &&
         std::all_of(w.begin() + 3, w.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -651,21 +659,22 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
       }
     }
 
-    // A box's group: the legend of its fieldset, else the text before the group's first box.
-    if (IsBoxNode(n)) {
-      std::u16string group;
-      for (const GumboNode* up = n->parent; up && up->type == GUMBO_NODE_ELEMENT;
-           up = up->parent) {
-        if (up->v.element.tag == GUMBO_TAG_FORM) break;
-        if (up->v.element.tag != GUMBO_TAG_FIELDSET) continue;
-        const GumboVector& ch = up->v.element.children;
-        for (unsigned i = 0; i < ch.length; ++i) {
-          const GumboNode* x = static_cast<GumboNode*>(ch.data[i]);
-          if (x->type == GUMBO_NODE_ELEMENT && x->v.element.tag == GUMBO_TAG_LEGEND)
-            group = TextOf(x);
-        }
-        break;
+    // The group: the legend of the control's fieldset; for a box, else the text before the
+    // group's first box.
+    std::u16string group;
+    for (const GumboNode* up = n->parent; up && up->type == GUMBO_NODE_ELEMENT; up = up->parent) {
+      if (up->v.element.tag == GUMBO_TAG_FORM) break;
+      if (up->v.element.tag != GUMBO_TAG_FIELDSET) continue;
+      const GumboVector& ch = up->v.element.children;
+      for (unsigned i = 0; i < ch.length; ++i) {
+        const GumboNode* x = static_cast<GumboNode*>(ch.data[i]);
+        if (x->type == GUMBO_NODE_ELEMENT && x->v.element.tag == GUMBO_TAG_LEGEND)
+          group = TextOf(x);
       }
+      break;
+    }
+    e.group = NormalizeEvidenceText(group);
+    if (IsBoxNode(n)) {
       if (group.empty()) {
         if (!!HasText(context) || !e.cell.empty() ||
             last_box != static_cast<int>(c) - 1) {
@@ -754,7 +763,7 @@ std::vector<std::pair<const std::string*, double>> Sources(const TControlEvidenc
           {&e.cell, 0.95},
           {&e.name, 0.8},
           {&e.placeholder, 0.85},
-          {&e.context, labelled ? 0.5 : 0.9}};
+          {&e.context, labelled ? 0.35 : 0.9}};
 }
 
 TScored Best(const TControlEvidence& e, const std::vector<std::string>& candidates) {
@@ -803,7 +812,6 @@ std::string DescriptionKey(const TControlEvidence& e, const std::string& text) {
   int cap = e.tag == u"TEXTAREA" ? 450 : 80;
   if (v.Score("@desc-short", text) > 0) cap = e.tag == u"TEXTAREA" ? 250 : 80;
   if (v.Score("@desc-short", text) > 0 && e.max_length > 80) cap = 250;
-  if (v.Score("@desc-long", text) > 0) cap = 2000;
   if (e.tag == u"INPUT" && e.max_length > 0 && e.max_length >= 250 &&
       v.Score("@desc-short", text) == 0)
     cap = 250;
@@ -956,6 +964,17 @@ int OsDecision(const std::string& raw_text, const TOptionsList& values) {
   if (lower.starts_with("win ")) variants.push_back("windows " + lower.substr(4));
   if (lower.starts_with("windows ")) variants.push_back("win" + lower.substr(8));
   if (lower.starts_with("microsoft ")) variants.push_back(lower.substr(10));
+  const std::vector<std::string> product_os =
+      SplitAt(values.GetString("Program_Info/Program_OS_Support"), ',', TSplitMode::DropEmpty);
+  for (const std::string& o : product_os) {
+    if (AnsiLowerCase(Trim(o)) == lower) return 1;
+  }
+  auto squeeze = [](const std::string& t) {
+    std::string out;
+    for (char c : t)
+      if (c != ' ') out.push_back(c);
+    return out;
+  };
   const TOptionsList& rules = Tables().os_rules;
   bool known = false, supported = false;
   for (int i = 0; i < rules.Count(); ++i) {
@@ -963,7 +982,9 @@ int OsDecision(const std::string& raw_text, const TOptionsList& values) {
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     const std::string option = AnsiLowerCase(line.substr(0, eq));
-    if (std::find(variants.begin(), variants.end(), option) == variants.end()) continue;
+    if (std::find(variants.begin(), variants.end(), option) == variants.end() &&
+        squeeze(option) != nospace)
+      continue;
     known = true;
     std::string score;
     for (const std::string& flag : SplitAt(line.substr(eq + 1), ',', TSplitMode::DropEmpty)) {
@@ -1193,6 +1214,16 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
         rule = "|" + (e ? SizeKey(*e) : std::string("Program_Info/File_Info/File_Size_Bytes")) +
                "|";
       } else if (!key.empty() && key.front() != '@') {
+        if (key == "Web_Info/Application_URLs/Application_Info_URL" && e) {
+          // A bare "website" means the company's where the form or its fieldset is about the
+          // company; a product page says so.
+          double product = 0;
+          for (const std::string* t : {&e->label, &e->cell, &e->placeholder, &e->name})
+            product = std::max(product, v.Score(key, *t));
+          const bool company_group = v.Score("Company_Info/Company_Name", e->group) > 0;
+          if (product < 10 && (!software_form || company_group))
+            key = "Company_Info/Company_WebSite_URL";
+        }
         if (e && e->max_length > 0 && e->max_length <= 7 &&
             (key == "Company_Info/Country" || key == "Company_Info/State_Province"))
           key += "_Short";
@@ -1216,7 +1247,7 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
       std::vector<std::string> candidates{"@license",    "@status",       "@install",
                                           "@language",   "@os",           "@currency",
                                           "@category",   "Company_Info/Country",
-                                          "Company_Info/State_Province", "@date"};
+                                          "Company_Info/State_Province"};
       TScored best = Best(*e, candidates);
       if (best.score < kThreshold) {
         std::map<std::string, int> votes;
@@ -1231,7 +1262,24 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
           if (n >= 2 && n * 5.0 > best.score) best = {cls, n * 5.0};
         }
       }
-      const std::string classic_list = GuessListRule(f.Options(), f.FieldName());
+      std::string classic_list = GuessListRule(f.Options(), f.FieldName());
+      if (classic_list.empty()) {
+        // A list of years the classic test words miss (2023, 2024, ...).
+        int years = 0, others = 0;
+        for (const std::string& o : e->options) {
+          const std::string t = Trim(o);
+          const bool year = t.size() == 4 && std::all_of(t.begin(), t.end(), [](char c) {
+                              return c >= '0' && c <= '9';
+                            }) && (t.starts_with("19") || t.starts_with("20"));
+          (year ? years : others) += 1;
+        }
+        if (years >= 3 && others <= 1) {
+          const bool expire = AnsiLowerCase(f.FieldName()).find("exp") != std::string::npos ||
+                              v.Score("@expire-date", e->label + e->cell + e->context) > 0;
+          classic_list = expire ? "|Program_Info/Expire_Info/Expire_Year|"
+                                : "|Program_Info/Program_Release_Year|";
+        }
+      }
       const bool date_list = classic_list.find("Month") != std::string::npos ||
                              classic_list.find("_Day") != std::string::npos ||
                              classic_list.find("Year") != std::string::npos;
@@ -1262,15 +1310,24 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
         continue;
       } else if (!cls.empty() && cls != "@date") {
         const std::vector<std::string> product = ProductValues(cls, values);
-        double best_option = 0;
-        for (size_t k = 0; k < e->options.size(); ++k) {
-          const double s = ValueScore(cls, product, NormalizeEvidenceText(std::string_view(e->options[k])));
-          if (s <= 0) continue;
-          if (e->multiple) {
-            choice.options.push_back(static_cast<int>(k));
-          } else if (s > best_option) {
-            best_option = s;
-            choice.options.assign(1, static_cast<int>(k));
+        if (e->multiple) {
+          for (size_t k = 0; k < e->options.size(); ++k) {
+            if (ValueScore(cls, product, NormalizeEvidenceText(std::string_view(e->options[k]))) > 0)
+              choice.options.push_back(static_cast<int>(k));
+          }
+        } else {
+          // One choice: the product's first value the list offers (its main language).
+          for (const std::string& value : product) {
+            double best_option = 0;
+            for (size_t k = 0; k < e->options.size(); ++k) {
+              const double s =
+                  ValueScore(cls, {value}, NormalizeEvidenceText(std::string_view(e->options[k])));
+              if (s > best_option) {
+                best_option = s;
+                choice.options.assign(1, static_cast<int>(k));
+              }
+            }
+            if (!choice.options.empty()) break;
           }
         }
         if (choice.options.empty() && cls == "Company_Info/Country") {
