@@ -32,6 +32,29 @@ std::vector<TAliasRule> ParseAliases() {
   return rules;
 }
 
+// The rules of the loaded table, split again only when the table was replaced or reloaded
+// (its sections, line counts and sizes are the cheap sign of that): splitting them for every
+// field made pages of many forms slow.
+const std::vector<TAliasRule>& Aliases() {
+  static std::vector<TAliasRule> parsed;
+  static std::vector<size_t> parsed_shape;
+  static bool done = false;
+  const TMultiOptions& aliases = Tables().aliases;
+  std::vector<size_t> shape{reinterpret_cast<size_t>(&aliases)};
+  for (int i = 0; i < aliases.Count(); ++i) {
+    const TOptionsList& s = aliases.SectionAt(i);
+    size_t bytes = s.Name.size();
+    for (const std::string& line : s.Lines()) bytes += line.size();
+    shape.push_back(static_cast<size_t>(s.Count()) * 1000003u + bytes);
+  }
+  if (!done || shape != parsed_shape) {
+    parsed = ParseAliases();
+    parsed_shape = std::move(shape);
+    done = true;
+  }
+  return parsed;
+}
+
 std::string Guess(const std::vector<TAliasRule>& rules, std::string_view name,
                   std::string_view context) {
   const std::string n = AnsiLowerCase(name);
@@ -83,7 +106,7 @@ bool AliasPatternMatches(std::string_view pattern, std::string_view text) {
 }
 
 std::string GuessKey(std::string_view name, std::string_view context) {
-  return Guess(ParseAliases(), name, context);
+  return Guess(Aliases(), name, context);
 }
 
 std::string ContextText(std::u16string_view html) {
@@ -297,8 +320,8 @@ void CaptureForm(TDomForm* form, TWebForm& web_form) {
 }
 
 void AssignTemplates(TWebForm& web_form, bool learn) {
-  std::vector<TAliasRule> rules;
-  if (!learn) rules = ParseAliases();
+  static const std::vector<TAliasRule> kNone;
+  const std::vector<TAliasRule>& rules = learn ? kNone : Aliases();
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     TFormField& f = web_form.FieldAt(i);
     if (!f.FillWith().empty()) continue;

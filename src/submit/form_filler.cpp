@@ -23,6 +23,24 @@ bool IsControlTag(std::u16string_view tag) {
   return tag == u"INPUT" || tag == u"SELECT" || tag == u"TEXTAREA" || tag == u"BUTTON";
 }
 
+// The working values of one document walk: every form of a page fills from the same profile
+// and site, so they are made once per walk instead of once per form.
+struct TFillValuesCache {
+  TWebSite* site = nullptr;
+  std::unique_ptr<TOptionsList> values;
+};
+thread_local TFillValuesCache* g_fill_values = nullptr;
+
+const TOptionsList& WorkingValues(TWebSite* site, std::unique_ptr<TOptionsList>& own) {
+  if (g_fill_values && g_fill_values->site == site) {
+    if (!g_fill_values->values)
+      g_fill_values->values = std::make_unique<TOptionsList>(FillValues(site));
+    return *g_fill_values->values;
+  }
+  own = std::make_unique<TOptionsList>(FillValues(site));
+  return *own;
+}
+
 std::string LanguagePrefix(TWebSite* site) {
   if (!site) return {};
   const std::string language = site->Info.Value("Common info", "Language");
@@ -114,6 +132,13 @@ bool IsDocumentReady(TDomDocument* document) {
 TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
                     TFormBinding& binding, TFillObserver observer) {
   TMonitorScope timing("Forms.Fill");
+  TFillValuesCache cache;
+  cache.site = site;
+  struct TRestore {
+    TFillValuesCache* outer;
+    ~TRestore() { g_fill_values = outer; }
+  } restore{g_fill_values};
+  g_fill_values = &cache;
   TData1 data;
   data.only_known_forms = only_known_forms;
   data.site = site;
@@ -229,7 +254,8 @@ TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& bindi
   CaptureLiveForm(form, captured);
   TFormBinding passing;
   if (SmartGuessingEnabled()) {
-    const TSmartChoices choices = SmartAssignTemplates(captured, form, FillValues(site));
+    std::unique_ptr<TOptionsList> own;
+    const TSmartChoices choices = SmartAssignTemplates(captured, form, WorkingValues(site, own));
     FillForm(form, captured, fmGuessed, site, passing);
     ApplySmartChoices(choices, captured, passing);
     return fpNone;
@@ -263,7 +289,8 @@ TOptionsList FillValues(TWebSite* site) {
 
 void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
               TFormBinding& binding) {
-  const TOptionsList values = FillValues(site);
+  std::unique_ptr<TOptionsList> own;
+  const TOptionsList& values = WorkingValues(site, own);
   binding.Bind(web_form, form);
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     try {

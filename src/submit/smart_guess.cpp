@@ -224,15 +224,22 @@ class TVocabulary {
   std::unordered_map<std::string, size_t> index_;
 };
 
-// The vocabulary of the loaded table, parsed once per table contents.
+// The vocabulary of the loaded table, parsed again only when the table was replaced (its
+// sections, line counts and sizes are the cheap sign of that).
 const TVocabulary& Vocabulary() {
   static std::unique_ptr<TVocabulary> parsed;
-  static std::string parsed_text;
+  static std::vector<size_t> parsed_shape;
   const TMultiOptions& table = Tables().smart_guess;
-  std::string text = table.Text();
-  if (!parsed || text != parsed_text) {
+  std::vector<size_t> shape{reinterpret_cast<size_t>(&table)};
+  for (int i = 0; i < table.Count(); ++i) {
+    const TOptionsList& s = table.SectionAt(i);
+    size_t bytes = s.Name.size();
+    for (const std::string& line : s.Lines()) bytes += line.size();
+    shape.push_back(static_cast<size_t>(s.Count()) * 1000003u + bytes);
+  }
+  if (!parsed || shape != parsed_shape) {
     parsed = std::make_unique<TVocabulary>(table);
-    parsed_text = std::move(text);
+    parsed_shape = std::move(shape);
   }
   return *parsed;
 }
