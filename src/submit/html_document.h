@@ -16,6 +16,10 @@ namespace quillora {
 
 class THtmlDocument;
 class THtmlForm;
+
+// The page with every start tag that would nest an element deeper than max_depth preceded by
+// the end tag of the deepest open element; the page itself when nothing nests that deep.
+std::string CapNesting(std::string_view html, size_t max_depth);
 class THtmlElement;
 
 class THtmlOption final : public TDomOption {
@@ -152,6 +156,8 @@ class THtmlDocument final : public TDomDocument {
 
   // Frames nest at most this deep; deeper ones (a page framing itself) stay empty.
   static constexpr int kMaxFrameDepth = 8;
+  // Elements nest at most this deep, as in browsers; a deeper one is put beside the deepest.
+  static constexpr size_t kMaxNestingDepth = 512;
 
  private:
   THtmlDocument(std::string_view html, std::string_view url, TFrameLoader loader,
@@ -168,6 +174,7 @@ class THtmlDocument final : public TDomDocument {
   std::vector<std::unique_ptr<THtmlForm>> forms_;
   std::vector<std::unique_ptr<THtmlElement>> controls_;
   std::vector<std::unique_ptr<THtmlDocument>> frames_;
+  std::map<std::pair<const THtmlForm*, std::u16string>, std::vector<THtmlElement*>> radio_groups_;
 };
 
 }  // namespace quillora
