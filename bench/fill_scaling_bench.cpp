@@ -44,6 +44,17 @@ std::string WidePage(size_t bytes) {
   return html + "</table></form></body></html>";
 }
 
+// One form whose controls sit in fieldsets: the fieldset's markup holds the controls after it.
+std::string FieldsetPage(size_t bytes) {
+  std::string html = "<html><body><form action=/s method=post>";
+  for (int i = 0; html.size() < bytes; ++i) {
+    const std::string n = std::to_string(i);
+    html += "<fieldset><legend>Program " + n + "</legend>Program name <input name=p" + n +
+            "> Version <input name=v" + n + "></fieldset>";
+  }
+  return html + "</form></body></html>";
+}
+
 std::string ManyFormsPage(size_t bytes) {
   std::string html = "<html><body>";
   while (html.size() < bytes) {
@@ -89,7 +100,8 @@ int main(int argc, char** argv) {
     const char* name;
     std::function<std::string(size_t)> make;
   };
-  const Kind kinds[] = {{"deep", DeepPage}, {"wide", WidePage}, {"many forms", ManyFormsPage}};
+  const Kind kinds[] = {{"deep", DeepPage}, {"wide", WidePage}, {"fieldsets", FieldsetPage},
+                        {"many forms", ManyFormsPage}};
   std::printf("%-11s %-8s %9s %12s %12s %12s\n", "page", "guesser", "MB", "s per MB",
               "x linear", "2x size");
   bool met = true;
