@@ -5,6 +5,7 @@
 // worse than the classic rules. Misses are printed for the tuning pages only, so the held-out
 // pages stay unseen while the vocabulary is tuned.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -92,6 +93,10 @@ int main(int argc, char** argv) {
               met ? "met" : "MISSED");
   if (!quiet) {
     PrintMisses("smart, tuning pages", smart_tuning);
+    if (std::getenv("QUILLORA_SHOW_HELD_OUT")) {
+      PrintMisses("smart, held-out pages", smart_held);
+      WorsePages(classic_held, smart_held, true);
+    }
     PrintMisses("known forms", known);
   }
   core->Shutdown();
