@@ -23,7 +23,8 @@ TDomElement* ChooseElement(const TFormField& field, int position, TDomForm& page
       if (element && element->Name() == name) return element;
     }
   } catch (const std::exception&) {
-    // A page that cannot hand out the element at this index may still know it otherwise.
+    // A page that cannot hand out the captured element is not guessed at by name.
+    return nullptr;
   }
   try {
     TDomElement* element = page_form.ElementAt(position);

@@ -103,18 +103,40 @@ bool IsRawText(std::string_view name) {
          name == "noscript";
 }
 
+// Elements a form is made of: kept even beyond the nesting limit, so a form at the bottom of a
+// deep page keeps its controls.
+bool IsFormPart(std::string_view name) {
+  static const char* const kNames[] = {"form",   "select", "textarea", "button", "label",
+                                       "fieldset", "legend", "datalist", "output", "object",
+                                       "iframe", "frame",  "frameset", "table",  "template"};
+  for (const char* n : kNames)
+    if (name == n) return true;
+  return false;
+}
+
 }  // namespace
 
 // Browsers stop nesting elements at a fixed depth and put deeper ones beside the deepest open
-// element; the parser used here has no such limit and its scope checks walk all open elements,
-// which makes a deeply nested page take time quadratic in its depth. So before parsing, a start
-// tag that would open an element deeper than the limit first closes the deepest open one. The
-// source is returned unchanged when no element nests that deep.
+// element; the parser used here has no such limit, and its scope checks walk all open elements,
+// which made a deeply nested page take time quadratic in its depth. So before parsing, the tags
+// of an element that would open deeper than the limit are left out (its content stays, beside
+// the deepest element), except the parts of a form, which get a little more room; beyond that
+// they are left out too. The source is returned unchanged when nothing nests that deep.
 std::string CapNesting(std::string_view html, size_t max_depth) {
-  std::vector<std::string> open;
+  struct Open {
+    std::string name;
+    bool dropped;
+  };
+  std::vector<Open> open;
+  size_t depth = 0;  // elements open in the parsed page: those not left out
   std::string out;
-  size_t copied = 0;  // html[0, copied) is in out
+  size_t copied = 0;  // html[0, copied) is done
   bool rewritten = false;
+  auto leave_out = [&](size_t from, size_t to) {
+    out.append(html.substr(copied, from - copied));
+    copied = to;
+    rewritten = true;
+  };
   auto lower_name = [&html](size_t from, size_t& end) {
     std::string name;
     end = from;
@@ -164,12 +186,15 @@ std::string CapNesting(std::string_view html, size_t max_depth) {
     if (gt >= html.size()) break;
     i = gt + 1;
     if (end_tag) {
-      // Close up to the nearest open element of that name, as far as it is open.
-      for (size_t k = open.size(); k > 0; --k) {
-        if (open[k - 1] == name) {
-          open.resize(k - 1);
-          break;
-        }
+      // Closes the nearest open element of that name among the last few; a stray end tag
+      // closes nothing.
+      for (size_t k = open.size(), seen = 0; k > 0 && seen < 64; --k, ++seen) {
+        if (open[k - 1].name != name) continue;
+        if (open[k - 1].dropped) leave_out(lt, i);
+        for (size_t j = k - 1; j < open.size(); ++j)
+          if (!open[j].dropped) --depth;
+        open.resize(k - 1);
+        break;
       }
       continue;
     }
@@ -190,14 +215,10 @@ std::string CapNesting(std::string_view html, size_t max_depth) {
       continue;
     }
     if (html[gt - 1] == '/' || LeavesNothingOpen(name)) continue;
-    if (open.size() >= max_depth) {
-      out.append(html.substr(copied, lt - copied));
-      out += "</" + open.back() + ">";
-      copied = lt;
-      open.pop_back();
-      rewritten = true;
-    }
-    open.push_back(name);
+    const bool drop = depth >= max_depth + (IsFormPart(name) ? 64 : 0);
+    if (drop) leave_out(lt, i);
+    open.push_back({name, drop});
+    if (!drop) ++depth;
   }
   if (!rewritten) return std::string(html);
   out.append(html.substr(copied));

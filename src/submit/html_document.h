@@ -17,8 +17,9 @@ namespace quillora {
 class THtmlDocument;
 class THtmlForm;
 
-// The page with every start tag that would nest an element deeper than max_depth preceded by
-// the end tag of the deepest open element; the page itself when nothing nests that deep.
+// The page with the tags of elements that would open deeper than max_depth left out (their
+// content stays); the parts of a form get 64 levels more. The page itself when nothing nests
+// that deep.
 std::string CapNesting(std::string_view html, size_t max_depth);
 class THtmlElement;
 
@@ -156,7 +157,7 @@ class THtmlDocument final : public TDomDocument {
 
   // Frames nest at most this deep; deeper ones (a page framing itself) stay empty.
   static constexpr int kMaxFrameDepth = 8;
-  // Elements nest at most this deep, as in browsers; a deeper one is put beside the deepest.
+  // Elements nest at most this deep, as in browsers: deeper ones are put beside the deepest.
   static constexpr size_t kMaxNestingDepth = 512;
 
  private:
