@@ -37,8 +37,8 @@ std::string WidePage(size_t bytes) {
   std::string html = "<html><body><form action=/s method=post><table>";
   for (int i = 0; html.size() < bytes; ++i) {
     const std::string n = std::to_string(i);
-    html += "<tr><td><label for=f" + n + ">Program name " + n + "</label></td><td><input id=f" +
-            n + " name=f" + n + " size=40></td><td><input type=checkbox name=os" + n +
+    html += "<tr><td><label for=f" + n + ">Program name " + n + "</label></td><td><input id=f" + n +
+            " name=f" + n + " size=40></td><td><input type=checkbox name=os" + n +
             "> Windows XP</td></tr>";
   }
   return html + "</table></form></body></html>";
@@ -100,10 +100,12 @@ int main(int argc, char** argv) {
     const char* name;
     std::function<std::string(size_t)> make;
   };
-  const Kind kinds[] = {{"deep", DeepPage}, {"wide", WidePage}, {"fieldsets", FieldsetPage},
+  const Kind kinds[] = {{"deep", DeepPage},
+                        {"wide", WidePage},
+                        {"fieldsets", FieldsetPage},
                         {"many forms", ManyFormsPage}};
-  std::printf("%-11s %-8s %9s %12s %12s %12s\n", "page", "guesser", "MB", "s per MB",
-              "x linear", "2x size");
+  std::printf("%-11s %-8s %9s %12s %12s %12s\n", "page", "guesser", "MB", "s per MB", "x linear",
+              "2x size");
   bool met = true;
   for (const Kind& k : kinds) {
     const std::string page = k.make(static_cast<size_t>(megabytes * 1024 * 1024));

@@ -86,11 +86,11 @@ std::u16string InputType(std::u16string_view attribute) {
 // looks deep.
 bool LeavesNothingOpen(std::string_view name) {
   static const char* const kNames[] = {
-      "area",  "base",  "br",   "col",   "embed", "hr",    "img",      "input", "link",
-      "meta",  "param", "source", "track", "wbr",  "keygen", "p",      "li",    "dt",
-      "dd",    "option", "optgroup", "tr",  "td",   "th",    "tbody",  "thead", "tfoot",
-      "colgroup", "caption", "rb", "rt",  "rp",   "rtc",   "html",   "head",  "body",
-      "basefont", "bgsound", "frame", "image", "menuitem"};
+      "area",     "base",    "br",       "col",   "embed",   "hr",     "img",   "input", "link",
+      "meta",     "param",   "source",   "track", "wbr",     "keygen", "p",     "li",    "dt",
+      "dd",       "option",  "optgroup", "tr",    "td",      "th",     "tbody", "thead", "tfoot",
+      "colgroup", "caption", "rb",       "rt",    "rp",      "rtc",    "html",  "head",  "body",
+      "basefont", "bgsound", "frame",    "image", "menuitem"};
   for (const char* n : kNames)
     if (name == n) return true;
   return false;
@@ -106,9 +106,9 @@ bool IsRawText(std::string_view name) {
 // Elements a form is made of: kept even beyond the nesting limit, so a form at the bottom of a
 // deep page keeps its controls.
 bool IsFormPart(std::string_view name) {
-  static const char* const kNames[] = {"form",   "select", "textarea", "button", "label",
+  static const char* const kNames[] = {"form",     "select", "textarea", "button", "label",
                                        "fieldset", "legend", "datalist", "output", "object",
-                                       "iframe", "frame",  "frameset", "table",  "template"};
+                                       "iframe",   "frame",  "frameset", "table",  "template"};
   for (const char* n : kNames)
     if (name == n) return true;
   return false;
@@ -462,8 +462,8 @@ void THtmlDocument::RadioChecked(THtmlElement* radio) {
 }
 
 void THtmlDocument::Parse(std::string_view html, int depth) {
-  std::string source = CapNesting(IsValidUtf8(html) ? std::string(html) : AnsiToUtf8(html),
-                                  kMaxNestingDepth);
+  std::string source =
+      CapNesting(IsValidUtf8(html) ? std::string(html) : AnsiToUtf8(html), kMaxNestingDepth);
   GumboOptions options = kGumboDefaultOptions;
   options.max_errors = 100;
   std::unique_ptr<GumboOutput, GumboOutputDeleter> output(
@@ -592,12 +592,12 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
       // opened before it is looked at first, so many forms do not cost time per control.
       const size_t at = e.start_pos.offset;
       if (forms_in_source_order) {
-        size_t k = static_cast<size_t>(
-            std::upper_bound(forms_.begin(), forms_.end(), at,
-                             [](size_t a, const std::unique_ptr<THtmlForm>& f) {
-                               return a < f->source_begin_;
-                             }) -
-            forms_.begin());
+        size_t k =
+            static_cast<size_t>(std::upper_bound(forms_.begin(), forms_.end(), at,
+                                                 [](size_t a, const std::unique_ptr<THtmlForm>& f) {
+                                                   return a < f->source_begin_;
+                                                 }) -
+                                forms_.begin());
         while (k > 0 && latest_end[k - 1] > at) {
           const THtmlForm* f = forms_[k - 1].get();
           if (f->source_begin_ < at && at < f->source_end_) {

@@ -69,8 +69,8 @@ void Fold(char16_t c, std::u16string& out) {
     out.push_back(0x435);  // ё reads as е
   } else if (c >= 0x400 && c <= 0x40F) {
     out.push_back(static_cast<char16_t>(c + 0x50));
-  } else if (c == 0x2019 || c == 0x2018 || c == 0xAB || c == 0xBB || c == 0x2013 ||
-             c == 0x2014 || c == 0x2026 || c == 0xA0 || c == 0x2022 || c == 0x203A) {
+  } else if (c == 0x2019 || c == 0x2018 || c == 0xAB || c == 0xBB || c == 0x2013 || c == 0x2014 ||
+             c == 0x2026 || c == 0xA0 || c == 0x2022 || c == 0x203A) {
     out.push_back(0);
   } else {
     out.push_back(c);
@@ -319,7 +319,8 @@ std::u16string TextOf(const GumboNode* root, size_t limit = 400) {
     } else if (n->type == GUMBO_NODE_ELEMENT) {
       if (n != root && IsInert(n->v.element.tag)) continue;
       const GumboVector& c = n->v.element.children;
-      for (unsigned i = c.length; i > 0; --i) stack.push_back(static_cast<GumboNode*>(c.data[i - 1]));
+      for (unsigned i = c.length; i > 0; --i)
+        stack.push_back(static_cast<GumboNode*>(c.data[i - 1]));
     }
   }
   return out;
@@ -386,8 +387,8 @@ std::string NameWords(std::string_view name) {
     if (i > 0) {
       const unsigned char p = static_cast<unsigned char>(name[i - 1]);
       const bool case_change = std::islower(p) && std::isupper(c);
-      const bool digit_change = (std::isdigit(p) != 0) != (std::isdigit(c) != 0) &&
-                                std::isalnum(p) && std::isalnum(c);
+      const bool digit_change =
+          (std::isdigit(p) != 0) != (std::isdigit(c) != 0) && std::isalnum(p) && std::isalnum(c);
       if (case_change || digit_change) spaced.push_back(' ');
     }
     spaced.push_back(static_cast<char>(c));
@@ -487,7 +488,8 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
           break;
         }
         const GumboVector& c = x->v.element.children;
-        for (unsigned i = c.length; i > 0; --i) st.push_back(static_cast<GumboNode*>(c.data[i - 1]));
+        for (unsigned i = c.length; i > 0; --i)
+          st.push_back(static_cast<GumboNode*>(c.data[i - 1]));
       }
     }
     if (target < 0) continue;
@@ -683,8 +685,7 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
     e.group = NormalizeEvidenceText(group);
     if (IsBoxNode(n)) {
       if (group.empty()) {
-        if (!!HasText(context) || !e.cell.empty() ||
-            last_box != static_cast<int>(c) - 1) {
+        if (!!HasText(context) || !e.cell.empty() || last_box != static_cast<int>(c) - 1) {
           group = context;
           if (!e.cell.empty()) group = Utf16(e.cell) + u" " + group;
         } else {
@@ -699,7 +700,8 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
     if (n->v.element.tag == GUMBO_TAG_SELECT) {
       std::vector<const GumboNode*> st;
       const GumboVector& ch = n->v.element.children;
-      for (unsigned i = ch.length; i > 0; --i) st.push_back(static_cast<GumboNode*>(ch.data[i - 1]));
+      for (unsigned i = ch.length; i > 0; --i)
+        st.push_back(static_cast<GumboNode*>(ch.data[i - 1]));
       while (!st.empty()) {
         const GumboNode* o = st.back();
         st.pop_back();
@@ -713,8 +715,8 @@ std::vector<TControlEvidence> ReadControlEvidence(TDomForm* form) {
         }
       }
     }
-    e.hints = LowerRaw(label + u" " + AttrW(n, "placeholder") + u" " + AttrW(n, "pattern") +
-                       u" " + context + u" " + after[c]) +
+    e.hints = LowerRaw(label + u" " + AttrW(n, "placeholder") + u" " + AttrW(n, "pattern") + u" " +
+                       context + u" " + after[c]) +
               " " + e.cell;
   }
 
@@ -831,7 +833,8 @@ std::string DescriptionKey(const TControlEvidence& e, const std::string& text) {
 
 std::string SizeKey(const TControlEvidence& e) {
   const TVocabulary& v = Vocabulary();
-  for (const std::string* text : {&e.label, &e.cell, &e.placeholder, &e.after, &e.name, &e.context}) {
+  for (const std::string* text :
+       {&e.label, &e.cell, &e.placeholder, &e.after, &e.name, &e.context}) {
     if (v.Score("unit:K", *text, true) > 0) return "Program_Info/File_Info/File_Size_K";
     if (v.Score("unit:MB", *text, true) > 0) return "Program_Info/File_Info/File_Size_MB";
     if (v.Score("unit:Bytes", *text, true) > 0) return "Program_Info/File_Info/File_Size_Bytes";
@@ -842,12 +845,12 @@ std::string SizeKey(const TControlEvidence& e) {
 // A date format written in the hints ("dd.mm.yyyy", "TT.MM.JJJJ", "jj/mm/aaaa", "yyyy-mm-dd"),
 // as a rule of day, month and year keys.
 std::string DateRule(const TControlEvidence& e, bool expire) {
-  const std::string day = expire ? "|Program_Info/Expire_Info/Expire_Day|"
-                                 : "|Program_Info/Program_Release_Day|";
-  const std::string month = expire ? "|Program_Info/Expire_Info/Expire_Month|"
-                                   : "|Program_Info/Program_Release_Month|";
-  const std::string year = expire ? "|Program_Info/Expire_Info/Expire_Year|"
-                                  : "|Program_Info/Program_Release_Year|";
+  const std::string day =
+      expire ? "|Program_Info/Expire_Info/Expire_Day|" : "|Program_Info/Program_Release_Day|";
+  const std::string month =
+      expire ? "|Program_Info/Expire_Info/Expire_Month|" : "|Program_Info/Program_Release_Month|";
+  const std::string year =
+      expire ? "|Program_Info/Expire_Info/Expire_Year|" : "|Program_Info/Program_Release_Year|";
   if (e.type == u"date") return year + "-" + month + "-" + day;
   if (e.max_length > 0 && e.max_length <= 4) return year;
   const std::string& h = e.hints;
@@ -896,16 +899,19 @@ std::string DateRule(const TControlEvidence& e, bool expire) {
     if (ok && years == 1) return rule;
   }
   // "March 14, 2024" as an example.
-  static const char* kMonths[] = {"january", "february", "march",     "april",   "may",
-                                  "june",    "july",     "august",    "september",
-                                  "october", "november", "december"};
+  static const char* kMonths[] = {"january",   "february", "march",    "april",
+                                  "may",       "june",     "july",     "august",
+                                  "september", "october",  "november", "december"};
   for (const char* m : kMonths) {
     const size_t at = h.find(m);
     if (at == std::string::npos) continue;
     const size_t next = at + std::string_view(m).size();
-    if (next + 1 < h.size() && h[next] == ' ' && std::isdigit(static_cast<unsigned char>(h[next + 1])))
-      return expire ? "|Program_Info/Expire_Info/Expire_Month_Text| |Program_Info/Expire_Info/Expire_Day|, |Program_Info/Expire_Info/Expire_Year|"
-                    : "|Release_Date_Text|";
+    if (next + 1 < h.size() && h[next] == ' ' &&
+        std::isdigit(static_cast<unsigned char>(h[next + 1])))
+      return expire
+                 ? "|Program_Info/Expire_Info/Expire_Month_Text| "
+                   "|Program_Info/Expire_Info/Expire_Day|, |Program_Info/Expire_Info/Expire_Year|"
+                 : "|Release_Date_Text|";
   }
   if (h.find("\\d{4}-\\d{2}-\\d{2}") != std::string::npos) return year + "-" + month + "-" + day;
   return month + "/" + day + "/" + year;
@@ -1160,8 +1166,7 @@ bool SmartGuessingEnabled() {
   return Settings().GetBool("Smart Guessing");
 }
 
-TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
-                                   const TOptionsList& values) {
+TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form, const TOptionsList& values) {
   TSmartChoices choices;
   const std::vector<TControlEvidence> evidence = ReadControlEvidence(form);
   auto evidence_of = [&evidence](const TFormField& f) -> const TControlEvidence* {
@@ -1206,9 +1211,8 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
       std::string rule;
       if (key == "@name") {
         key = software_form && !has_program_name ? "Program_Info/Program_Name"
-              : has_first_name && !has_last_name
-                  ? "Company_Info/Contact_Info/Contact_Last_Name"
-                  : "Company_Info/Contact_Info/Contact_Full_Name";
+              : has_first_name && !has_last_name ? "Company_Info/Contact_Info/Contact_Last_Name"
+                                                 : "Company_Info/Contact_Info/Contact_Full_Name";
       }
       if (key == "@date" || key == "@expire-date") {
         rule = e ? DateRule(*e, key == "@expire-date") : "|Release_Date_US|";
@@ -1218,8 +1222,8 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
         none.tag = type == ftArea ? u"TEXTAREA" : u"INPUT";
         rule = "|" + DescriptionKey(e ? *e : none, text) + "|";
       } else if (key == "@size") {
-        rule = "|" + (e ? SizeKey(*e) : std::string("Program_Info/File_Info/File_Size_Bytes")) +
-               "|";
+        rule =
+            "|" + (e ? SizeKey(*e) : std::string("Program_Info/File_Info/File_Size_Bytes")) + "|";
       } else if (!key.empty() && key.front() != '@') {
         if (key == "Web_Info/Application_URLs/Application_Info_URL" && e) {
           // A bare "website" means the company's where the form or its fieldset is about the
@@ -1247,13 +1251,19 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
     if (type == ftPassword) continue;  // the capture's company password stays
     if (type == ftList) {
       if (!e) {
-        if (f.FillWith().empty()) f.SetFillWith("|" + ClassicKey(f.FieldName(), f.FieldContext()) + "|");
+        if (f.FillWith().empty())
+          f.SetFillWith("|" + ClassicKey(f.FieldName(), f.FieldContext()) + "|");
         continue;
       }
       // Classes from the name and label first; the options only when these say nothing.
-      std::vector<std::string> candidates{"@license",    "@status",       "@install",
-                                          "@language",   "@os",           "@currency",
-                                          "@category",   "Company_Info/Country",
+      std::vector<std::string> candidates{"@license",
+                                          "@status",
+                                          "@install",
+                                          "@language",
+                                          "@os",
+                                          "@currency",
+                                          "@category",
+                                          "Company_Info/Country",
                                           "Company_Info/State_Province"};
       TScored best = Best(*e, candidates);
       if (best.score < kThreshold) {
@@ -1275,9 +1285,10 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
         int years = 0, others = 0;
         for (const std::string& o : e->options) {
           const std::string t = Trim(o);
-          const bool year = t.size() == 4 && std::all_of(t.begin(), t.end(), [](char c) {
-                              return c >= '0' && c <= '9';
-                            }) && (t.starts_with("19") || t.starts_with("20"));
+          const bool year =
+              t.size() == 4 &&
+              std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+              (t.starts_with("19") || t.starts_with("20"));
           (year ? years : others) += 1;
         }
         if (years >= 3 && others <= 1) {
@@ -1299,7 +1310,8 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
       if (cls == "@os") {
         if (e->multiple) {
           for (size_t k = 0; k < e->options.size(); ++k)
-            if (OsDecision(e->options[k], values) == 1) choice.options.push_back(static_cast<int>(k));
+            if (OsDecision(e->options[k], values) == 1)
+              choice.options.push_back(static_cast<int>(k));
         } else {
           f.SetFillWith("|Program_Info/Program_OS_Support|");
           continue;
@@ -1319,7 +1331,8 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
         const std::vector<std::string> product = ProductValues(cls, values);
         if (e->multiple) {
           for (size_t k = 0; k < e->options.size(); ++k) {
-            if (ValueScore(cls, product, NormalizeEvidenceText(std::string_view(e->options[k]))) > 0)
+            if (ValueScore(cls, product, NormalizeEvidenceText(std::string_view(e->options[k]))) >
+                0)
               choice.options.push_back(static_cast<int>(k));
           }
         } else {
@@ -1354,7 +1367,7 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
       for (int k : choice.options) {
         if (!rule.empty()) rule += ",";
         rule += k < static_cast<int>(f.Options().size()) ? f.Options()[static_cast<size_t>(k)]
-                                                          : std::string();
+                                                         : std::string();
       }
       f.SetFillWith(rule);
       f.SetIgnored(true);  // selected by ApplySmartChoices
@@ -1391,8 +1404,7 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form,
     const int score = f.GetInt("Smart Score");
     auto it = best_of_group.find(f.FieldName());
     if (f.FillWith() == "TRUE" &&
-        (it == best_of_group.end() ||
-         score > web_form.FieldAt(it->second).GetInt("Smart Score")))
+        (it == best_of_group.end() || score > web_form.FieldAt(it->second).GetInt("Smart Score")))
       best_of_group[f.FieldName()] = i;
   }
   for (int i = 0; i < web_form.FieldCount(); ++i) {

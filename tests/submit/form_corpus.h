@@ -136,7 +136,8 @@ inline CorpusScore RunCorpus(const std::string& folder, bool known,
   for (const std::string& path : CorpusPages(folder)) {
     const std::string name = std::filesystem::path(path).filename().string();
     const bool is_held_out = held_out.count(name) > 0;
-    if ((part == CorpusPart::Tuning && is_held_out) || (part == CorpusPart::HeldOut && !is_held_out))
+    if ((part == CorpusPart::Tuning && is_held_out) ||
+        (part == CorpusPart::HeldOut && !is_held_out))
       continue;
     const std::string html = FileToString(path);
     const std::string url = "http://downloads.example/" + name;

@@ -212,8 +212,9 @@ TEST(HtmlNesting, DeepPagesAreCappedAsBrowsersDo) {
 
   std::string deep;
   for (int i = 0; i < 3000; ++i) deep += "<div><b>";
-  deep += "<form><label>Program name <input name=pname></label><script>if (a<b) x='<div>'</script>"
-          "<select name=s><option>x</select></form>";
+  deep +=
+      "<form><label>Program name <input name=pname></label><script>if (a<b) x='<div>'</script>"
+      "<select name=s><option>x</select></form>";
   const std::string capped = CapNesting(deep, 512);
   EXPECT_NE(capped, deep);
   EXPECT_EQ(CapNesting(capped, 512), capped);  // nothing nests deeper any more
