@@ -87,6 +87,19 @@ void RunFill(const FillArgs& args, CliContext& ctx) {
     TFormPurpose purpose;
   };
   std::map<const TDomForm*, Outcome> outcomes;
+  // --classic holds for this run only: the setting is put back whatever happens.
+  struct TSettingRestore {
+    bool active = false;
+    std::string before;
+    ~TSettingRestore() {
+      if (active) Settings().SetString("Smart Guessing", before);
+    }
+  } restore;
+  if (args.classic) {
+    restore.active = true;
+    restore.before = Settings().GetString("Smart Guessing");
+    Settings().SetBool("Smart Guessing", false);
+  }
   try {
     FillDocument(&doc, site.site, !args.all,
                  [&](TDomForm* form, TFillMode mode, TFormPurpose purpose) {
@@ -127,6 +140,7 @@ void SetupFillCommands(CLI::App& root, CliContext& ctx) {
   fill->add_option("--url", args->url, "The page's address (default: its file:// address)");
   fill->add_option("--site", args->site, "The UIN of the site whose stored forms are used");
   fill->add_flag("--all", args->all, "Fill unknown forms too (guessing their rules)");
+  fill->add_flag("--classic", args->classic, "Guess with the classic rules for this run");
   fill->callback([&ctx, args] { RunFill(*args, ctx); });
 }
 

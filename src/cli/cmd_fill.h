@@ -10,9 +10,10 @@ namespace quillora::cli {
 
 struct FillArgs {
   std::string page;
-  std::string url;   // empty: the page file's file:// address
-  std::string site;  // empty: no site
-  bool all = false;  // fill unknown forms too
+  std::string url;       // empty: the page file's file:// address
+  std::string site;      // empty: no site
+  bool all = false;      // fill unknown forms too
+  bool classic = false;  // guess with the classic rules even when smart guessing is on
 };
 
 // The command's work, callable without the parser (tests). Writes to ctx.out; throws CliError.

@@ -118,6 +118,7 @@ bool TCoreContext::Load(const TStartupOptions& options) {
   sites_.profile = records_.profile.get();
   if (!load.Required("aliases.dat", t.aliases) || !load.Required("listvars.dat", t.list_vars))
     return false;
+  load.Optional("smart_guess.dat", t.smart_guess, "");
   load.Optional("Translate.dat", t.translate, "Unable to load variable translation table");
   load.Reported("categories.dat", t.categories);
   load.Optional("OS_rules.dat", t.os_rules, "Unable to load variable OS fill rules");

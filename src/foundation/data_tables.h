@@ -15,6 +15,7 @@ struct TDataTables {
   TOptionsList site_info_template;  // "TML/siteinfo.tml"
   TMultiOptions status;
   TMultiOptions aliases;
+  TMultiOptions smart_guess;  // the smart guesser's vocabulary ("smart_guess.dat")
   TMultiOptions list_vars;
   TOptionsList translate;
   TOptionsList categories;

@@ -28,6 +28,7 @@ const TDefault kDefaults[] = {
     {"SITES_FROM_SQL_DB", "TRUE", false},
     {"RESULTS_SHORT_LENGTH", "45", false},
     {"AutoFill_Enabled", "TRUE", false},
+    {"Smart Guessing", "TRUE", false},
     {"Side Panel Width", "150", false},
     {"Show Side Panel", "FALSE", false},
     {"Server Base Exported", "01-01-1900", false},

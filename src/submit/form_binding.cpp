@@ -13,6 +13,19 @@ namespace {
 // The page control a stored field fills in page_form, or nullptr.
 TDomElement* ChooseElement(const TFormField& field, int position, TDomForm& page_form) {
   const std::u16string name = AnsiToWide(field.FieldName());
+  // The captured index comes first: when the page lists elements the form has no field for (a
+  // fieldset before the controls), the field's position points at an earlier element, and in a
+  // radio group or a check-box list sharing one name that element carries the same name.
+  try {
+    int index = -1;
+    if (field.HasKey("Field Index") && TryStrToInt(field.GetString("Field Index"), index)) {
+      TDomElement* element = page_form.ElementAt(index);
+      if (element && element->Name() == name) return element;
+    }
+  } catch (const std::exception&) {
+    // A page that cannot hand out the captured element is not guessed at by name.
+    return nullptr;
+  }
   try {
     TDomElement* element = page_form.ElementAt(position);
     if (element && element->Name() == name) return element;
@@ -20,14 +33,7 @@ TDomElement* ChooseElement(const TFormField& field, int position, TDomForm& page
     // A page that cannot hand out the element at this position may still know it by name.
   }
   try {
-    // The captured position also holds when the page lists elements the form has no field
-    // for (a fieldset before the controls); radio groups share a name, so a look-up by name
-    // would give every button of the group the first one.
-    int index = -1;
-    if (field.HasKey("Field Index") && TryStrToInt(field.GetString("Field Index"), index)) {
-      TDomElement* element = page_form.ElementAt(index);
-      if (element && element->Name() == name) return element;
-    }
+    // A look-up by name gives every button of a group the first one, so it comes last.
     return page_form.ElementByName(name);
   } catch (const std::exception&) {
     return nullptr;

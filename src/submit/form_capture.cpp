@@ -1,6 +1,7 @@
 // Capturing live forms into stored-form records, the text in front of each control, and the
 // rules proposed for captured fields from option texts, names, context texts and sizes.
 #include <algorithm>
+#include <unordered_map>
 
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
@@ -32,6 +33,29 @@ std::vector<TAliasRule> ParseAliases() {
   return rules;
 }
 
+// The rules of the loaded table, split again only when the table was replaced or reloaded
+// (its sections, line counts and sizes are the cheap sign of that): splitting them for every
+// field made pages of many forms slow.
+const std::vector<TAliasRule>& Aliases() {
+  static std::vector<TAliasRule> parsed;
+  static std::vector<size_t> parsed_shape;
+  static bool done = false;
+  const TMultiOptions& aliases = Tables().aliases;
+  std::vector<size_t> shape{reinterpret_cast<size_t>(&aliases)};
+  for (int i = 0; i < aliases.Count(); ++i) {
+    const TOptionsList& s = aliases.SectionAt(i);
+    size_t bytes = s.Name.size();
+    for (const std::string& line : s.Lines()) bytes += line.size();
+    shape.push_back(static_cast<size_t>(s.Count()) * 1000003u + bytes);
+  }
+  if (!done || shape != parsed_shape) {
+    parsed = ParseAliases();
+    parsed_shape = std::move(shape);
+    done = true;
+  }
+  return parsed;
+}
+
 std::string Guess(const std::vector<TAliasRule>& rules, std::string_view name,
                   std::string_view context) {
   const std::string n = AnsiLowerCase(name);
@@ -52,7 +76,8 @@ std::string Guess(const std::vector<TAliasRule>& rules, std::string_view name,
 bool IsTextLikeInput(std::u16string_view type) {
   // Older engines reported these newer types as "text"; they take text all the same.
   return type == u"text" || type == u"email" || type == u"url" || type == u"tel" ||
-         type == u"search" || type == u"number";
+         type == u"search" || type == u"number" || type == u"date" || type == u"month" ||
+         type == u"week" || type == u"time" || type == u"datetime-local";
 }
 
 }  // namespace
@@ -82,7 +107,7 @@ bool AliasPatternMatches(std::string_view pattern, std::string_view text) {
 }
 
 std::string GuessKey(std::string_view name, std::string_view context) {
-  return Guess(ParseAliases(), name, context);
+  return Guess(Aliases(), name, context);
 }
 
 std::string ContextText(std::u16string_view html) {
@@ -215,9 +240,50 @@ void CaptureLiveForm(TDomForm* form, TWebForm& web_form) {
   CaptureForm(form, web_form);
 }
 
+namespace {
+
+// Where each element's markup starts in the form's markup, found without searching the rest of
+// the form for every element: controls inside a fieldset are not found after the fieldset's
+// end, and a search to the end for each of them made large forms take quadratic time. Every
+// element's markup starts with "<", so the positions of "<" are indexed by what follows them.
+class TMarkupIndex {
+ public:
+  explicit TMarkupIndex(std::u16string_view html) : html_(html) {
+    for (size_t i = html.find(u'<'); i != std::u16string_view::npos; i = html.find(u'<', i + 1))
+      positions_[std::u16string(StartTag(html.substr(i)))].push_back(i);
+  }
+
+  // The first place at or after `from` where `outer` occurs, as std::u16string::find gives it.
+  size_t Find(std::u16string_view outer, size_t from) const {
+    const std::u16string_view key = StartTag(outer);
+    if (outer.empty() || outer[0] != u'<' || (key.back() != u'>' && key.size() < kLongest))
+      return html_.find(outer, from);
+    auto it = positions_.find(std::u16string(key));
+    if (it == positions_.end()) return std::u16string_view::npos;
+    const std::vector<size_t>& at = it->second;
+    for (auto p = std::lower_bound(at.begin(), at.end(), from); p != at.end(); ++p) {
+      if (html_.compare(*p, outer.size(), outer) == 0) return *p;
+    }
+    return std::u16string_view::npos;
+  }
+
+ private:
+  static constexpr size_t kLongest = 256;
+  // The start tag at the beginning of s ("<input name=a>"), at most kLongest characters.
+  static std::u16string_view StartTag(std::u16string_view s) {
+    const size_t gt = s.substr(0, kLongest).find(u'>');
+    return s.substr(0, gt == std::u16string_view::npos ? kLongest : gt + 1);
+  }
+  std::u16string_view html_;
+  std::unordered_map<std::u16string, std::vector<size_t>> positions_;
+};
+
+}  // namespace
+
 void CaptureForm(TDomForm* form, TWebForm& web_form) {
   if (!form) return;
   const std::u16string html = Utf8ToWide(web_form.OuterHTML);
+  const TMarkupIndex index(html);
   size_t after_previous = 0;
   const int count = form->ElementCount();
   for (int i = 0; i < count; ++i) {
@@ -227,7 +293,7 @@ void CaptureForm(TDomForm* form, TWebForm& web_form) {
       // The context is the page text between the previous control and this one.
       std::string context;
       const std::u16string outer = e->OuterHTML();
-      const size_t at = outer.empty() ? std::u16string::npos : html.find(outer, after_previous);
+      const size_t at = outer.empty() ? std::u16string::npos : index.Find(outer, after_previous);
       if (at != std::u16string::npos) {
         context =
             ContextText(std::u16string_view(html).substr(after_previous, at - after_previous));
@@ -296,8 +362,8 @@ void CaptureForm(TDomForm* form, TWebForm& web_form) {
 }
 
 void AssignTemplates(TWebForm& web_form, bool learn) {
-  std::vector<TAliasRule> rules;
-  if (!learn) rules = ParseAliases();
+  static const std::vector<TAliasRule> kNone;
+  const std::vector<TAliasRule>& rules = learn ? kNone : Aliases();
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     TFormField& f = web_form.FieldAt(i);
     if (!f.FillWith().empty()) continue;

@@ -11,6 +11,7 @@
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
+#include "submit/smart_guess.h"
 #include "template/template.h"
 #include "template/url_helpers.h"
 
@@ -20,6 +21,24 @@ namespace {
 
 bool IsControlTag(std::u16string_view tag) {
   return tag == u"INPUT" || tag == u"SELECT" || tag == u"TEXTAREA" || tag == u"BUTTON";
+}
+
+// The working values of one document walk: every form of a page fills from the same profile
+// and site, so they are made once per walk instead of once per form.
+struct TFillValuesCache {
+  TWebSite* site = nullptr;
+  std::unique_ptr<TOptionsList> values;
+};
+thread_local TFillValuesCache* g_fill_values = nullptr;
+
+const TOptionsList& WorkingValues(TWebSite* site, std::unique_ptr<TOptionsList>& own) {
+  if (g_fill_values && g_fill_values->site == site) {
+    if (!g_fill_values->values)
+      g_fill_values->values = std::make_unique<TOptionsList>(FillValues(site));
+    return *g_fill_values->values;
+  }
+  own = std::make_unique<TOptionsList>(FillValues(site));
+  return *own;
 }
 
 std::string LanguagePrefix(TWebSite* site) {
@@ -113,6 +132,13 @@ bool IsDocumentReady(TDomDocument* document) {
 TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_forms,
                     TFormBinding& binding, TFillObserver observer) {
   TMonitorScope timing("Forms.Fill");
+  TFillValuesCache cache;
+  cache.site = site;
+  struct TRestore {
+    TFillValuesCache* outer;
+    ~TRestore() { g_fill_values = outer; }
+  } restore{g_fill_values};
+  g_fill_values = &cache;
   TData1 data;
   data.only_known_forms = only_known_forms;
   data.site = site;
@@ -226,15 +252,21 @@ TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& bindi
 
   TWebForm captured;
   CaptureLiveForm(form, captured);
+  TFormBinding passing;
+  if (SmartGuessingEnabled()) {
+    std::unique_ptr<TOptionsList> own;
+    const TSmartChoices choices = SmartAssignTemplates(captured, form, WorkingValues(site, own));
+    FillForm(form, captured, fmGuessed, site, passing);
+    ApplySmartChoices(choices, captured, passing);
+    return fpNone;
+  }
   AssignTemplates(captured, false);
   AdjustTemplatesToSize(captured, true);
-  TFormBinding passing;
   FillForm(form, captured, fmGuessed, site, passing);
   return fpNone;
 }
 
-void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
-              TFormBinding& binding) {
+TOptionsList FillValues(TWebSite* site) {
   const TProfile& active = ActiveProfile();
   const std::string prefix = LanguagePrefix(site);
   TOptionsList values(static_cast<const TOptionsList&>(active));
@@ -252,6 +284,13 @@ void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site
       values.SetString(name, definition);
     }
   }
+  return values;
+}
+
+void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
+              TFormBinding& binding) {
+  std::unique_ptr<TOptionsList> own;
+  const TOptionsList& values = WorkingValues(site, own);
   binding.Bind(web_form, form);
   for (int i = 0; i < web_form.FieldCount(); ++i) {
     try {

@@ -59,6 +59,9 @@ TData1 FillDocument(TDomDocument* document, TWebSite* site, bool only_known_form
 // for the fill are bound only while it runs.
 TFormPurpose FillFormElement(TDomForm* form, TWebSite* site, TFormBinding& binding,
                              TFillMode* mode_out = nullptr);
+// The values a fill expands rules against: a copy of the active profile with the derived
+// variables of the translation table.
+TOptionsList FillValues(TWebSite* site);
 // Binds web_form to the live form in `binding`, then fills every field into its control.
 void FillForm(TDomForm* form, TWebForm& web_form, TFillMode mode, TWebSite* site,
               TFormBinding& binding);

@@ -81,6 +81,152 @@ std::u16string InputType(std::u16string_view attribute) {
   return u"text";
 }
 
+// Elements a start tag does not leave open (void elements), and those whose end tag may be
+// left out: neither counts towards the nesting, so a page of unclosed paragraphs or cells never
+// looks deep.
+bool LeavesNothingOpen(std::string_view name) {
+  static const char* const kNames[] = {
+      "area",     "base",    "br",       "col",   "embed",   "hr",     "img",   "input", "link",
+      "meta",     "param",   "source",   "track", "wbr",     "keygen", "p",     "li",    "dt",
+      "dd",       "option",  "optgroup", "tr",    "td",      "th",     "tbody", "thead", "tfoot",
+      "colgroup", "caption", "rb",       "rt",    "rp",      "rtc",    "html",  "head",  "body",
+      "basefont", "bgsound", "frame",    "image", "menuitem"};
+  for (const char* n : kNames)
+    if (name == n) return true;
+  return false;
+}
+
+// Elements whose content is text up to their end tag.
+bool IsRawText(std::string_view name) {
+  return name == "script" || name == "style" || name == "textarea" || name == "title" ||
+         name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes" ||
+         name == "noscript";
+}
+
+// Elements a form is made of: kept even beyond the nesting limit, so a form at the bottom of a
+// deep page keeps its controls.
+bool IsFormPart(std::string_view name) {
+  static const char* const kNames[] = {"form",     "select", "textarea", "button", "label",
+                                       "fieldset", "legend", "datalist", "output", "object",
+                                       "iframe",   "frame",  "frameset", "table",  "template"};
+  for (const char* n : kNames)
+    if (name == n) return true;
+  return false;
+}
+
+}  // namespace
+
+// Browsers stop nesting elements at a fixed depth and put deeper ones beside the deepest open
+// element; the parser used here has no such limit, and its scope checks walk all open elements,
+// which made a deeply nested page take time quadratic in its depth. So before parsing, the tags
+// of an element that would open deeper than the limit are left out (its content stays, beside
+// the deepest element), except the parts of a form, which get a little more room; beyond that
+// they are left out too. The source is returned unchanged when nothing nests that deep.
+std::string CapNesting(std::string_view html, size_t max_depth) {
+  struct Open {
+    std::string name;
+    bool dropped;
+  };
+  std::vector<Open> open;
+  size_t depth = 0;  // elements open in the parsed page: those not left out
+  std::string out;
+  size_t copied = 0;  // html[0, copied) is done
+  bool rewritten = false;
+  auto leave_out = [&](size_t from, size_t to) {
+    out.append(html.substr(copied, from - copied));
+    copied = to;
+    rewritten = true;
+  };
+  auto lower_name = [&html](size_t from, size_t& end) {
+    std::string name;
+    end = from;
+    while (end < html.size()) {
+      const unsigned char c = static_cast<unsigned char>(html[end]);
+      if (!std::isalnum(c) && c != '-' && c != ':' && c != '_') break;
+      name.push_back(static_cast<char>(std::tolower(c)));
+      ++end;
+    }
+    return name;
+  };
+  size_t i = 0;
+  while (i < html.size()) {
+    const size_t lt = html.find('<', i);
+    if (lt == std::string_view::npos || lt + 1 >= html.size()) break;
+    if (html.compare(lt, 4, "<!--") == 0) {
+      const size_t close = html.find("-->", lt + 4);
+      i = close == std::string_view::npos ? html.size() : close + 3;
+      continue;
+    }
+    const char next = html[lt + 1];
+    if (next == '!' || next == '?') {
+      const size_t gt = html.find('>', lt + 2);
+      i = gt == std::string_view::npos ? html.size() : gt + 1;
+      continue;
+    }
+    const bool end_tag = next == '/';
+    size_t name_end = 0;
+    const std::string name = lower_name(lt + (end_tag ? 2 : 1), name_end);
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) {
+      i = lt + 1;
+      continue;
+    }
+    // The end of the tag, quotes respected.
+    size_t gt = name_end;
+    char quote = 0;
+    for (; gt < html.size(); ++gt) {
+      const char c = html[gt];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '>') {
+        break;
+      }
+    }
+    if (gt >= html.size()) break;
+    i = gt + 1;
+    if (end_tag) {
+      // Closes the nearest open element of that name among the last few; a stray end tag
+      // closes nothing.
+      for (size_t k = open.size(), seen = 0; k > 0 && seen < 64; --k, ++seen) {
+        if (open[k - 1].name != name) continue;
+        if (open[k - 1].dropped) leave_out(lt, i);
+        for (size_t j = k - 1; j < open.size(); ++j)
+          if (!open[j].dropped) --depth;
+        open.resize(k - 1);
+        break;
+      }
+      continue;
+    }
+    if (IsRawText(name)) {
+      const std::string close = "</" + name;
+      size_t at = i;
+      while (true) {
+        at = html.find("</", at);
+        if (at == std::string_view::npos) break;
+        std::string candidate;
+        for (size_t k = at; k < at + close.size() && k < html.size(); ++k)
+          candidate.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(html[k]))));
+        if (candidate == close) break;
+        at += 2;
+      }
+      if (at == std::string_view::npos) break;
+      i = at;
+      continue;
+    }
+    if (html[gt - 1] == '/' || LeavesNothingOpen(name)) continue;
+    const bool drop = depth >= max_depth + (IsFormPart(name) ? 64 : 0);
+    if (drop) leave_out(lt, i);
+    open.push_back({name, drop});
+    if (!drop) ++depth;
+  }
+  if (!rewritten) return std::string(html);
+  out.append(html.substr(copied));
+  return out;
+}
+
+namespace {
+
 bool IsListedTag(GumboTag tag) {
   switch (tag) {
     case GUMBO_TAG_INPUT:
@@ -306,15 +452,18 @@ THtmlElement* THtmlDocument::ControlAt(int index) const {
 void THtmlDocument::RadioChecked(THtmlElement* radio) {
   const std::u16string name = radio->Name();
   if (name.empty()) return;
-  for (auto& c : controls_) {
-    if (c.get() != radio && c->type_ == u"radio" && c->form_ == radio->form_ && c->Name() == name) {
-      c->checked_ = false;
-    }
+  // The group's buttons, kept by form and name: a page of many radio buttons would otherwise
+  // cost time per button for every button checked.
+  auto it = radio_groups_.find({radio->form_, name});
+  if (it == radio_groups_.end()) return;
+  for (THtmlElement* c : it->second) {
+    if (c != radio) c->checked_ = false;
   }
 }
 
 void THtmlDocument::Parse(std::string_view html, int depth) {
-  std::string source = IsValidUtf8(html) ? std::string(html) : AnsiToUtf8(html);
+  std::string source =
+      CapNesting(IsValidUtf8(html) ? std::string(html) : AnsiToUtf8(html), kMaxNestingDepth);
   GumboOptions options = kGumboDefaultOptions;
   options.max_errors = 100;
   std::unique_ptr<GumboOutput, GumboOutputDeleter> output(
@@ -409,6 +558,13 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
     }
   }
 
+  bool forms_in_source_order = true;
+  std::vector<size_t> latest_end(forms_.size());  // the latest end of forms_[0..k]
+  for (size_t k = 0; k < forms_.size(); ++k) {
+    if (k > 0 && forms_[k]->source_begin_ < forms_[k - 1]->source_begin_)
+      forms_in_source_order = false;
+    latest_end[k] = std::max(k > 0 ? latest_end[k - 1] : 0, forms_[k]->source_end_);
+  }
   for (const auto& [n, ancestor_form] : listed) {
     const GumboElement& e = n->v.element;
     auto c = std::make_unique<THtmlElement>();
@@ -432,9 +588,28 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
     } else if (ancestor_form) {
       owner = ancestor_form;
     } else if (e.original_tag.length > 0) {
+      // The last form whose parser pointer covered the tag; in source order the nearest form
+      // opened before it is looked at first, so many forms do not cost time per control.
       const size_t at = e.start_pos.offset;
-      for (auto& f : forms_) {
-        if (f->source_begin_ < at && at < f->source_end_) owner = f.get();
+      if (forms_in_source_order) {
+        size_t k =
+            static_cast<size_t>(std::upper_bound(forms_.begin(), forms_.end(), at,
+                                                 [](size_t a, const std::unique_ptr<THtmlForm>& f) {
+                                                   return a < f->source_begin_;
+                                                 }) -
+                                forms_.begin());
+        while (k > 0 && latest_end[k - 1] > at) {
+          const THtmlForm* f = forms_[k - 1].get();
+          if (f->source_begin_ < at && at < f->source_end_) {
+            owner = forms_[k - 1].get();
+            break;
+          }
+          --k;
+        }
+      } else {
+        for (auto& f : forms_) {
+          if (f->source_begin_ < at && at < f->source_end_) owner = f.get();
+        }
       }
     }
     c->form_ = owner;
@@ -498,6 +673,7 @@ void THtmlDocument::Parse(std::string_view html, int depth) {
       }
     }
     if (owner) owner->elements_.push_back(c.get());
+    if (c->type_ == u"radio") radio_groups_[{owner, c->Name()}].push_back(c.get());
     controls_.push_back(std::move(c));
   }
 

@@ -16,6 +16,11 @@ namespace quillora {
 
 class THtmlDocument;
 class THtmlForm;
+
+// The page with the tags of elements that would open deeper than max_depth left out (their
+// content stays); the parts of a form get 64 levels more. The page itself when nothing nests
+// that deep.
+std::string CapNesting(std::string_view html, size_t max_depth);
 class THtmlElement;
 
 class THtmlOption final : public TDomOption {
@@ -152,6 +157,8 @@ class THtmlDocument final : public TDomDocument {
 
   // Frames nest at most this deep; deeper ones (a page framing itself) stay empty.
   static constexpr int kMaxFrameDepth = 8;
+  // Elements nest at most this deep, as in browsers: deeper ones are put beside the deepest.
+  static constexpr size_t kMaxNestingDepth = 512;
 
  private:
   THtmlDocument(std::string_view html, std::string_view url, TFrameLoader loader,
@@ -168,6 +175,7 @@ class THtmlDocument final : public TDomDocument {
   std::vector<std::unique_ptr<THtmlForm>> forms_;
   std::vector<std::unique_ptr<THtmlElement>> controls_;
   std::vector<std::unique_ptr<THtmlDocument>> frames_;
+  std::map<std::pair<const THtmlForm*, std::u16string>, std::vector<THtmlElement*>> radio_groups_;
 };
 
 }  // namespace quillora

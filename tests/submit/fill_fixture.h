@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/app_state.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "support/core_test.h"
@@ -17,6 +18,8 @@ class FillTest : public CoreTest {
     options_.load_records = true;
     Start();
     ASSERT_EQ(ActiveProfile().GetString("Program_Info/Program_Name"), "Sample Notes");
+    // The engine's own tests pin the classic guessing rules; smart guessing has its own.
+    Settings().SetBool("Smart Guessing", false);
   }
   TProfile& Profile() { return ActiveProfile(); }
 };

@@ -15,7 +15,7 @@ TFormField& AddField(TWebForm& form, const std::string& name, int field_index = 
   return f;
 }
 
-TEST(FormBinding, ElementByPositionThenCapturedIndexThenName) {
+TEST(FormBinding, ElementByCapturedIndexThenPositionThenName) {
   FakeForm page;
   page.Add("", "FIELDSET");  // listed by the page, never captured as a field
   FakeElement* user = page.Add("user");
@@ -39,6 +39,19 @@ TEST(FormBinding, ElementByPositionThenCapturedIndexThenName) {
   EXPECT_EQ(binding.LiveForm(form), &page);
   for (const auto& e : expected)
     EXPECT_EQ(binding.LiveElement(form.FieldAt(e.field)), e.element) << "field " << e.field;
+
+  // A fieldset before a radio group: the captured index wins over a position that holds an
+  // earlier button of the same group.
+  FakeForm radios;
+  radios.Add("", "FIELDSET");
+  FakeElement* yes = radios.Add("free");
+  FakeElement* no = radios.Add("free");
+  TWebForm group;
+  AddField(group, "free", 1);
+  AddField(group, "free", 2);
+  binding.Bind(group, &radios);
+  EXPECT_EQ(binding.LiveElement(group.FieldAt(0)), yes);
+  EXPECT_EQ(binding.LiveElement(group.FieldAt(1)), no);
 
   // A page that cannot hand out elements by position still answers by name, unless the field
   // had a captured index (that look-up fails too).

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,33 @@ struct CorpusMiss {
 struct CorpusScore {
   int pages = 0, fields = 0, right = 0;
   std::vector<CorpusMiss> misses;
+  std::map<std::string, std::pair<int, int>> per_page;  // page -> right, fields
   double Share() const { return fields ? 100.0 * right / fields : 0; }
 };
+
+// The held-out pages named in the corpus' "holdout.txt" (file names, "#" lines are comments).
+inline std::set<std::string> HeldOutPages(const std::string& folder) {
+  std::set<std::string> names;
+  std::string text;
+  try {
+    text = FileToString(folder + "/holdout.txt");
+  } catch (const std::exception&) {
+    return names;
+  }
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty() && line[0] != '#') names.insert(line);
+    at = end + 1;
+  }
+  return names;
+}
+
+// Which pages a run scores.
+enum class CorpusPart { All, Tuning, HeldOut };
 
 inline std::vector<std::string> CorpusPages(const std::string& folder) {
   std::vector<std::string> pages;
@@ -77,18 +104,22 @@ inline void StoreCorpusForms(THtmlDocument& doc, TWebSite& site) {
 }
 
 inline void ScoreFilledPage(THtmlDocument& doc, const std::string& page, CorpusScore& score) {
+  auto& tally = score.per_page[page];
+  const TOptionsList values = FillValues(nullptr);
   ForEachHtmlDocument(doc, [&](THtmlDocument& d) {
     for (int i = 0; i < d.ControlCount(); ++i) {
       const THtmlElement& e = *d.ControlAt(i);
       if (!e.HasAttribute(u"data-expect")) continue;
       std::string expected = WideToUtf8(e.Attribute(u"data-expect"));
       if (expected.find('|') != std::string::npos) {
-        expected = WideToUtf8(ExpandTemplateToWide(expected, ActiveProfile(), ""));
+        expected = WideToUtf8(ExpandTemplateToWide(expected, values, ""));
       }
       const std::string actual = ShownValue(e);
       ++score.fields;
+      ++tally.second;
       if (actual == expected) {
         ++score.right;
+        ++tally.first;
       } else {
         score.misses.push_back({page, WideToUtf8(e.Name()), expected, actual});
       }
@@ -98,11 +129,17 @@ inline void ScoreFilledPage(THtmlDocument& doc, const std::string& page, CorpusS
 
 // known: each page's forms are stored forms of a site (filled by fingerprint); otherwise no
 // site is given and every form's rules are guessed.
-inline CorpusScore RunCorpus(const std::string& folder, bool known) {
+inline CorpusScore RunCorpus(const std::string& folder, bool known,
+                             CorpusPart part = CorpusPart::All) {
   CorpusScore score;
+  const std::set<std::string> held_out = HeldOutPages(folder);
   for (const std::string& path : CorpusPages(folder)) {
-    const std::string html = FileToString(path);
     const std::string name = std::filesystem::path(path).filename().string();
+    const bool is_held_out = held_out.count(name) > 0;
+    if ((part == CorpusPart::Tuning && is_held_out) ||
+        (part == CorpusPart::HeldOut && !is_held_out))
+      continue;
+    const std::string html = FileToString(path);
     const std::string url = "http://downloads.example/" + name;
     TWebSite site;
     if (known) {
