@@ -1217,7 +1217,13 @@ TSmartChoices SmartAssignTemplates(TWebForm& web_form, TDomForm* form, const TOp
       if (key == "@date" || key == "@expire-date") {
         rule = e ? DateRule(*e, key == "@expire-date") : "|Release_Date_US|";
       } else if (key == "@desc" || key.starts_with("Program_Descriptions/English/Char_Desc_")) {
-        const std::string text = e ? e->label + e->cell + e->placeholder + e->context : "";
+        // The text before a labelled field may be the help text of the field above it
+        // ("Up to 80 characters"): it speaks for this field only when nothing else does.
+        std::string text;
+        if (e) {
+          text = e->label + " " + e->cell + " " + e->placeholder + " " + e->after;
+          if (e->label.empty() && e->cell.empty()) text += " " + e->context;
+        }
         TControlEvidence none;
         none.tag = type == ftArea ? u"TEXTAREA" : u"INPUT";
         rule = "|" + DescriptionKey(e ? *e : none, text) + "|";

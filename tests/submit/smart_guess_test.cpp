@@ -106,6 +106,8 @@ TEST_F(SmartGuess, FillsEachClassTheClassicRulesMiss) {
 <label for=u2>Product page</label><input id=u2 name=u2>
 <label for=h1>Summary</label><input id=h1 name=h1 maxlength=80>
 <label for=h2>Tagline</label><input id=h2 name=h2 maxlength=45>
+<p><label for=h3>Short description</label><input id=h3 name=h3><br><small>Up to 80 characters</small></p>
+<p><label for=h4>Full description</label><textarea id=h4 name=h4></textarea></p>
 <label for=os2>Operating systems</label><select id=os2 name=os2 multiple>
  <option>Windows 11</option><option>Windows XP</option><option>Linux</option></select>
 <label for=cat>Category</label><select id=cat name=cat><option>Games » Arcade</option>
@@ -141,6 +143,9 @@ TEST_F(SmartGuess, FillsEachClassTheClassicRulesMiss) {
       {"u2", Value("Web_Info/Application_URLs/Application_Info_URL")},
       {"h1", Value("Program_Descriptions/English/Char_Desc_80")},
       {"h2", Value("Program_Descriptions/English/Char_Desc_45")},
+      // The help text under the field before is that field's, not this one's limit.
+      {"h3", Value("Program_Descriptions/English/Char_Desc_80")},
+      {"h4", Value("Program_Descriptions/English/Char_Desc_450")},
       {"os2", "Windows XP,Linux"},
       {"cat", "Business » PIMS & Calendars"},
       {"fav", "blue"},  // unknown: left as the page had it
