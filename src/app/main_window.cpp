@@ -13,6 +13,7 @@
 #include "app/about_window.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "app/submitter/submitter_page.h"
 #include "app/window_placements.h"
@@ -91,12 +92,10 @@ void TfrmMain::CreatePages() {
   auto* products = new QWidget(pages_);
   products->setObjectName("fraProductMan");
   products_text_ = Placeholder(products, "lblProductsPlaceholder");
-  auto* sites = new QWidget(pages_);
-  sites->setObjectName("fraSites");
-  sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
+  sites_ = new TfraSites(pages_);
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
-  pages_->addTab(sites, "Sites");
+  pages_->addTab(sites_, "Sites");
   pages_->addTab(submitter, "Submitter");
   submitter_pages_.push_back(submitter);
 
@@ -112,6 +111,15 @@ void TfrmMain::CreatePages() {
     if (pages_->currentIndex() < 3) return;
   });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
+  sites_->open_site = [this](TWebSite* site, const std::string& page) {
+    pages_->setCurrentIndex(kSubmitter);
+    Submitter()->OpenSite(site, page);
+  };
+  sites_->open_url = [this](TWebSite* site, const QString& url) {
+    pages_->setCurrentIndex(kSubmitter);
+    Submitter()->OpenSiteAtAddress(site, url);
+  };
+  sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
   RefreshPlaceholders();
 }
 
@@ -219,6 +227,7 @@ void TfrmMain::UpdateCaption() {
 void TfrmMain::PageControlChange() {
   TMonitorScope timing("Main.PageControlChange");
   const int index = pages_->currentIndex();
+  if (index == kSites && shown_ && SiteListReady()) sites_->OnActivate();
   close_button_->setVisible(index > 1);
   close_button_->setEnabled(index > 2);
   // "Show Side Panel" works on the Submitter page; its statistics are not built yet.
@@ -293,6 +302,7 @@ void TfrmMain::ReloadSites() {
   if (splash_) splash_->HideSplash();
   if (!loaded) ShowError("Error reloading sites");
   RefreshPlaceholders();
+  if (shown_) sites_->FullRefresh();
 }
 
 void TfrmMain::ShowAbout() {
@@ -315,13 +325,6 @@ void TfrmMain::RefreshPlaceholders() {
       "<p>The product manager comes here: the companies and products, their editors, PAD "
       "import, export and check.</p>";
   products_text_->setText(products);
-
-  QString sites = "<h3>Sites</h3>";
-  if (SiteListReady()) sites += QString("<p>%1 sites in the database.</p>").arg(SiteList().Count());
-  sites +=
-      "<p>The sites view comes here: the site list with its filter and custom sets, the "
-      "thumbnails and the information panel.</p>";
-  sites_text_->setText(sites);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -335,8 +338,8 @@ void TfrmMain::FirstShow() {
   if (RecordListsReady()) LoadRecordsAndActivate();
   shown_ = true;
   UpdateCaption();
-  // The sites view initialises here once it exists.
   RefreshPlaceholders();
+  if (SiteListReady()) sites_->OnCreate();
   if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);

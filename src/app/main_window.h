@@ -18,6 +18,7 @@ namespace quillora::app {
 class TQtUserInterface;
 class TfrmAbout;
 class TfrmSplash;
+class TfraSites;
 class TfraSubmitter;
 
 class TfrmMain : public QMainWindow {
@@ -38,6 +39,7 @@ class TfrmMain : public QMainWindow {
   bool SubmitterPageActive() const;
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
+  TfraSites* Sites() const { return sites_; }
 
   // "Quillora 3.0 -> " + the active product's name (+ " -> " + the current site's name).
   void UpdateCaption();
@@ -83,7 +85,7 @@ class TfrmMain : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   QToolButton* close_button_ = nullptr;
   QLabel* products_text_ = nullptr;
-  QLabel* sites_text_ = nullptr;
+  TfraSites* sites_ = nullptr;
   std::vector<QWidget*> submitter_pages_;
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;

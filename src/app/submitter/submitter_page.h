@@ -39,6 +39,9 @@ class TfraSubmitter : public QWidget {
   // "Home", "Search", "Submit" or "Update".
   void OpenSite(TWebSite* site, const std::string& page);
   void OpenPage(const std::string& page);
+  // A link followed in the Sites page's panels: the site becomes current and the browser goes
+  // straight to that address.
+  void OpenSiteAtAddress(TWebSite* site, const QString& url);
   void NextSite();
   void SetForward(bool forward) { forward_ = forward; }
   // Fills the page: only the site's known forms, or every form.
