@@ -24,6 +24,7 @@
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
+#include "support/server_process.h"
 #include "support/test_context.h"
 
 extern char** environ;
@@ -39,39 +40,11 @@ double Seconds(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
-struct Server {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-  Server() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<std::string> args = {QUILLORA_DEMO_SITES_PATH, "--port", "0", "--latency",
-                                     std::to_string(kLatencyMs)};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-    char line[256] = {};
-    std::cmatch m;
-    if (fgets(line, sizeof line, out) &&
-        std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-      port = std::stoi(m[1]);
-  }
-  ~Server() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-    if (out) fclose(out);
-  }
+struct Server : test::TServerProcess {
+  Server()
+      : TServerProcess(QUILLORA_DEMO_SITES_PATH, {"--latency", std::to_string(kLatencyMs)}),
+        port(Port()) {}
+  int port;
 };
 
 std::string SiteUrl(int port, int i) {

@@ -9,8 +9,11 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/about_window.h"
+#include "app/browser/web_browser.h"
+#include "app/products/product_manager.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/sites/sites_page.h"
@@ -31,20 +34,7 @@
 
 namespace quillora::app {
 
-namespace {
-
-QLabel* Placeholder(QWidget* page, const char* name) {
-  auto* layout = new QVBoxLayout(page);
-  auto* label = new QLabel(page);
-  label->setObjectName(name);
-  label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
-  label->setTextFormat(Qt::RichText);
-  layout->addWidget(label);
-  return label;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
   setObjectName("frmMain");
@@ -89,15 +79,33 @@ void TfrmMain::CreatePages() {
   layout->addWidget(pages_);
   setCentralWidget(central);
 
-  auto* products = new QWidget(pages_);
-  products->setObjectName("fraProductMan");
-  products_text_ = Placeholder(products, "lblProductsPlaceholder");
+  products_ = new TfraProductMan(pages_);
+  auto* products = products_;
+  connect(products_, &TfraProductMan::productChanged, this, [this] {
+    UpdateCaption();
+    sites_->Refresh();
+    for (int i = 0; i < open_submitters_; ++i)
+      static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
+  });
   sites_ = new TfraSites(pages_);
+  auto* sites = sites_;
+  // Shift (new_page) opens a further Submitter page.
+  sites_->open_site = [this](TWebSite* site, const std::string& page, bool new_page) {
+    TfraSubmitter* submitter = new_page ? OpenSubmitterPage() : Submitter();
+    if (!new_page) pages_->setCurrentWidget(submitter);
+    submitter->OpenSite(site, page);
+  };
+  sites_->open_url = [this](TWebSite* site, const QString& url) {
+    pages_->setCurrentWidget(Submitter());
+    Submitter()->OpenSiteAtAddress(site, url);
+  };
+  sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
-  pages_->addTab(sites_, "Sites");
+  pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
   submitter_pages_.push_back(submitter);
+  WireSubmitter(submitter);
 
   close_button_ = new QToolButton(pages_);
   close_button_->setObjectName("btnClose");
@@ -106,21 +114,12 @@ void TfrmMain::CreatePages() {
   close_button_->setAutoRaise(true);
   pages_->setCornerWidget(close_button_, Qt::TopRightCorner);
   connect(close_button_, &QToolButton::clicked, this, [this] {
-    // Extra submitter pages (index 3 on) close here once the submitter list exists; the first
-    // submitter page never closes.
-    if (pages_->currentIndex() < 3) return;
+    // The first Submitter page never closes.
+    if (pages_->currentIndex() <= kSubmitter) return;
+    CloseSubmitterPage(static_cast<TfraSubmitter*>(pages_->currentWidget()));
   });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
-  sites_->open_site = [this](TWebSite* site, const std::string& page) {
-    pages_->setCurrentIndex(kSubmitter);
-    Submitter()->OpenSite(site, page);
-  };
-  sites_->open_url = [this](TWebSite* site, const QString& url) {
-    pages_->setCurrentIndex(kSubmitter);
-    Submitter()->OpenSiteAtAddress(site, url);
-  };
-  sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
-  RefreshPlaceholders();
+  RefreshPages();
 }
 
 void TfrmMain::CreateMenu() {
@@ -172,7 +171,8 @@ void TfrmMain::CreateMenu() {
 
   QMenu* tools = bar->addMenu("Tools");
   tools->setObjectName("mnTools");
-  AddAction(tools, "actTranslate", "Translate to English", false);
+  connect(AddAction(tools, "actTranslate", "Translate to English", true), &QAction::triggered, this,
+          [this] { Submitter()->Run("actTranslate"); });
   tools->addSeparator();
   AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
   AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);
@@ -210,6 +210,52 @@ void TfrmMain::CreateMenu() {
 
 TfraSubmitter* TfrmMain::Submitter() const {
   return static_cast<TfraSubmitter*>(submitter_pages_.front());
+}
+
+void TfrmMain::WireSubmitter(TfraSubmitter* page) {
+  connect(page, &TfraSubmitter::submissionRecorded, sites_, &TfraSites::RefreshSite);
+  page->SetShownElsewhere([this, page](const TWebSite& site) {
+    for (int i = 0; i < open_submitters_; ++i) {
+      auto* other = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+      if (other != page && other->CurrentSite() == &site) return true;
+    }
+    return false;
+  });
+}
+
+TfraSubmitter* TfrmMain::OpenSubmitterPage() {
+  TfraSubmitter* page = nullptr;
+  if (static_cast<size_t>(open_submitters_) < submitter_pages_.size()) {
+    page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(open_submitters_)]);
+  } else {
+    page = new TfraSubmitter(pages_);
+    submitter_pages_.push_back(page);
+    WireSubmitter(page);
+    if (SiteListReady()) page->Initialize();
+  }
+  ++open_submitters_;
+  pages_->setCurrentIndex(pages_->addTab(page, "Submitter"));
+  return page;
+}
+
+void TfrmMain::CloseSubmitterPage(TfraSubmitter* page) {
+  const auto it =
+      std::find(submitter_pages_.begin() + 1, submitter_pages_.begin() + open_submitters_, page);
+  if (it == submitter_pages_.begin() + open_submitters_) return;
+  pages_->removeTab(pages_->indexOf(page));
+  page->Browser()->Navigate(QUrl("about:blank"));
+  // Behind the open pages, first in line for reuse.
+  submitter_pages_.erase(it);
+  --open_submitters_;
+  submitter_pages_.insert(submitter_pages_.begin() + open_submitters_, page);
+}
+
+TfraSubmitter* TfrmMain::FindSubmitterBySite(const std::string& uin) const {
+  for (int i = 0; i < open_submitters_; ++i) {
+    auto* page = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);
+    if (const TWebSite* site = page->CurrentSite(); site && site->UIN() == uin) return page;
+  }
+  return nullptr;
 }
 
 bool TfrmMain::SubmitterPageActive() const {
@@ -301,30 +347,17 @@ void TfrmMain::ReloadSites() {
   // The splash stays on top of everything: it goes before the error can be read.
   if (splash_) splash_->HideSplash();
   if (!loaded) ShowError("Error reloading sites");
-  RefreshPlaceholders();
-  if (shown_) sites_->FullRefresh();
+  RefreshPages();
 }
 
 void TfrmMain::ShowAbout() {
   about_->exec();
 }
 
-void TfrmMain::RefreshPlaceholders() {
-  QString products = "<h3>Products</h3>";
-  if (RecordListsReady() && shown_) {
-    products += QString("<p>Companies: %1, products: %2.</p>")
-                    .arg(CompanyList().Count())
-                    .arg(ProductList().Count());
-    if (const TOptionsList* values = ActiveProfileValues())
-      products +=
-          "<p>Active product: <b>" +
-          ToQString(values->GetString("Program_Info/Program_Name")).toHtmlEscaped() + "</b> " +
-          ToQString(values->GetString("Program_Info/Program_Version")).toHtmlEscaped() + "</p>";
-  }
-  products +=
-      "<p>The product manager comes here: the companies and products, their editors, PAD "
-      "import, export and check.</p>";
-  products_text_->setText(products);
+void TfrmMain::RefreshPages() {
+  if (!shown_) return;
+  products_->Refresh();
+  sites_->Refresh();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -338,8 +371,8 @@ void TfrmMain::FirstShow() {
   if (RecordListsReady()) LoadRecordsAndActivate();
   shown_ = true;
   UpdateCaption();
-  RefreshPlaceholders();
-  if (SiteListReady()) sites_->OnCreate();
+  // The sites view initialises here once it exists.
+  RefreshPages();
   if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {
     splash_->SetProgress(100, 100);
@@ -368,7 +401,7 @@ void TfrmMain::Activated() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-  if (SubmitterPageCount() > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
+  if (open_submitters_ > 1 && !ui_.AskWarningYesNo("Do you wish to exit Quillora?")) {
     event->ignore();
     return;
   }

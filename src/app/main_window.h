@@ -18,8 +18,9 @@ namespace quillora::app {
 class TQtUserInterface;
 class TfrmAbout;
 class TfrmSplash;
-class TfraSites;
 class TfraSubmitter;
+class TfraSites;
+class TfraProductMan;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -40,6 +41,16 @@ class TfrmMain : public QMainWindow {
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
   TfraSites* Sites() const { return sites_; }
+  TfraProductMan* Products() const { return products_; }
+  // A further Submitter page: a closed one is reused (shown again as the last tab), else a new
+  // one is made. It becomes the current page.
+  TfraSubmitter* OpenSubmitterPage();
+  // Closes a further Submitter page (never the first): its tab goes, its browser is emptied and
+  // it waits behind the open ones to be reused.
+  void CloseSubmitterPage(TfraSubmitter* page);
+  // The open Submitter page showing the site, or nullptr.
+  TfraSubmitter* FindSubmitterBySite(const std::string& uin) const;
+  int OpenSubmitterCount() const { return open_submitters_; }
 
   // "Quillora 3.0 -> " + the active product's name (+ " -> " + the current site's name).
   void UpdateCaption();
@@ -75,7 +86,7 @@ class TfrmMain : public QMainWindow {
   void FirstShow();
   // Each activation: maximised while no placement is stored; the first restores every window's.
   void Activated();
-  void RefreshPlaceholders();
+  void RefreshPages();
   // The help file: the executable's folder + "Help FileName", or the same under the shared data
   // of an installed program.
   std::string HelpFile() const;
@@ -84,9 +95,13 @@ class TfrmMain : public QMainWindow {
   TQtUserInterface& ui_;
   QTabWidget* pages_ = nullptr;
   QToolButton* close_button_ = nullptr;
-  QLabel* products_text_ = nullptr;
+  TfraProductMan* products_ = nullptr;
   TfraSites* sites_ = nullptr;
+  // The open pages first, then the closed ones kept for reuse.
   std::vector<QWidget*> submitter_pages_;
+  int open_submitters_ = 1;
+  // Gives a Submitter page its Next rule over the other open pages.
+  void WireSubmitter(TfraSubmitter* page);
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;
   QAction* act_show_side_panel_ = nullptr;

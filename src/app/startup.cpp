@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTabWidget>
 #include <QTimer>
 #include <unistd.h>
 
@@ -74,8 +75,11 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
                    [&session, folder] {
                      // Let the window be maximised and painted before the picture is taken.
                      QTimer::singleShot(800, session.MainWindow(), [&session, folder] {
-                       session.MainWindow()->grab().save(folder + "/main.png");
-                       session.MainWindow()->close();
+                       TfrmMain* main = session.MainWindow();
+                       main->grab().save(folder + "/main.png");
+                       main->PageControl()->setCurrentIndex(TfrmMain::kSites);
+                       main->grab().save(folder + "/sites.png");
+                       main->close();
                      });
                    });
 }
@@ -96,10 +100,11 @@ int RunDesktop(int argc, char** argv) {
   parser.addVersionOption();
   QCommandLineOption data_dir("data-dir", "The data folder.", "DIR");
   QCommandLineOption user_dir("user-dir", "The user folder.", "DIR");
-  QCommandLineOption grab("grab",
-                          "Save pictures of the splash and the main window into DIR, "
-                          "then quit.",
-                          "DIR");
+  QCommandLineOption grab(
+      "grab",
+      "Save pictures of the splash, the main window and its Sites page into DIR, "
+      "then quit.",
+      "DIR");
   parser.addOptions({data_dir, user_dir, grab});
   parser.process(app);
 

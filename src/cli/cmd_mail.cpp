@@ -21,26 +21,19 @@ void RunMail(const std::string& uin, CliContext& ctx) {
   ctx.EnsureStarted();
   TWebSite* site = SiteListReady() ? SiteList().FindByUIN(uin) : nullptr;
   if (!site) throw CliError("no site with UIN " + uin);
-  // Looked up without creating the record, so a site without one is left as it was.
-  const TOptionsList* submit = site->Info.URLs.Find("Submit");
-  if (!submit || TURLInfo::KindFromText(submit->GetString("Kind")) != TURLKind::MAIL)
-    throw CliError("the Submit address of site " + uin + " is not an e-mail address");
   TProfile& profile = ActiveProfile();
   if (!profile.FindActiveProduct())
     throw CliError("no active product: choose one with 'product use UIN'");
-
-  const std::string language = site->Info.Value("Common info", "Language");
-  const std::string message = site->Info.Value("Popup messages", "Submit");
-  if (!message.empty()) ShowInfo(message);
-  if (!SendMail(submit->GetString("Address"), {}, submit->GetString("Email Subj"), {}, false,
-                SameText(language, "Russian"), language + "/", profile,
-                submit->GetString("Email Body")))
-    throw CliReportedFailure();
-
-  RecordSubmission(profile, uin, Now());
-  if (!CommitStatusChange(profile)) throw CliError("the product could not be saved");
-  site->UpdateVersionHandled(profile.GetString("Program_Info/Program_Version"));
-  site->RefreshSummary();
+  switch (SubmitByMail(*site, profile)) {
+    case TMailSubmission::NotMail:
+      throw CliError("the Submit address of site " + uin + " is not an e-mail address");
+    case TMailSubmission::NotSent:
+      throw CliReportedFailure();
+    case TMailSubmission::NotSaved:
+      throw CliError("the product could not be saved");
+    case TMailSubmission::Recorded:
+      break;
+  }
   ctx.out << uin << '\t' << SiteStatusName(SiteStatusFor(profile, uin)) << '\t'
           << profile.VersionListed.GetString(uin) << '\t' << profile.VersionSubmitted.GetString(uin)
           << '\t' << profile.DateSubmitted.GetString(uin) << '\n';

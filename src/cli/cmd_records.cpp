@@ -35,15 +35,7 @@ void RunProductList(CliContext& ctx) {
 
 void RunProductUse(const std::string& uin, CliContext& ctx) {
   ctx.EnsureStarted();
-  TProduct* product = ProductList().FindByUin(uin);
-  if (!product) throw CliError("no product with UIN " + uin);
-  std::string company = product->GetString("Quillora/Company_UIN");
-  // Activating with a company that does not exist would leave an empty profile behind.
-  if (company.empty() || !CompanyList().FindByUin(company))
-    throw CliError("the company '" + company + "' of product " + uin + " does not exist");
-  TProfile& profile = ActiveProfile();
-  profile.Activate(company, uin);
-  if (!profile.StoreBack()) throw CliError("the product could not be saved");
+  if (const std::string error = UseProduct(uin); !error.empty()) throw CliError(error);
 }
 
 void RunStatus(const StatusArgs& args, CliContext& ctx) {

@@ -23,11 +23,26 @@ std::string ActiveProductUin() {
   return ActiveProfile().GetString("Quillora/Product_UIN");
 }
 
+// The service's texts and the log lines end lines with CR LF; a terminal wants LF.
+std::string WithLineFeeds(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
+// Prints text as whole lines: one LF at its end, however it ended.
+void PrintLines(CliContext& ctx, const std::string& text) {
+  std::string lines = WithLineFeeds(text);
+  if (lines.empty() || lines.back() != '\n') lines += '\n';
+  ctx.out << lines;
+}
+
 TRemoteSearch MakeSearch(CliContext& ctx) {
   const std::string uin = ActiveProductUin();
   if (uin.empty()) throw CliError("no active product");
   return TRemoteSearch(TRemoteSearchSettings::FromProgram(), uin,
-                       [&ctx](const std::string& line) { ctx.out << line << "\n"; });
+                       [&ctx](const std::string& line) { PrintLines(ctx, line); });
 }
 
 void RequireService() {
@@ -40,8 +55,7 @@ void ParseAndStore(CliContext& ctx, TRemoteSearch& search) {
   TProfile& profile = ActiveProfile();
   search.Parse(SiteList(), profile);
   if (!StoreSearchResults(profile)) throw CliReportedFailure();
-  ctx.out << "\r\n-= PROCESS COMPLETE =-\r\n"
-          << "\n";
+  PrintLines(ctx, "\r\n-= PROCESS COMPLETE =-\r\n");
 }
 
 void Fetch(CliContext& ctx, TRemoteSearch& search) {
@@ -50,9 +64,25 @@ void Fetch(CliContext& ctx, TRemoteSearch& search) {
   if (!search.StartDownload()) throw CliReportedFailure();
   ctx.out << "Downloading search results..."
           << "\n";
+  // Blocks are asked for again without end while the service misbehaves: give up once nothing
+  // has moved for a whole time-out. The state file stays, so the next fetch resumes.
+  const auto timeout = std::chrono::seconds(TRemoteSearchSettings::FromProgram().timeout_seconds);
+  auto last_move = std::chrono::steady_clock::now();
+  std::pair<int64_t, int64_t> seen{-2, -2};
   while (!search.Download()->Finished()) {
     search.PollDownload();
     ProcessMessages();
+    const std::pair<int64_t, int64_t> now{search.Download()->Received(),
+                                          search.Download()->Total()};
+    if (now != seen) {
+      seen = now;
+      last_move = std::chrono::steady_clock::now();
+    } else if (std::chrono::steady_clock::now() - last_move > timeout) {
+      search.StopDownload();
+      PrintLines(ctx, "ERROR: The search service sent no block for " +
+                          std::to_string(timeout.count()) + " seconds");
+      throw CliReportedFailure();
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   if (search.UnpackArchive() < 0) throw CliReportedFailure();
@@ -128,14 +158,13 @@ void SetupSearchRemoteCommands(CLI::App& root, CliContext& ctx) {
         std::vector<std::string> lines;
         if (!search.RequestStatus(lines)) throw CliReportedFailure();
         const TProductList& products = ProductList();
-        ctx.out << StatusViewText(lines,
-                                  [&](const std::string& uin) {
-                                    const TRecord* r = products.FindByUin(uin);
-                                    return r ? r->GetString("Program_Info/Program_Name")
-                                             : std::string();
-                                  },
-                                  {})
-                << "\n";
+        PrintLines(ctx, StatusViewText(lines,
+                                       [&](const std::string& uin) {
+                                         const TRecord* r = products.FindByUin(uin);
+                                         return r ? r->GetString("Program_Info/Program_Name")
+                                                  : std::string();
+                                       },
+                                       {}));
       });
   remote
       ->add_subcommand("fetch",

@@ -141,7 +141,10 @@ bool TCoreContext::Load(const TStartupOptions& options) {
     TSiteList& list = *sites_.list;
     list.OnProgress = options.progress;
     list.starting = true;
-    if (options.site_cache) list.cache_file = ExtractFilePath(f.settings_file) + kSiteCacheFileName;
+    // The cache is on unless the caller or the setting "Use Site Cache" (absent: on) says no.
+    const std::string use_cache = s.GetString("Use Site Cache");
+    if (options.site_cache && (use_cache.empty() || s.GetBool("Use Site Cache")))
+      list.cache_file = ExtractFilePath(f.settings_file) + kSiteCacheFileName;
     const bool loaded = list.LoadAll();
     list.OnProgress = nullptr;
     list.starting = false;

@@ -13,6 +13,9 @@
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 #include "net/desktop_command.h"
+#include "pad/profile.h"
+#include "sites/site.h"
+#include "submit/status_records.h"
 #include "template/template.h"
 
 namespace quillora {
@@ -270,6 +273,25 @@ bool SendMail(const std::string& to, const std::string& cc, std::string_view sub
             (opened.state == TCommandOutcome::State::Exited && opened.exit_code == 0);
   if (!ok) ShowError("Cannot execute default e-mail reader.");
   return ok;
+}
+
+TMailSubmission SubmitByMail(TWebSite& site, TProfile& profile, const std::string& page) {
+  // Looked up without creating the record, so a site without one is left as it was.
+  const TOptionsList* submit = site.Info.URLs.Find(page);
+  if (!submit || TURLInfo::KindFromText(submit->GetString("Kind")) != TURLKind::MAIL)
+    return TMailSubmission::NotMail;
+  const std::string language = site.Info.Value("Common info", "Language");
+  const std::string message = site.Info.Value("Popup messages", page);
+  if (!message.empty()) ShowInfo(message);
+  if (!SendMail(submit->GetString("Address"), {}, submit->GetString("Email Subj"), {}, false,
+                SameText(language, "Russian"), language + "/", profile,
+                submit->GetString("Email Body")))
+    return TMailSubmission::NotSent;
+  RecordSubmission(profile, site.UIN(), Now());
+  const bool saved = CommitStatusChange(profile);
+  site.UpdateVersionHandled(profile.GetString("Program_Info/Program_Version"));
+  site.RefreshSummary();
+  return saved ? TMailSubmission::Recorded : TMailSubmission::NotSaved;
 }
 
 }  // namespace quillora

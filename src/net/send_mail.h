@@ -77,4 +77,20 @@ bool SendMail(const std::string& to, const std::string& cc, std::string_view sub
               std::string_view language_prefix, const TOptionsList& values,
               std::string_view message_template);
 
+class TWebSite;
+class TProfile;
+
+// What sending a site's e-mail submission came to.
+enum class TMailSubmission {
+  NotMail,   // the site's Submit address is not an e-mail address
+  NotSent,   // the letter was not handed over (the failure was shown)
+  NotSaved,  // recorded, but the product could not be saved
+  Recorded,
+};
+// Sends the profile's product by e-mail to a site whose address record for page ("Submit",
+// "Update", ...) is an e-mail address (the page's popup message shown first) and, once the
+// letter was handed over, records the submission and saves the product as a submitted form is
+// recorded. The desktop and the command line share it.
+TMailSubmission SubmitByMail(TWebSite& site, TProfile& profile, const std::string& page = "Submit");
+
 }  // namespace quillora

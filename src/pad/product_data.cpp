@@ -60,4 +60,18 @@ bool LoadRecordsAndActivate() {
   return companies && products;
 }
 
+std::string UseProduct(std::string_view product_uin) {
+  TProduct* product = ProductList().FindByUin(product_uin);
+  if (!product) return "no product with UIN " + std::string(product_uin);
+  const std::string company = product->GetString("Quillora/Company_UIN");
+  // Activating with a company that does not exist would leave an empty profile behind.
+  if (company.empty() || !CompanyList().FindByUin(company))
+    return "the company '" + company + "' of product " + std::string(product_uin) +
+           " does not exist";
+  TProfile& profile = ActiveProfile();
+  profile.Activate(company, std::string(product_uin));
+  if (!profile.StoreBack()) return "the product could not be saved";
+  return "";
+}
+
 }  // namespace quillora

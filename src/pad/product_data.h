@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "foundation/option_list.h"
 
@@ -43,5 +45,9 @@ const TOptionsList* ActiveProfileValues();
 // with the stored active company and product. False when a file could not be loaded (it was
 // reported and left out).
 bool LoadRecordsAndActivate();
+
+// Makes the product (with its company) the active one and writes the profile back. Empty when
+// done, else why not: no such product, its company is missing, or it could not be saved.
+std::string UseProduct(std::string_view product_uin);
 
 }  // namespace quillora

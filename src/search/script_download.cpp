@@ -184,25 +184,35 @@ void TScriptDownload::Handle(TPart& part, const std::string& reply_text) {
   Schedule();
 }
 
+std::optional<TDownloadState> ReadDownloadState(TStream& file, int32_t block_size) {
+  if (block_size <= 0) return std::nullopt;
+  const int64_t size = file.Size();
+  if (size < kHeaderSize) return std::nullopt;
+  file.SetPosition(0);
+  TDownloadState state;
+  state.total = ReadInt32(file);
+  state.received = ReadInt32(file);
+  const int32_t count = ReadInt32(file);
+  if (state.total < 0 || count < 0 || size != kHeaderSize + count + int64_t{state.total})
+    return std::nullopt;
+  // A state file made with another block size would put the blocks elsewhere.
+  if (count != (int64_t{state.total} + block_size - 1) / block_size) return std::nullopt;
+  state.flags.resize(static_cast<size_t>(count));
+  if (count > 0) file.ReadExact(state.flags.data(), state.flags.size());
+  return state;
+}
+
 bool TScriptDownload::Resume() {
   const std::string path = StatePath();
   if (!FileExists(path)) return false;
   try {
     auto f = std::make_unique<TFileStream>(path, TFileStream::Mode::ReadWrite);
-    const int64_t size = f->Size();
-    if (size < kHeaderSize) return false;
-    const int32_t total = ReadInt32(*f);
-    const int32_t received = ReadInt32(*f);
-    const int32_t count = ReadInt32(*f);
-    if (total < 0 || count < 0 || size != kHeaderSize + count + int64_t{total}) return false;
-    // A state file made with another block size would put the blocks elsewhere.
-    if (count != (int64_t{total} + block_size_ - 1) / block_size_) return false;
-    std::vector<uint8_t> flags(count);
-    if (count > 0) f->ReadExact(flags.data(), flags.size());
-    total_ = total;
-    received_ = received;
-    block_count_ = count;
-    flags_ = std::move(flags);
+    auto state = ReadDownloadState(*f, block_size_);
+    if (!state) return false;
+    total_ = state->total;
+    received_ = state->received;
+    block_count_ = static_cast<int32_t>(state->flags.size());
+    flags_ = std::move(state->flags);
     state_ = std::move(f);
     return true;
   } catch (const std::exception&) {

@@ -15,6 +15,7 @@
 namespace quillora {
 
 class TFileStream;
+class TStream;
 
 // One block reply: CRC-32 of the rest, total archive size, a third field, then the data.
 struct TBlockReply {
@@ -31,6 +32,17 @@ std::optional<uint32_t> ParseHex8(std::string_view text);
 std::optional<TBlockReply> ParseBlockReply(std::string_view reply);
 // A block reply as the service writes it.
 std::string MakeBlockReply(int32_t total, uint32_t extra, std::string_view data);
+
+// What a ".sd!" state file says: the archive's total size, the bytes received, and one flag per
+// block (0 missing, 1 received).
+struct TDownloadState {
+  int32_t total = 0;
+  int32_t received = 0;
+  std::vector<uint8_t> flags;
+};
+// Reads the header and block flags of a state file; nothing when its size does not match its
+// header, or its block count does not fit the archive at this block size.
+std::optional<TDownloadState> ReadDownloadState(TStream& file, int32_t block_size);
 
 struct TScriptDownloadOptions {
   std::string base_url;      // the service's address

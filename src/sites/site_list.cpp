@@ -282,7 +282,10 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
 
   // Workers read and parse up to kAhead files beyond the one the list takes next; the list takes
   // them strictly in the folder's order, so order, duplicates and progress stay as they were.
+  // Work is handed out and handed back in chunks: a site from the cache takes only microseconds,
+  // and one lock and wake-up per site would cost more than the site itself.
   constexpr int kAhead = 256;
+  constexpr int kChunk = 32;
   struct Slot {
     std::unique_ptr<TWebSite> site;
     bool ready = false;
@@ -293,21 +296,30 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
   int next = 0, taken = 0;
   bool stop = false;
   auto work = [&] {
+    std::vector<std::unique_ptr<TWebSite>> loaded;
     for (;;) {
-      int i;
+      int first;
       {
         std::unique_lock lock(mutex);
         consumed.wait(lock, [&] { return stop || next >= n || next < taken + kAhead; });
         if (stop || next >= n) return;
-        i = next++;
+        first = next;
+        next = std::min(n, next + kChunk);
       }
-      const std::string& name = names[static_cast<size_t>(i)];
-      std::unique_ptr<TWebSite> site = LoadCached(from, sites_folder_, name);
-      if (!site) site = LoadDetached(sites_folder_ + name);
+      const int last = std::min(n, first + kChunk);
+      loaded.clear();
+      for (int i = first; i < last; ++i) {
+        const std::string& name = names[static_cast<size_t>(i)];
+        std::unique_ptr<TWebSite> site = LoadCached(from, sites_folder_, name);
+        if (!site) site = LoadDetached(sites_folder_ + name);
+        loaded.push_back(std::move(site));
+      }
       {
         std::lock_guard lock(mutex);
-        slots[static_cast<size_t>(i)].site = std::move(site);
-        slots[static_cast<size_t>(i)].ready = true;
+        for (int i = first; i < last; ++i) {
+          slots[static_cast<size_t>(i)].site = std::move(loaded[static_cast<size_t>(i - first)]);
+          slots[static_cast<size_t>(i)].ready = true;
+        }
       }
       produced.notify_all();
     }
@@ -339,7 +351,7 @@ bool TSiteList::LoadFiles(TJob& job, bool hand_over_progress) {
       site = std::move(slot.site);
       taken = i + 1;
     }
-    consumed.notify_all();
+    if (taken % kChunk == 0) consumed.notify_all();
     if (site)
       AddDetached(std::move(site));
     else

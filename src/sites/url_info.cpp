@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "foundation/encoding.h"
+
 namespace quillora {
 
 namespace {
@@ -33,6 +35,28 @@ std::string TURLCollection::AddressOf(std::string_view name) const {
 
 std::unique_ptr<TPersistObj> TURLCollection::CreateItem() {
   return std::make_unique<TURLInfo>();
+}
+
+void TURLInfo::SetCapturedSearch(bool post, std::string_view url, std::string_view body,
+                                 std::string_view headers) {
+  const auto with_variable = [](std::string text) {
+    if (const size_t at = text.find("myprog"); at != std::string::npos)
+      text.replace(at, 6, "|Quillora/Search_String|");
+    return text;
+  };
+  Clear();
+  if (post) {
+    SetKind(TURLKind::POST);
+    SetAddress(url);
+    SetPostData(with_variable(UrlDecode(body)));
+    SetHeaders(headers);
+    return;
+  }
+  SetKind(TURLKind::GET);
+  const size_t question = url.find('?');
+  SetAddress(url.substr(0, question));
+  SetQuery(question == std::string_view::npos ? std::string()
+                                              : with_variable(UrlDecode(url.substr(question + 1))));
 }
 
 }  // namespace quillora

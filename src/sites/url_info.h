@@ -36,6 +36,13 @@ class TURLInfo : public TOptionsList {
 
   static TURLKind KindFromText(std::string_view text);
   static const char* KindText(int kind);
+
+  // Makes this the search entry point of a captured request (the user typed "myprog" into the
+  // site's search box): a GET keeps the address before "?" and the decoded query, a POST the
+  // address, the decoded body and the headers; the first "myprog" becomes the search string's
+  // variable.
+  void SetCapturedSearch(bool post, std::string_view url, std::string_view body,
+                         std::string_view headers);
 };
 
 // The four address sections "Home", "Search", "Submit", "Update" of a site. Its sections are

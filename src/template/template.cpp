@@ -560,8 +560,9 @@ class Engine {
     std::string value;
     if (!prefix_.empty()) {
       std::string_view prefixed_raw;
-      if (values_.Find(std::string(prefix_) + key, prefixed_raw) >= 0)
-        value = DecodeValue(prefixed_raw);
+      prefixed_key_.assign(prefix_);
+      prefixed_key_ += key;
+      if (values_.Find(prefixed_key_, prefixed_raw) >= 0) value = DecodeValue(prefixed_raw);
     }
     if (value.empty()) {
       if (line == -2) line = values_.Find(key, raw);
@@ -892,6 +893,7 @@ class Engine {
   TTemplateValues& values_;
   const Ch delimiter_;
   const std::string_view prefix_;
+  std::string prefixed_key_;  // the language-prefixed key of the last lookup
   const TExpandOptions& options_;
   int& depth_;
   // The template being scanned and the position after the current expression.

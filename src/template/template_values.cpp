@@ -52,7 +52,10 @@ int TTemplateValues::Find(std::string_view key, std::string_view& raw) {
   const auto& lines = list_.Lines();
   const size_t k = key.size();
   if (indexed_) {
-    auto it = index_.find(Folded(key));
+    // Looked up through one buffer: a lookup runs for every placeholder of every template.
+    folded_.assign(key);
+    std::replace(folded_.begin(), folded_.end(), ' ', '_');
+    auto it = index_.find(folded_);
     if (it == index_.end()) return -1;
     raw = std::string_view(lines[static_cast<size_t>(it->second)]).substr(k + 1);
     return it->second;

@@ -43,6 +43,7 @@ class TTemplateValues {
   // Name with blanks read as "_" -> position of the first line of that name (later lines of
   // the same name are never entered).
   std::unordered_map<std::string, int> index_;
+  std::string folded_;  // the key of the last indexed lookup, blanks as "_"
 };
 
 }  // namespace quillora

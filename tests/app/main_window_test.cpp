@@ -17,13 +17,17 @@
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "app/submitter/submitter_page.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/option_list.h"
 #include "foundation/stream.h"
+#include "foundation/text_utils.h"
+#include "sites/site.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
+#include "sites/sites_view.h"
 #include "support/test_context.h"
 
 using namespace quillora;
@@ -46,6 +50,7 @@ class MainWindowTest : public QObject {
   void PlacementSavedAndRestored();
   void MenuRoutesOnlyWhatIsBuilt();
   void PagesCloseButtonAndTabMoves();
+  void FurtherSubmitterPagesAreReusedAndNextPassesOverTheirSites();
   void HelpOpensTheActivePagesTopic();
   void ExceptionReachingTheLoopIsLogged();
   void AutomaticBackupCancelledWritesNothing();
@@ -142,7 +147,7 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
       {"actShowSidePanel", "Show Side Panel", false},
       {"actOptions", "Preferences", false},
       {"actBrowserOptions", "Browser options", false},
-      {"actTranslate", "Translate to English", false},
+      {"actTranslate", "Translate to English", true},
       {"actCheckDupes", "Check for Dupes", false},
       {"actBackup", "Backup User Info", false},
       {"actShowStatistics", "Show Statistics", false},
@@ -198,6 +203,48 @@ void MainWindowTest::PagesCloseButtonAndTabMoves() {
   pages->setCurrentIndex(0);
   QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
   QCOMPARE(pages->currentIndex(), 1);
+}
+
+void MainWindowTest::FurtherSubmitterPagesAreReusedAndNextPassesOverTheirSites() {
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  TfrmMain* main = session.MainWindow();
+  QTabWidget* pages = main->PageControl();
+  TfraSubmitter* a = main->OpenSubmitterPage();
+  TfraSubmitter* b = main->OpenSubmitterPage();
+  QCOMPARE(pages->count(), 5);
+  QCOMPARE(pages->currentWidget(), b);
+  QVERIFY(main->CloseButton()->isEnabled());
+  // Closing the current one with the close button; the first page never closes.
+  main->CloseButton()->click();
+  QCOMPARE(pages->count(), 4);
+  main->CloseSubmitterPage(main->Submitter());
+  QCOMPARE(pages->count(), 4);
+  // The closed page comes back as the last tab.
+  QCOMPARE(main->OpenSubmitterPage(), b);
+  QCOMPARE(pages->indexOf(b), 4);
+  QCOMPARE(main->OpenSubmitterCount(), 3);
+
+  // Next on one page passes over the site another page shows.
+  int sort = 0;
+  TryStrToInt(Settings().GetString("Sites List Sort"), sort);
+  const std::vector<int> order = SortedSitePositions(SiteList(), TSitesSort::FromSetting(sort));
+  QVERIFY(order.size() >= 3);
+  TWebSite* first = SiteList().SiteAt(order[0]);
+  TWebSite* second = SiteList().SiteAt(order[1]);
+  a->OpenSite(second, "Home");
+  QCOMPARE(main->FindSubmitterBySite(second->UIN()), a);
+  b->OpenSite(first, "Home");
+  b->NextSite();
+  QCOMPARE(b->CurrentSite(), SiteList().SiteAt(order[2]));
+  main->CloseSubmitterPage(a);
+  QCOMPARE(main->FindSubmitterBySite(second->UIN()), nullptr);
+  // With one page open again the program closes without asking.
+  main->CloseSubmitterPage(b);
+  QCOMPARE(main->OpenSubmitterCount(), 1);
 }
 
 void MainWindowTest::HelpOpensTheActivePagesTopic() {

@@ -1,7 +1,10 @@
 // The Submitter page and its browser against the demo sites server: a known and an unknown form
 // filled and sent, the submission recorded for the product, and a page that forges submission
 // reports and looks for a way into the program.
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEngineView>
 #include <QtTest>
 #include <regex>
@@ -17,12 +20,15 @@
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/submitter/submitter_page.h"
+#include "dialog_script.h"
+#include "foundation/app_state.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "submit/status_records.h"
+#include "support/server_process.h"
 #include "support/test_context.h"
 
 extern char** environ;
@@ -33,36 +39,9 @@ using namespace quillora::app;
 namespace {
 
 // The demo sites server on an ephemeral port, stopped when the object goes.
-struct TDemoServer {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-  TDemoServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::string path = QUILLORA_DEMO_SITES_PATH, flag = "--port", zero = "0";
-    char* argv[] = {path.data(), flag.data(), zero.data(), nullptr};
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-    char line[256] = {};
-    std::cmatch m;
-    if (out && fgets(line, sizeof line, out) &&
-        std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-      port = std::stoi(m[1]);
-  }
-  ~TDemoServer() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-    if (out) fclose(out);
-  }
+struct TDemoServer : quillora::test::TServerProcess {
+  TDemoServer() : TServerProcess(QUILLORA_DEMO_SITES_PATH), port(Port()) {}
+  int port;
 };
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -119,6 +98,9 @@ class SubmitterTest : public QObject {
  private slots:
   void KnownAndUnknownFormsAreFilledAndSubmitted();
   void ForgedReportsAndProgramCallsAreRefused();
+  void MailSiteRecordsOnlyWhenTheLetterIsHandedOver();
+  void SaveTmlStoresTheFocusedFormWithLearntRules();
+  void CaptureMakesTheSearchEntryPointAndStaysOnThePage();
 };
 
 void SubmitterTest::KnownAndUnknownFormsAreFilledAndSubmitted() {
@@ -218,6 +200,145 @@ document.title = reach;
   const auto report = submitted.first().at(0).value<TSubmissionReport>();
   QCOMPARE(int(report.pairs.size()), 1);
   QCOMPARE(report.pairs[0].second, QString("real"));
+}
+
+// The e-mail-only demo site: the letter goes to the mail client (a stand-in that fails, then
+// one that takes it); only a letter handed over records the submission.
+void SubmitterTest::MailSiteRecordsOnlyWhenTheLetterIsHandedOver() {
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  Settings().SetBool("Use MAPI", true);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-10");
+  QVERIFY(site);
+  // Message boxes are closed as soon as they show, as a user would dismiss them.
+  QStringList shown;
+  QTimer closer;
+  connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) shown << box->text();
+      w->close();
+    }
+  });
+  closer.start(20);
+  QSignalSpy recorded(page, &TfraSubmitter::submissionRecorded);
+  const std::string version = ActiveProfile().GetString("Program_Info/Program_Version");
+
+  qputenv("QUILLORA_MAIL_CLIENT", "false");
+  page->OpenSite(site, "Submit");
+  QCOMPARE(recorded.count(), 0);
+  QVERIFY(ReadProductStatus(ActiveProfile(), site->UIN()).version_submitted.empty());
+  QVERIFY2(shown.size() >= 2, qPrintable(shown.join("|")));  // the site's message, the failure
+  QVERIFY(shown.first().contains("submit@mailsubmit.localhost"));
+
+  qputenv("QUILLORA_MAIL_CLIENT", "true");
+  page->OpenSite(site, "Submit");
+  QCOMPARE(recorded.count(), 1);
+  QCOMPARE(ReadProductStatus(ActiveProfile(), site->UIN()).version_submitted, version);
+  qunsetenv("QUILLORA_MAIL_CLIENT");
+}
+
+// "Save Tml" on a form no template knows: filled from the sample profile, focused, reviewed and
+// stored with the site, its rules learnt back from the values in it.
+void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  PointSitesAt(server.port);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-04");  // Download Zone: no stored form
+  QVERIFY(site);
+  QCOMPARE(site->Forms().Count(), 0);
+  QSignalSpy filled(page, &TfraSubmitter::filled);
+  page->OpenSite(site, "Submit");
+  const QString submit_page = ToQString(site->Info.URLs.Submit().Address());
+  auto filled_on_page = [&] {
+    return filled.wait(20000) && filled.last().at(1).toString() == submit_page;
+  };
+  while (!filled_on_page()) QVERIFY(filled.count() < 10);
+  page->FillAll(false);
+  QVERIFY(filled_on_page());
+  bool focused = false;
+  page->Browser()->Page()->runJavaScript(
+      "document.querySelector('form input[type=text], form textarea').focus(); 1",
+      [&](const QVariant&) { focused = true; });
+  QTRY_VERIFY_WITH_TIMEOUT(focused, 10000);
+
+  // Yes to any question (hidden fields), then Save in the review.
+  std::function<void(QWidget*)> answer = [&](QWidget* w) {
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      quillora::test::AnswerNextDialog(answer);
+      box->button(QMessageBox::Yes)->click();
+    } else if (auto* dialog = qobject_cast<QDialog*>(w)) {
+      dialog->accept();
+    }
+  };
+  quillora::test::AnswerNextDialog(answer);
+  page->SaveTemplate();
+  QTRY_COMPARE_WITH_TIMEOUT(site->Forms().Count(), 1, 15000);
+  const TWebForm* stored = site->Forms().FormAt(0);
+  QCOMPARE(int(stored->Purpose), int(fpSubmit));
+  QVERIFY(!stored->Fingerprint.empty());
+  bool learnt = false;
+  for (int i = 0; i < stored->FieldCount(); ++i)
+    learnt = learnt || stored->FieldAt(i).FillWith().find("Program_Name") != std::string::npos;
+  QVERIFY(learnt);
+  // The site file has it too.
+  TWebSite reread;
+  QCOMPARE(int(reread.LoadSiteFile(site->FileName)), int(slLoaded));
+  QCOMPARE(reread.Forms().Count(), 1);
+}
+
+// "Capture" on a site's search box with "myprog" typed in: the request is not sent, and after
+// the user accepts the record it is the site's search entry point.
+void SubmitterTest::CaptureMakesTheSearchEntryPointAndStaysOnThePage() {
+  TDemoServer server;
+  QVERIFY(server.port > 0);
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  session.Show();
+  PointSitesAt(server.port);
+  TfraSubmitter* page = session.MainWindow()->Submitter();
+  TWebSite* site = SiteList().FindByUIN("SITE-DEMO-03");  // Shareware Hub: a search box at home
+  QVERIFY(site);
+  page->OpenSite(site, "Home");
+  // Type into the search box once the site's page is there (the start page may come first).
+  int typed = -1;
+  for (int tries = 0; typed != 1 && tries < 200; ++tries) {
+    typed = -1;
+    page->Browser()->Page()->runJavaScript(
+        "(function () { const q = document.querySelector('input[name=\"ctl00$q\"]');"
+        " if (!q) return 0; q.value = 'myprog'; q.focus(); return 1; })()",
+        [&](const QVariant& v) { typed = v.toInt(); });
+    QTRY_VERIFY_WITH_TIMEOUT(typed >= 0, 10000);
+    if (typed != 1) QTest::qWait(100);
+  }
+  QCOMPARE(typed, 1);
+  const QUrl home = page->Browser()->LocationURL();
+
+  quillora::test::AnswerNextDialog([](QWidget* w) {
+    if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->accept();
+  });
+  site->Info.URLs.Search().SetText("Address=http://old.example/\r\n");
+  page->CaptureSearch();
+  QTRY_VERIFY_WITH_TIMEOUT(site->Info.URLs.Search().Kind() == TURLKind::GET, 15000);
+  const TURLInfo& search = site->Info.URLs.Search();
+  QCOMPARE(search.Kind(), TURLKind::GET);
+  QCOMPARE(search.Address(),
+           "http://sharewarehub.localhost:" + std::to_string(server.port) + "/Search.aspx");
+  QCOMPARE(search.Query(), std::string("ctl00$q=|Quillora/Search_String|"));
+  // The search was not run: the browser is still at home.
+  QTest::qWait(300);
+  QCOMPARE(page->Browser()->LocationURL(), home);
 }
 
 QTEST_MAIN(SubmitterTest)

@@ -15,6 +15,7 @@
 #include "foundation/stream.h"
 #include "pad/profile.h"
 #include "pad/records.h"
+#include "sites/site_cache.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
 #include "support/core_test.h"
@@ -195,6 +196,29 @@ TEST_F(StartupTest, LaterStepsBuildOnEarlierOnes) {
   saved.LoadFromTextFile(UserDir() + "data/config.dat");
   EXPECT_EQ(saved.GetString("Filter RatingFrom"), "30");
   EXPECT_NE(FileToString(DataDir() + "custom_sets.dat").find("[Second]"), std::string::npos);
+}
+
+// The site-summary cache is written beside the settings unless the caller or the setting
+// "Use Site Cache" switches it off.
+TEST_F(StartupTest, SiteCacheFollowsTheOptionAndTheSetting) {
+  const std::string cache = UserDir() + "data/" + kSiteCacheFileName;
+  struct Case {
+    const char* settings;
+    bool option;
+    bool written;
+  } cases[] = {{"", true, true},
+               {"Use Site Cache=TRUE\r\n", true, true},
+               {"Use Site Cache=FALSE\r\n", true, false},
+               {"", false, false}};
+  for (const Case& c : cases) {
+    DeleteFileAt(cache);
+    WriteSettings(c.settings);
+    options_.site_cache = c.option;
+    Start();
+    EXPECT_EQ(SiteList().Count(), 12);
+    EXPECT_EQ(FileExists(cache), c.written) << c.settings << " option " << c.option;
+    Stop();
+  }
 }
 
 TEST_F(StartupTest, WhatTheOptionsLeaveOut) {

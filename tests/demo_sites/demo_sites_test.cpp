@@ -21,6 +21,7 @@
 #include "net/page_fetcher.h"
 #include "sites/site.h"
 #include "support/scripted_ui.h"
+#include "support/server_process.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -30,67 +31,30 @@ namespace {
 
 using Json = nlohmann::json;
 
-struct Server {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-};
-
-Server Launch(const std::vector<std::string>& args) {
-  int fds[2];
-  EXPECT_EQ(pipe(fds), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  std::vector<std::string> all = {QUILLORA_DEMO_SITES_PATH, "--port", "0"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  Server s;
-  EXPECT_EQ(posix_spawn(&s.pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  s.out = fdopen(fds[0], "r");
-  char line[256] = {};
-  if (fgets(line, sizeof line, s.out)) {
-    std::cmatch m;
-    if (std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-      s.port = std::stoi(m[1]);
-  }
-  EXPECT_GT(s.port, 0) << line;
-  return s;
-}
-
-int Stop(Server& s, int sig = SIGTERM) {
-  kill(s.pid, sig);
-  int status = 0;
-  waitpid(s.pid, &status, 0);
-  fclose(s.out);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+std::unique_ptr<test::TServerProcess> Launch(const std::vector<std::string>& args) {
+  auto server = std::make_unique<test::TServerProcess>(QUILLORA_DEMO_SITES_PATH, args);
+  EXPECT_GT(server->Port(), 0) << server->ReadyLine();
+  return server;
 }
 
 class DemoSitesTest : public ::testing::Test {
  protected:
   void SetUp() override { server_ = Launch({"--state", state_, "--slow-search", "3000"}); }
-  void TearDown() override {
-    if (server_.pid > 0) Stop(server_);
-  }
+  void TearDown() override { server_.reset(); }
   std::string Url(const std::string& host, const std::string& path) const {
-    return "http://" + host + ".localhost:" + std::to_string(server_.port) + path;
+    return "http://" + host + ".localhost:" + std::to_string(server_->Port()) + path;
   }
   // A client that speaks to a demo site: glibc does not resolve *.localhost, so it connects to
   // the loopback address and names the site in the Host header.
   httplib::Client Client(const std::string& host) const {
-    httplib::Client c("127.0.0.1", server_.port);
-    c.set_default_headers({{"Host", host + ".localhost:" + std::to_string(server_.port)}});
+    httplib::Client c("127.0.0.1", server_->Port());
+    c.set_default_headers({{"Host", host + ".localhost:" + std::to_string(server_->Port())}});
     c.set_read_timeout(10, 0);
     c.set_url_encode(false);
     return c;
   }
   Json Submissions(const std::string& site) const {
-    httplib::Client c("127.0.0.1", server_.port);
+    httplib::Client c("127.0.0.1", server_->Port());
     auto res = c.Get(("/api/submissions?site=" + site).c_str());
     EXPECT_TRUE(res);
     return res ? Json::parse(res->body) : Json::array();
@@ -98,7 +62,7 @@ class DemoSitesTest : public ::testing::Test {
 
   test::TempDir dir_;
   const std::string state_ = dir_ / "state.json";
-  Server server_;
+  std::unique_ptr<test::TServerProcess> server_;
 };
 
 // Every page kind of every flavour, through the program's own fetcher with the host names the
@@ -256,7 +220,7 @@ TEST_F(DemoSitesTest, StateSurvivesARestartAndSigtermExitsCleanly) {
                                     {"email", "emma.larsen@sample-company.localhost"}});
   ASSERT_TRUE(res);
   EXPECT_NE(res->body.find("PAD file received"), std::string::npos) << res->body;
-  EXPECT_EQ(Stop(server_), 0);
+  EXPECT_EQ(server_->Stop(), 0);
   server_ = Launch({"--state", state_});
   const Json kept = Submissions("paddepot");
   ASSERT_EQ(kept.size(), 1u);
@@ -265,8 +229,7 @@ TEST_F(DemoSitesTest, StateSurvivesARestartAndSigtermExitsCleanly) {
   auto found = Client("paddepot").Get("/search.php?keyword=Sample+Notes");
   ASSERT_TRUE(found);
   EXPECT_NE(found->body.find("Sample Notes</a>"), std::string::npos);
-  EXPECT_EQ(Stop(server_, SIGINT), 0);
-  server_.pid = -1;
+  EXPECT_EQ(server_->Stop(SIGINT), 0);
 }
 
 // --- the shipped demo database
@@ -363,7 +326,7 @@ TEST_F(DemoSitesTest, HeadlessSubmissionToEveryDemoSite) {
   const std::string cli = "QUILLORA_REGISTRY='" + (dir_ / "registry.dat") + "' " +
                           std::string(QUILLORA_CLI_PATH) + " --data-dir '" + data +
                           "' --user-dir '" + dir_.Path() + "user' --quiet ";
-  const std::string port = ":" + std::to_string(server_.port);
+  const std::string port = ":" + std::to_string(server_->Port());
   std::map<std::string, std::string> host_of;  // UIN -> demo host
   std::set<std::string> with_forms;
   for (const std::string& name : ListFiles(data + "Sites/", "*.wsd")) {

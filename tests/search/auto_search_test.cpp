@@ -5,6 +5,7 @@
 
 #include "search/auto_search.h"
 
+#include <chrono>
 #include <cstdio>
 #include <httplib.h>
 #include <map>
@@ -22,6 +23,7 @@
 
 #include "foundation/app_state.h"
 #include "foundation/files.h"
+#include "foundation/text_utils.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
 #include "search/search_results.h"
@@ -31,6 +33,7 @@
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "support/core_test.h"
+#include "support/server_process.h"
 
 extern char** environ;
 
@@ -39,44 +42,14 @@ namespace {
 
 using Json = nlohmann::json;
 
-struct DemoServer {
-  pid_t pid = -1;
-  FILE* out = nullptr;
-  int port = 0;
-
-  // Starts the demo sites server and waits for its ready line.
-  explicit DemoServer(const std::vector<std::string>& args) {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<std::string> all = {QUILLORA_DEMO_SITES_PATH, "--port", "0"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-    char line[256] = {};
-    if (fgets(line, sizeof line, out)) {
-      std::cmatch m;
-      if (std::regex_match(line, m, std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/\n")))
-        port = std::stoi(m[1]);
-    }
-    EXPECT_GT(port, 0) << line;
+// The demo sites server (or another of our servers) on an ephemeral port.
+struct DemoServer : test::TServerProcess {
+  explicit DemoServer(const std::vector<std::string>& args,
+                      const std::string& program = QUILLORA_DEMO_SITES_PATH)
+      : TServerProcess(program, args), port(Port()) {
+    EXPECT_GT(port, 0) << ReadyLine();
   }
-  ~DemoServer() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      int status = 0;
-      waitpid(pid, &status, 0);
-    }
-    if (out) fclose(out);
-  }
+  int port;
 };
 
 // The sample product as every demo site would list it after accepting its submission.
@@ -272,6 +245,64 @@ TEST(SearchCommandLine, RunOneSiteAndAnalyseAPage) {
   StringToFile(page, "<p><a href=\"http://sample-company.localhost/\">Sample Notes</a> 2.4.1</p>");
   EXPECT_EQ(RunCommand(cli + "search analyse --site SITE-DEMO-01 '" + page + "'"),
             "FOUND\tSample Notes 2.4.1\n");
+}
+
+// The remote search end to end: the job goes to the reference search service, which fetches every
+// demo site's search page; the archive comes back, and the verdicts equal the local search's.
+TEST(SearchCommandLine, RemoteSearchThroughTheServiceGivesTheLocalVerdicts) {
+  test::TestData data;
+  const std::string state = data.Dir() / "demo-state.json";
+  WriteSubmittedState(state);
+  DemoServer sites({"--state", state, "--slow-search", "100"});
+  const std::string cli = std::string(QUILLORA_CLI_PATH) + " --quiet --yes --data-dir '" +
+                          data.DataDir() + "' --user-dir '" + data.UserDir() + "' ";
+  // The service fetches the addresses the job names: point the sites at this server's port.
+  const std::string folder = data.DataDir() + "Sites/";
+  for (const std::string& name : ListFiles(folder, "*.wsd")) {
+    const std::string file = folder + name, json = data.Dir() / "site.json";
+    std::string dump = RunCommand(std::string(QUILLORA_CLI_PATH) + " site dump '" + file + "'");
+    StringToFile(json,
+                 std::regex_replace(dump, std::regex(":8765"), ":" + std::to_string(sites.port)));
+    RunCommand(std::string(QUILLORA_CLI_PATH) + " site build '" + json + "' '" + file + "'");
+  }
+  const std::string service_folder = data.Dir() / "service";
+  ForceDirectories(service_folder);
+  DemoServer service({"--folder", service_folder, "--password", "4711"},
+                     QUILLORA_SEARCH_SERVICE_PATH);
+  RunCommand(cli + "settings set Autosearch2_URL http://127.0.0.1:" + std::to_string(service.port) +
+             "/");
+  RunCommand(cli + "settings set External_Search TRUE");
+  RunCommand(cli + "settings set Autosearch_Password 4711");
+
+  EXPECT_NE(RunCommand(cli + "search remote start").find("Processing started"), std::string::npos);
+  std::string status;
+  for (int i = 0; i < 300 && status.find("Ready to download") == std::string::npos; ++i) {
+    if (i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    status = RunCommand(cli + "search remote status");
+  }
+  ASSERT_NE(status.find("Ready to download, 12 of 12 sites processed"), std::string::npos)
+      << status;
+  const std::string fetched = RunCommand(cli + "search remote fetch");
+  std::map<std::string, std::string> remote;
+  const std::regex verdict("(.+?)    Verdict: (.+?)\r?");
+  std::smatch m;
+  for (const std::string& line : SplitLines(fetched))
+    if (std::regex_match(line, m, verdict)) remote[m[1]] = m[2];
+  ASSERT_EQ(remote.size(), 12u) << fetched;
+
+  // The local batch over the same sites and server.
+  const std::string local =
+      RunCommand(cli + "search run --timeout 20 --port " + std::to_string(sites.port));
+  int compared = 0;
+  for (const std::string& line : SplitLines(local)) {
+    const auto cells = SplitAt(line, '\t', TSplitMode::KeepEmpty);
+    if (cells.size() < 3) continue;
+    EXPECT_EQ(remote[cells[1]], cells[2]) << cells[1];
+    ++compared;
+  }
+  EXPECT_EQ(compared, 12);
+  EXPECT_EQ(remote["Shareware Hub"], "FOUND");  // its query carries a "+"-encoded blank
+  EXPECT_EQ(remote["File Galaxy"], "ERROR");    // its search fails
 }
 
 }  // namespace

@@ -54,6 +54,24 @@ TEST(SiteTest, AddressRecordKinds) {
   EXPECT_EQ(info.URLs.Text(), "[Submit]\r\nAddress=mailto:x@example.invalid\r\nKind=MAIL\r\n\r\n");
 }
 
+// A captured search request becomes the site's search entry point.
+TEST(SiteTest, CapturedSearchRequests) {
+  TURLInfo url;
+  url.SetCapturedSearch(false, "http://s.example/find.php?q=myprog+tools&cat=2&x=myprog", "", "");
+  EXPECT_EQ(url.Text(),
+            "Kind=GET\r\nAddress=http://s.example/find.php\r\n"
+            "Query=q=|Quillora/Search_String| tools&cat=2&x=myprog\r\n");
+  url.SetCapturedSearch(true, "http://s.example/search", "needle=myprog&in=%41ll",
+                        "Content-Type: application/x-www-form-urlencoded\r\n");
+  EXPECT_EQ(url.Kind(), TURLKind::POST);
+  EXPECT_EQ(url.Address(), "http://s.example/search");
+  EXPECT_EQ(url.PostData(), "needle=|Quillora/Search_String|&in=All");
+  EXPECT_EQ(url.Query(), "");
+  EXPECT_EQ(url.Headers(), "Content-Type: application/x-www-form-urlencoded\r\n");
+  url.SetCapturedSearch(false, "http://s.example/", "", "");
+  EXPECT_EQ(url.Query(), "");
+}
+
 TEST(SiteTest, StatusFromOverrideAndVersions) {
   TWebSite site;
   const std::string uin = site.UIN();

@@ -1,12 +1,16 @@
 #include "submit/status_records.h"
 
+#include <map>
 #include <memory>
+#include <optional>
 
 #include <gtest/gtest.h>
 
 #include "pad/product_data_fixture.h"
 #include "pad/profile.h"
 #include "pad/records.h"
+#include "sites/web_forms.h"
+#include "submit/login_capture.h"
 #include "support/test_context.h"
 
 namespace quillora {
@@ -196,6 +200,65 @@ TEST_F(StatusTransitionsTest, ProductStatusDialogFields) {
   EXPECT_FALSE(P().SearchFlag.HasKey("SITE-A"));
   EXPECT_EQ(P().DateSubmitted.GetString("SITE-A"), "02-04-2024");
   EXPECT_FALSE(WriteProductStatus(P(), "SITE-A", f, now));
+}
+
+// Logins typed into recognised forms: whose they are, whether they are new, and keeping them.
+TEST_F(StatusTransitionsTest, TypedLoginsAreAttributedComparedAndKept) {
+  using TOwner = TCapturedLogin::TOwner;
+  auto form_of = [](std::vector<std::pair<const char*, const char*>> fields,
+                    const char* login_field = nullptr) {
+    auto form = std::make_unique<TWebForm>();
+    for (const auto& [name, rule] : fields) {
+      TFormField& f = form->AddField();
+      f.SetFieldName(name);
+      f.SetFillWith(rule);
+      if (login_field && std::string(name) == login_field) f.SetLogin(true);
+    }
+    return form;
+  };
+  const std::map<std::string, std::string> sent = {{"user", "emma"}, {"pass", "pw1"}};
+  auto value_of = [&](const std::string& name) -> std::optional<std::string> {
+    const auto it = sent.find(name);
+    if (it == sent.end()) return std::nullopt;
+    return it->second;
+  };
+  struct Case {
+    std::unique_ptr<TWebForm> form;
+    TOwner owner;
+    std::optional<std::string> login, password;
+  };
+  Case cases[] = {
+      {form_of({{"user", "|Company_Login|"}, {"pass", "|Company_Password|"}}), TOwner::Company,
+       "emma", "pw1"},
+      {form_of({{"user", " |product_login| "}, {"pass", "|Product_Password|"}}), TOwner::Product,
+       "emma", "pw1"},
+      // A marked login field belongs to the company until a rule names the owner.
+      {form_of({{"user", ""}, {"pass", "|Product_Password|"}}, "user"), TOwner::Product, "emma",
+       "pw1"},
+      // A field the page did not send stays unknown.
+      {form_of({{"missing", "|Company_Login|"}, {"pass", "|Company_Password|"}}), TOwner::Company,
+       std::nullopt, "pw1"},
+      {form_of({{"user", "|Program_Info/Program_Name|"}}), TOwner::None, std::nullopt,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const TCapturedLogin got = CaptureLogin(*c.form, value_of);
+    EXPECT_EQ(got.owner, c.owner);
+    EXPECT_EQ(got.login, c.login);
+    EXPECT_EQ(got.password, c.password);
+  }
+
+  const TCapturedLogin typed = CaptureLogin(*cases[0].form, value_of);
+  EXPECT_TRUE(LoginChanged(P(), "SITE-A", typed));
+  StoreLogin(P(), "SITE-A", typed, /*for_product=*/true);
+  ASSERT_TRUE(CommitStatusChange(P()));
+  // Kept for the product, as chosen; the company's entry is still the old (empty) one.
+  EXPECT_EQ(P().ProductSiteLogins.GetString("SITE-A"), "emma");
+  EXPECT_EQ(P().SitePassword("SITE-A"), "pw1");
+  EXPECT_TRUE(LoginChanged(P(), "SITE-A", typed));
+  StoreLogin(P(), "SITE-A", typed, /*for_product=*/false);
+  EXPECT_FALSE(LoginChanged(P(), "SITE-A", typed));
+  EXPECT_FALSE(LoginChanged(P(), "SITE-A", CaptureLogin(*cases[4].form, value_of)));
 }
 
 }  // namespace

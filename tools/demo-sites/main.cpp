@@ -1,16 +1,13 @@
 // quillora-demo-sites: the demo download sites and the sample company's web site, in one process.
 
-#include <atomic>
 #include <httplib.h>
 #include <iostream>
 #include <memory>
-#include <pthread.h>
-#include <signal.h>
 #include <string>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
+#include "common/serve.h"
 #include "demo-sites/demo_sites.h"
 
 int main(int argc, char** argv) {
@@ -40,13 +37,8 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   options.slow_search_delay = std::chrono::milliseconds(slow_ms);
 
-  // The signals are taken by sigwait below; blocked before any thread starts, so every thread
-  // the server makes inherits the mask and none of them is interrupted by them.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  // Before any thread starts, so that every thread inherits the mask.
+  BlockStopSignals();
 
   std::unique_ptr<TDemoSites> sites;
   try {
@@ -58,33 +50,13 @@ int main(int argc, char** argv) {
   httplib::Server server;
   sites->Attach(server);
 
-  const int bound = port == 0 ? server.bind_to_any_port(address)
-                              : (server.bind_to_port(address, port) ? port : -1);
-  if (bound < 0) {
-    std::cerr << "error: cannot listen on " << address << ":" << port << "\n";
-    return 1;
-  }
-  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
-  std::cout << "listening on http://" << host << ":" << bound << "/" << std::endl;
-
-  std::atomic<bool> failed = false;
-  const pthread_t main_thread = pthread_self();
-  std::thread listener([&] {
-    if (!server.listen_after_bind()) {
-      failed = true;
-      pthread_kill(main_thread, SIGTERM);
-    }
-  });
-  int signal_number = 0;
-  sigwait(&stop_signals, &signal_number);
-  sites->Shutdown();
-  server.stop();
-  listener.join();
+  // Slow searches waiting in handlers are woken before the server stops.
+  const int served = ServeUntilStopped(server, address, port, [&] { sites->Shutdown(); });
   try {
     sites->SaveState();
   } catch (const std::exception& e) {
     std::cerr << "error: " << e.what() << "\n";
     return 1;
   }
-  return failed ? 1 : 0;
+  return served;
 }

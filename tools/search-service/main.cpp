@@ -1,15 +1,14 @@
 // quillora-search-service: the remote listing-search service the program's batch search uses.
 
-#include <atomic>
+#include <fstream>
 #include <httplib.h>
 #include <iostream>
-#include <pthread.h>
-#include <signal.h>
+#include <mutex>
 #include <string>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
+#include "common/serve.h"
 #include "foundation/files.h"
 #include "search-service/search_service.h"
 
@@ -33,6 +32,15 @@ int main(int argc, char** argv) {
   app.add_option("--workers", options.workers, "Pages fetched at once")
       ->capture_default_str()
       ->check(CLI::Range(1, 64));
+  // Hidden, for tests: pages fetched from a local server's port, archive blocks answered late,
+  // archives padded to many blocks, and every request's target appended to a file as it arrives.
+  app.add_option("--fetch-port", options.fetch_port)->check(CLI::Range(0, 65535))->group("");
+  app.add_option("--block-delay", options.block_delay_ms)->check(CLI::Range(0, 60000))->group("");
+  app.add_option("--archive-padding", options.archive_padding)
+      ->check(CLI::Range(int64_t{0}, int64_t{64} << 20))
+      ->group("");
+  std::string request_log;
+  app.add_option("--request-log", request_log)->group("");
   CLI11_PARSE(app, argc, argv);
 
   if (!password.empty()) {
@@ -51,38 +59,21 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Taken by sigwait below; blocked before any thread starts, so every thread inherits the mask.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  // Before any thread starts, so that every thread inherits the mask.
+  BlockStopSignals();
 
   TSearchService service(options);
   httplib::Server server;
   service.Attach(server);
+  std::mutex log_mutex;
+  if (!request_log.empty())
+    server.set_pre_routing_handler([&](const httplib::Request& req, httplib::Response&) {
+      std::lock_guard lock(log_mutex);
+      std::ofstream(request_log, std::ios::app) << req.method << " " << req.target << "\n";
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
 
-  const int bound = port == 0 ? server.bind_to_any_port(address)
-                              : (server.bind_to_port(address, port) ? port : -1);
-  if (bound < 0) {
-    std::cerr << "error: cannot listen on " << address << ":" << port << "\n";
-    return 1;
-  }
-  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
-  std::cout << "listening on http://" << host << ":" << bound << "/" << std::endl;
-
-  std::atomic<bool> failed = false;
-  const pthread_t main_thread = pthread_self();
-  std::thread listener([&] {
-    if (!server.listen_after_bind()) {
-      failed = true;
-      pthread_kill(main_thread, SIGTERM);
-    }
-  });
-  int signal_number = 0;
-  sigwait(&stop_signals, &signal_number);
-  server.stop();
-  listener.join();
+  const int served = ServeUntilStopped(server, address, port);
   service.Shutdown();
-  return failed ? 1 : 0;
+  return served;
 }

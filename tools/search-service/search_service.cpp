@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <httplib.h>
+#include <random>
 #include <set>
 
 #include "foundation/bzip2_stream.h"
@@ -12,6 +14,7 @@
 #include "foundation/files.h"
 #include "foundation/job.h"
 #include "foundation/stream.h"
+#include "foundation/text_utils.h"
 #include "net/page_fetcher.h"
 #include "search/script_download.h"
 #include "search/tar_archive.h"
@@ -330,6 +333,8 @@ std::string TSearchService::Block(const std::string& uin, const std::string& sta
   const int64_t size = FileSizeOf(path);
   if (size < 0 || size > INT32_MAX) return MakeBlockReply(-1, 0, "");
   if (start.empty()) return MakeBlockReply(static_cast<int32_t>(size), 0, "");
+  if (options_.block_delay_ms > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(options_.block_delay_ms));
   const int64_t from = std::clamp<int64_t>(std::atoll(start.c_str()), 0, size);
   const int64_t n = std::clamp<int64_t>(std::atoll(length.c_str()), 0, kMaxBlock);
   std::string data(static_cast<size_t>(std::min(n, size - from)), '\0');
@@ -343,6 +348,16 @@ std::string TSearchService::Block(const std::string& uin, const std::string& sta
   return MakeBlockReply(static_cast<int32_t>(size), static_cast<uint32_t>(from), data);
 }
 
+namespace {
+
+// A job line's field: the program encodes it keeping "+" as it is, so a "+" there is a "+" (an
+// encoded blank of the query), never a blank of the field.
+std::string JobFieldValue(std::string_view field) {
+  return UrlDecode(ReplaceAll(field, "+", "%2B"));
+}
+
+}  // namespace
+
 void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, size_t index) {
   TWIGetURL fetcher;
   std::string line;
@@ -355,12 +370,13 @@ void TSearchService::FetchLine(const std::shared_ptr<TJobState>& job, int run, s
   const auto fields = SplitFields(line, '|');
   std::string page_name;
   if (fields.size() >= 4) {
-    const std::string address = UrlDecode(fields[1]);
-    const std::string query = UrlDecode(fields[2]);
-    page_name = UrlDecode(fields[3]);
+    const std::string address = JobFieldValue(fields[1]);
+    const std::string query = JobFieldValue(fields[2]);
+    page_name = JobFieldValue(fields[3]);
     if (IsSafeJobName(page_name)) {
       fetcher.application_name = "Mozilla/4.0 (compatible)";
       fetcher.timeout = options_.timeout_seconds;
+      fetcher.port = options_.fetch_port;
       const bool post = fields[0] == "POST";
       fetcher.SetUrl(post || query.empty() ? address : address + "?" + query);
       bool ok;
@@ -395,6 +411,12 @@ void TSearchService::Pack(const std::shared_ptr<TJobState>& job, int run) {
   std::string tar;
   for (const auto& name : ListFiles(folder + "pages/", "*.htm"))
     tar += TarEntryBytes(name, ReadFileText(folder + "pages/" + name), '0', std::time(nullptr));
+  if (options_.archive_padding > 0) {
+    std::mt19937 random(static_cast<uint32_t>(options_.archive_padding));
+    std::string padding(static_cast<size_t>(options_.archive_padding), '\0');
+    for (char& c : padding) c = static_cast<char>(random());
+    tar += TarEntryBytes("PaxHeader/padding", padding, 'x', std::time(nullptr));
+  }
   tar += TarEndBytes();
   TJob quiet(TJob::TProgressTarget::None);
   std::optional<std::string> packed;

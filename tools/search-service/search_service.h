@@ -29,6 +29,13 @@ struct TSearchServiceOptions {
   int32_t password = -1;  // what the program holds in "Autosearch_Password" when it is empty
   int workers = 4;        // pages fetched at once, over all jobs
   int timeout_seconds = 60;
+  // For tests against a local server: not 0, every page is fetched from this port.
+  uint16_t fetch_port = 0;
+  // For tests of interrupted downloads: every archive block is answered this much later.
+  int block_delay_ms = 0;
+  // For the same tests: an extended-header entry of this many incompressible bytes makes the
+  // archive that much longer (readers skip it, as it is no file).
+  int64_t archive_padding = 0;
 };
 
 class TSearchService {

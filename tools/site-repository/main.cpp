@@ -1,15 +1,12 @@
 // quillora-site-repository: serves a site database folder to the program over HTTP.
 
-#include <atomic>
 #include <httplib.h>
 #include <iostream>
-#include <pthread.h>
-#include <signal.h>
 #include <string>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
+#include "common/serve.h"
 #include "foundation/files.h"
 #include "site-repository/access_token.h"
 #include "site-repository/site_repository.h"
@@ -43,38 +40,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The signals are taken by sigwait below; blocked before any thread starts, so every thread
-  // the server makes inherits the mask and none of them is interrupted by them.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  // Before any thread starts, so that every thread inherits the mask.
+  BlockStopSignals();
 
   TSiteRepository repository(options);
   httplib::Server server;
   repository.Attach(server);
 
-  const int bound = port == 0 ? server.bind_to_any_port(address)
-                              : (server.bind_to_port(address, port) ? port : -1);
-  if (bound < 0) {
-    std::cerr << "error: cannot listen on " << address << ":" << port << "\n";
-    return 1;
-  }
-  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
-  std::cout << "listening on http://" << host << ":" << bound << "/" << std::endl;
-
-  std::atomic<bool> failed = false;
-  const pthread_t main_thread = pthread_self();
-  std::thread listener([&] {
-    if (!server.listen_after_bind()) {
-      failed = true;
-      pthread_kill(main_thread, SIGTERM);
-    }
-  });
-  int signal_number = 0;
-  sigwait(&stop_signals, &signal_number);
-  server.stop();
-  listener.join();
-  return failed ? 1 : 0;
+  return ServeUntilStopped(server, address, port);
 }

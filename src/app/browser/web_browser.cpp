@@ -8,6 +8,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <utility>
 
 #include "app/browser/page_scripts.h"
 
@@ -51,6 +52,7 @@ void TBrowserPage::Expire() {
 bool TBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) {
   emit navigationRequested(url, type, main_frame);
   if (type != NavigationTypeFormSubmitted) return true;
+  const bool go = !std::exchange(cancel_next_form_, false);
   Expire();
   const QString base = WithoutQuery(url);
   for (auto it = reports_.begin(); it != reports_.end(); ++it) {
@@ -60,11 +62,11 @@ bool TBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
     // The submit event comes twice for one submission: both copies are used up here.
     std::erase_if(reports_, [&](const TPendingReport& r) { return r.text == text; });
     emit formSubmitted(report, url);
-    return true;
+    return go;
   }
   navigations_.push_back({url, {}});
   navigations_.back().age.start();
-  return true;
+  return go;
 }
 
 void TBrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message,

@@ -29,6 +29,9 @@ class TBrowserPage : public QWebEnginePage {
   // How many console messages carried a report prefix without this page's token, or were
   // malformed: forgeries the page tried.
   int RefusedReports() const { return refused_reports_; }
+  // The next form submission is still reported, but its navigation does not happen (capturing
+  // a site's search request).
+  void CancelNextFormNavigation(bool cancel = true) { cancel_next_form_ = cancel; }
 
  signals:
   // Raised for every navigation before it starts; main_frame tells the top level apart.
@@ -43,6 +46,7 @@ class TBrowserPage : public QWebEnginePage {
                                 int line, const QString& source) override;
 
  private:
+  bool cancel_next_form_ = false;
   struct TPendingReport {
     TSubmissionReport report;
     QString text;

@@ -160,21 +160,21 @@ int TSitesModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kSiteColumnCount;
 }
 
-TWebSite* TSitesModel::SiteAtRow(int row) const {
+TWebSite* TSitesModel::SiteAt(int row) const {
   if (row < 0 || row >= static_cast<int>(rows_.size()) || !SiteListReady()) return nullptr;
   const int position = rows_[static_cast<size_t>(row)];
   return position < SiteList().Count() ? SiteList().SiteAt(position) : nullptr;
 }
 
-int TSitesModel::RowOfSite(const TWebSite* site) const {
+int TSitesModel::RowOf(const TWebSite* site) const {
   if (!site) return -1;
   for (size_t r = 0; r < rows_.size(); ++r)
-    if (SiteAtRow(static_cast<int>(r)) == site) return static_cast<int>(r);
+    if (SiteAt(static_cast<int>(r)) == site) return static_cast<int>(r);
   return -1;
 }
 
 QVariant TSitesModel::data(const QModelIndex& index, int role) const {
-  TWebSite* site = index.isValid() ? SiteAtRow(index.row()) : nullptr;
+  TWebSite* site = index.isValid() ? SiteAt(index.row()) : nullptr;
   if (!site) return {};
   const int column = index.column();
   const TSiteSummary& summary = site->summary;
@@ -257,7 +257,7 @@ QVariant TSitesModel::data(const QModelIndex& index, int role) const {
 }
 
 bool TSitesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  TWebSite* site = index.isValid() ? SiteAtRow(index.row()) : nullptr;
+  TWebSite* site = index.isValid() ? SiteAt(index.row()) : nullptr;
   if (!site) return false;
   if (role == Qt::CheckStateRole && index.column() == kColName && set_) {
     // A tick box shows the site outside the set; unticking adds it.

@@ -38,9 +38,9 @@ class TSitesModel : public QAbstractTableModel {
   // Every row repainted (summaries changed in place).
   void RepaintAll();
 
-  TWebSite* SiteAtRow(int row) const;
+  TWebSite* SiteAt(int row) const;
   // -1 when the site has no row.
-  int RowOfSite(const TWebSite* site) const;
+  int RowOf(const TWebSite* site) const;
   // The list positions of the rows, in row order.
   const std::vector<int>& Rows() const { return rows_; }
 

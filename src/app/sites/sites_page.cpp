@@ -156,7 +156,7 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   body->setStretchFactor(1, 1);
   layout->addWidget(body, 1);
   counts_ = new QLabel(this);
-  counts_->setObjectName("lblSitesCount");
+  counts_->setObjectName("lblCounts");
   counts_->setContentsMargins(4, 0, 4, 2);
   layout->addWidget(counts_);
 
@@ -164,7 +164,11 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
 
   connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { HeaderClicked(column); });
-  connect(grid_, &QTableView::activated, this, [this] { OpenFocused(); });
+  connect(grid_, &QTableView::activated, this, [this](const QModelIndex& index) {
+    if (index.isValid() && index.row() != grid_->currentIndex().row())
+      FocusSite(model_->SiteAt(index.row()));
+    OpenFocused();
+  });
   connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this] { FocusChanged(); });
   connect(model_, &TSitesModel::siteEdited, this,
@@ -178,7 +182,7 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   filter_panel_->selected_uins = [this] {
     std::vector<std::string> uins;
     for (const QModelIndex& i : grid_->selectionModel()->selectedRows())
-      if (TWebSite* site = model_->SiteAtRow(i.row())) uins.push_back(site->UIN());
+      if (TWebSite* site = model_->SiteAt(i.row())) uins.push_back(site->UIN());
     return uins;
   };
   connect(filter_panel_, &TSiteFilterPanel::applied, this, [this] { ApplyFilter(); });
@@ -416,7 +420,6 @@ void TfraSites::OnCreate() {
   const bool show_info = !Settings().GetBool("Hide Bottom Panel");
   act_info_panel_->setChecked(show_info);
   info_->setVisible(show_info);
-  ShowInfo(nullptr);
   EnableCommands();
 }
 
@@ -504,6 +507,26 @@ void TfraSites::FullRefresh() {
   EnableCommands();
 }
 
+void TfraSites::Refresh() {
+  if (!created_)
+    OnCreate();
+  else
+    FullRefresh();
+}
+
+void TfraSites::RefreshSite(const QString& uin) {
+  if (!SiteListReady()) return;
+  TWebSite* site = SiteList().FindByUIN(FromQString(uin));
+  if (!site) return;
+  site->RefreshSummary();
+  if (ActiveProfileValues())
+    site->UpdateVersionHandled(ActiveProfile().GetString("Program_Info/Program_Version"));
+  const int row = model_->RowOf(site);
+  if (row >= 0)
+    emit model_->dataChanged(model_->index(row, 0), model_->index(row, kSiteColumnCount - 1));
+  if (site == CurrentSite()) ShowInfo(site);
+}
+
 void TfraSites::RefreshListView() {
   if (!SiteListReady()) return;
   const std::string version =
@@ -535,11 +558,11 @@ void TfraSites::UpdateCounts() {
 
 TWebSite* TfraSites::CurrentSite() const {
   const QModelIndex current = grid_->currentIndex();
-  return current.isValid() ? model_->SiteAtRow(current.row()) : nullptr;
+  return current.isValid() ? model_->SiteAt(current.row()) : nullptr;
 }
 
 bool TfraSites::FocusSite(const TWebSite* site) {
-  const int row = model_->RowOfSite(site);
+  const int row = model_->RowOf(site);
   if (row < 0) return false;
   const int column = std::max(grid_->currentIndex().column(), 0);
   const QModelIndex index = model_->index(row, grid_->isColumnHidden(column) ? 0 : column);
@@ -600,7 +623,7 @@ void TfraSites::EnableCommands() {
 }
 
 void TfraSites::SiteEdited(int row, int column) {
-  TWebSite* site = model_->SiteAtRow(row);
+  TWebSite* site = model_->SiteAt(row);
   if (model_->Sort().column == column) model_->SetSort(model_->Sort());
   if (site) ShowInfo(site);
 }
@@ -616,23 +639,28 @@ bool TfraSites::RequireProduct() {
 void TfraSites::OpenFocused() {
   TWebSite* site = CurrentSite();
   if (!site || !RequireProduct()) return;
+  // Shift (or "Open site for submit") goes to the work page: Update once listed, else Submit.
   const bool shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
   if (shift || Settings().GetBool("Open site for submit")) {
     const bool listed =
         !ActiveProfile().SiteValue(TSiteValueKind::VersionListed, site->UIN()).empty();
-    OpenFocusedAt(listed ? 3 : 2);
+    OpenAt(listed ? 3 : 2, false);
   } else {
-    OpenFocusedAt(1);
+    OpenAt(1, false);
   }
 }
 
 void TfraSites::OpenFocusedAt(int page) {
+  OpenAt(page, QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
+}
+
+void TfraSites::OpenAt(int page, bool new_page) {
   TWebSite* site = CurrentSite();
   if (!site || !RequireProduct() || page < 0 || page > 3) return;
   // A page without an address opens the Home page.
   std::string name = kPageNames[page];
   if (page > 0 && site->Info.URLs.AddressOf(name).empty()) name = "Home";
-  if (open_site) open_site(site, name);
+  if (open_site) open_site(site, name, new_page);
 }
 
 void TfraSites::DeleteFocused() {
@@ -658,7 +686,7 @@ void TfraSites::FindSite() {
       const QString text = dialog->Text();
       const Qt::CaseSensitivity cs = dialog->MatchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive;
       for (; row >= 0 && row < rows; row += step) {
-        const TWebSite* site = model_->SiteAtRow(row);
+        const TWebSite* site = model_->SiteAt(row);
         if (!site) continue;
         if (ToQString(site->UIN()).contains(text, cs) ||
             ToQString(site->Name()).contains(text, cs) ||

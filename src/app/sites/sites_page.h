@@ -38,6 +38,10 @@ class TfraSites : public QWidget {
   void OnActivate();
   // Rebuilds the rows, applies the filter and sorts (after any change to the site list).
   void FullRefresh();
+  // The first refresh creates the page's state (OnCreate), any later one is a full refresh.
+  void Refresh();
+  // One site's summary again and its row repainted (after a submission or a status change).
+  void RefreshSite(const QString& uin);
   // Recomputes the summaries in place (after a change of the active product or its records).
   void RefreshListView();
   // Applies the filter as it now is, without recomputing the summaries.
@@ -56,15 +60,17 @@ class TfraSites : public QWidget {
   TWebSite* CurrentSite() const;
   bool FocusSite(const TWebSite* site);
   QTableView* Grid() const { return grid_; }
+  QTableView* View() const { return grid_; }
   TSitesModel* Model() const { return model_; }
   TSiteFilterPanel* FilterPanel() const { return filter_panel_; }
   QWebEngineView* InfoView() const { return info_; }
   QLabel* CountLabel() const { return counts_; }
   const TSiteChoiceLists& Known() const { return known_; }
 
-  // Set by the main window: open the site in its Submitter page at "Home", "Search", "Submit" or
-  // "Update"; open an address of a panel link there; show one of its pages.
-  std::function<void(TWebSite*, const std::string&)> open_site;
+  // Set by the main window: open the site in its Submitter page (or, new_page, a further one) at
+  // "Home", "Search", "Submit" or "Update"; open an address of a panel link there; show one of its
+  // pages.
+  std::function<void(TWebSite*, const std::string&, bool new_page)> open_site;
   std::function<void(TWebSite*, const QString&)> open_url;
   std::function<void(int)> show_page;
 
@@ -88,6 +94,7 @@ class TfraSites : public QWidget {
   void SiteEdited(int row, int column);
   void PanelLink(const QUrl& url);
   bool RequireProduct();
+  void OpenAt(int page, bool new_page);
 
   TSitesModel* model_ = nullptr;
   QTableView* grid_ = nullptr;

@@ -2,36 +2,51 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
 #include <memory>
 
 #include "app/browser/browser_document.h"
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
+#include "app/status/product_status_dialog.h"
+#include "app/submitter/form_review_dialog.h"
+#include "app/submitter/url_record_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
 #include "foundation/dates.h"
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
 #include "net/headless_submit.h"
+#include "net/send_mail.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
+#include "search/search_page.h"
+#include "search/search_results.h"
 #include "sites/site.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
 #include "sites/sites_view.h"
 #include "submit/form_filler.h"
+#include "submit/login_capture.h"
 #include "submit/status_records.h"
 
 namespace quillora::app {
@@ -50,6 +65,33 @@ std::vector<int> ViewOrder() {
   int sort = 0;
   TryStrToInt(Settings().GetString("Sites List Sort"), sort);
   return SortedSitePositions(SiteList(), TSitesSort::FromSetting(sort));
+}
+
+// The page through the translation service's "tr" page, or "" with the reason in message.
+std::string TranslationAddress(const std::string& language, const std::string& page,
+                               const std::string& service, std::string& message) {
+  static const std::pair<const char*, const char*> kPairs[] = {
+      {"chinese", "zh_en"},    {"french", "fr_en"},   {"german", "de_en"},
+      {"italian", "it_en"},    {"japanese", "ja_en"}, {"korean", "ko_en"},
+      {"portuguese", "pt_en"}, {"russian", "ru_en"},  {"spanish", "es_en"}};
+  if (SameText(language, "english") || language.empty()) {
+    message = "Please, use this feature for non-English sites only.";
+    return "";
+  }
+  for (const auto& [name, pair] : kPairs) {
+    if (!SameText(language, name)) continue;
+    if (service.empty()) {
+      message =
+          "No translation service is set: put its address into the setting "
+          "\"Translation Service\".";
+      return "";
+    }
+    std::string base = service;
+    if (base.back() != '/') base += '/';
+    return base + "tr?url=" + UrlEncodeValue(page) + "&lp=" + pair;
+  }
+  message = "Sorry, cannot translate from this language.";
+  return "";
 }
 
 }  // namespace
@@ -107,7 +149,15 @@ TfraSubmitter::TfraSubmitter(QWidget* parent) : QWidget(parent) {
   progress_ = new QProgressBar(this);
   progress_->setObjectName("pbLoad");
   progress_->setMaximumWidth(160);
+  processed_label_ = new QLabel(this);
+  processed_label_->setObjectName("lblProcessed");
+  gauge_ = new QProgressBar(this);
+  gauge_->setObjectName("pbSubmissions");
+  gauge_->setMaximumWidth(160);
+  gauge_->setFormat("%v / %m");
   status_row->addWidget(status_, 1);
+  status_row->addWidget(processed_label_);
+  status_row->addWidget(gauge_);
   status_row->addWidget(progress_);
   layout->addLayout(status_row);
 
@@ -175,12 +225,24 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
   connect(AddAction(bar, "actFillThisForm", "Fill This", true), &QAction::triggered, this,
           [this] { FillThis(); });
   // Present but not built yet on this page.
-  for (auto [name, text] : {std::pair{"actCaptureForm", "Capture"},
-                            {"actSaveTemplate", "Save Tml"},
-                            {"actEditTemplate", "Edit Tml"},
-                            {"actEditSite", "Edit Site"},
-                            {"actSiteInfo", "Status"}})
+  connect(AddAction(bar, "actCaptureForm", "Capture", true), &QAction::triggered, this,
+          [this] { CaptureSearch(); });
+  for (auto [name, text] : {std::pair{"actEditTemplate", "Edit Tml"}, {"actEditSite", "Edit Site"}})
     AddAction(bar, name, text, false);
+  connect(AddAction(bar, "actSaveTemplate", "Save Tml", true), &QAction::triggered, this,
+          [this] { SaveTemplate(); });
+  connect(AddAction(bar, "actSiteInfo", "Status", true), &QAction::triggered, this, [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    SaveNotes();
+    if (ShowProductStatus(*site, ActiveProfile(), false, this)) {
+      // The dialog may have changed the notes shown beside the page.
+      const std::string notes = ReadProductStatus(ActiveProfile(), site->UIN()).product_notes;
+      notes_->setPlainText(ToQString(notes).replace("\r\n", "\n"));
+      notes_->document()->setModified(false);
+      RefreshStatusPanel();
+    }
+  });
   bar->addSeparator();
   connect(AddAction(bar, "actBack", "Back", true), &QAction::triggered, this, [this] {
     back_counter_ = 1;
@@ -206,6 +268,78 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
               RefreshStatusPanel();
             }
           });
+  BuildMoreMenu(bar);
+}
+
+void TfraSubmitter::BuildMoreMenu(QToolBar* bar) {
+  auto* more = new QToolButton(bar);
+  more->setObjectName("btnMore");
+  more->setText("More");
+  more->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(more);
+  auto add = [&](const char* name, const char* text, auto&& run) {
+    auto* action = menu->addAction(text);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, run);
+  };
+  add("actSaveURL", "Save URL", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    TProfile& profile = ActiveProfile();
+    if (TOptionsList* list = profile.SiteList(TSiteValueKind::ProductListings))
+      list->SetString(site->UIN(), FromQString(browser_->LocationURL().toString()));
+    if (!CommitStatusChange(profile)) ShowError("The product could not be saved");
+  });
+  add("actGotoURL", "Goto URL", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !HasProduct()) return;
+    const std::string url = ActiveProfile().SiteValue(TSiteValueKind::ProductListings, site->UIN());
+    if (url.empty())
+      ShowInfo("No listing page is stored for this site: open it and use Save URL.");
+    else
+      browser_->Navigate(QUrl(ToQString(url)));
+  });
+  menu->addSeparator();
+  add("actTestAutosearch", "Test Autosearch", [this] {
+    if (!CurrentSite() || !HasProduct()) return;
+    const std::string uin = site_uin_;
+    browser_->Page()->toHtml([this, uin](const QString& html) {
+      TWebSite* site = CurrentSite();
+      if (!site || site_uin_ != uin) return;
+      const TSearchVerdict verdict = AnalyseSearchPage(*site, FromQString(html));
+      ShowInfo(std::string(verdict.listed ? kSearchFound : kSearchNotFound) + "\r\n" +
+               verdict.details);
+    });
+  });
+  add("actTranslate", "Translate to English", [this] {
+    TWebSite* site = CurrentSite();
+    if (!site) return;
+    std::string message;
+    const std::string address =
+        TranslationAddress(site->Info.Value("Common info", "Language"),
+                           FromQString(browser_->LocationURL().toString()),
+                           Settings().GetString("Translation Service"), message);
+    if (address.empty())
+      ShowInfo(message);
+    else
+      browser_->Navigate(QUrl(ToQString(address)));
+  });
+  menu->addSeparator();
+  add("actReloadAliases", "RA (reload aliases)", [] {
+    const std::string file = Folders().data + "aliases.dat";
+    try {
+      TMultiOptions fresh;
+      fresh.LoadFromTextFile(file);
+      Tables().aliases.SetText(fresh.Text());
+    } catch (const std::exception&) {
+      ShowError("Cannot load " + file);
+    }
+  });
+  add("actEditAliases", "EA (edit aliases)", [] {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(Folders().data + "aliases.dat")));
+  });
+  more->setMenu(menu);
+  bar->addWidget(more);
 }
 
 void TfraSubmitter::Initialize() {
@@ -248,7 +382,19 @@ void TfraSubmitter::RefreshActions() {
   override_->setEnabled(has_site && HasProduct());
 }
 
+void TfraSubmitter::RefreshCounters() {
+  if (!SiteListReady()) return;
+  int visible = 0;
+  for (int i = 0; i < SiteList().Count(); ++i) visible += SiteList().SiteAt(i)->Visible ? 1 : 0;
+  processed_label_->setText(QString("Processed %1 of %2 sites").arg(processed_).arg(visible));
+  const TSubmissionCounters counters =
+      CountSubmissions(SiteList(), HasProduct() ? &ActiveProfile() : nullptr);
+  gauge_->setMaximum(std::max(1, counters.to_do));
+  gauge_->setValue(std::min(counters.done, std::max(1, counters.to_do)));
+}
+
 void TfraSubmitter::RefreshStatusPanel() {
+  RefreshCounters();
   updating_panel_ = true;
   TWebSite* site = CurrentSite();
   if (site && HasProduct()) {
@@ -354,13 +500,21 @@ void TfraSubmitter::OpenPage(const std::string& page) {
     const bool update = page == "Update";
     profile.SetBool("Runtime/IsNew", !update);
     profile.SetBool("Runtime/IsUpdate", update);
-    ShowMessages(page);
     const TURLInfo& record = site->Info.URLs.Record(page);
+    // An e-mail address shows its page message in a message box before sending; other pages
+    // show it in the side panel.
     if (record.Kind() == TURLKind::MAIL) {
-      // Sending the site's e-mail from the desktop is not built yet.
-      ShowInfo("This site takes submissions by e-mail.");
+      const bool handled = site->VersionHandled;
+      const TMailSubmission sent = SubmitByMail(*site, profile, page);
+      if (sent == TMailSubmission::NotSaved) ShowError("The product could not be saved");
+      if (sent == TMailSubmission::Recorded || sent == TMailSubmission::NotSaved) {
+        if (!handled) ++processed_;
+        RefreshStatusPanel();
+        emit submissionRecorded(ToQString(site->UIN()));
+      }
       return;
     }
+    ShowMessages(page);
     browser_->Navigate(SitePageRequest(*site, page, profile));
   } catch (const std::exception& e) {
     ShowError(e.what());
@@ -369,20 +523,30 @@ void TfraSubmitter::OpenPage(const std::string& page) {
 
 void TfraSubmitter::NextSite() {
   if (!SiteListReady() || !HasProduct()) return;
-  const std::string uin = NextSiteUIN(SiteList(), ViewOrder(), CurrentSite(), forward_);
+  const std::string uin =
+      NextSiteUIN(SiteList(), ViewOrder(), CurrentSite(), forward_, shown_elsewhere_);
   TWebSite* next = uin.empty() ? nullptr : SiteList().FindByUIN(uin);
   if (!next) {
     ShowInfo(forward_ ? "Last site." : "First site.");
     return;
   }
+  OpenSiteForWork(next);
+}
+
+void TfraSubmitter::OpenSiteForWork(TWebSite* site) {
+  if (!site) return;
+  if (!HasProduct()) {
+    ShowInfo("Please, select a product first");
+    return;
+  }
   std::string page;
   if (Settings().GetBool("Open site for submit")) {
-    page = ReadProductStatus(ActiveProfile(), next->UIN()).version_listed.empty() ? "Submit"
+    page = ReadProductStatus(ActiveProfile(), site->UIN()).version_listed.empty() ? "Submit"
                                                                                   : "Update";
   } else {
-    page = next->Info.URLs.AddressOf("Search").empty() ? "Home" : "Search";
+    page = site->Info.URLs.AddressOf("Search").empty() ? "Home" : "Search";
   }
-  OpenSite(next, page);
+  OpenSite(site, page);
 }
 
 void TfraSubmitter::PageFinished(bool ok) {
@@ -417,6 +581,91 @@ void TfraSubmitter::FillAll(bool only_known) {
   });
 }
 
+void TfraSubmitter::CaptureSearch() {
+  if (!CurrentSite()) return;
+  // The form holding the focus (inside same-origin frames too) is sent in this page; its
+  // navigation is cancelled and its request becomes the site's search entry point.
+  browser_->Page()->CancelNextFormNavigation();
+  capturing_ = true;
+  browser_->Page()->runJavaScript(
+      "(function () { let d = document, e = d.activeElement;"
+      " while (e && e.tagName === 'IFRAME' && e.contentDocument) {"
+      "   d = e.contentDocument; e = d.activeElement; }"
+      " const f = e && e.form; if (!f) return 0;"
+      " f.target = '_self'; f.requestSubmit(); return 1; })()",
+      QWebEngineScript::ApplicationWorld, [this](const QVariant& sent) {
+        if (sent.toInt() == 1) return;
+        capturing_ = false;
+        browser_->Page()->CancelNextFormNavigation(false);
+        ShowInfo("Please, put the cursor into a form first");
+      });
+}
+
+void TfraSubmitter::CapturedSearch(const TSubmissionReport& report, const QUrl& target) {
+  capturing_ = false;
+  TWebSite* site = CurrentSite();
+  if (!site) return;
+  const bool post = report.method == "post";
+  TURLInfo record;
+  record.SetCapturedSearch(
+      post, FromQString(post ? target.toString(QUrl::RemoveQuery) : target.toString()),
+      post ? report.EncodedPairs() : std::string(),
+      post ? "Content-Type: application/x-www-form-urlencoded\r\n" : std::string());
+  TdlgUrlRecord editor("Search entry point", record, this);
+  if (editor.exec() != QDialog::Accepted) return;
+  site = CurrentSite();
+  if (!site) return;
+  site->Info.URLs.Search().SetText(editor.Record().Text());
+  if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
+}
+
+void TfraSubmitter::SaveTemplate() {
+  if (!CurrentSite() || !HasProduct()) return;
+  // Templates are learnt from the sample profile's values typed into the form.
+  if (!Settings().GetBool("DISABLE_ABD_ERROR") &&
+      ActiveProfile().GetString("Company_Info/Company_Name") != "Sample Company") {
+    ShowInfo("You should use the sample profile\r\nto create templates.");
+    return;
+  }
+  const std::string uin = site_uin_;
+  browser_->Snapshot([this, uin](const QByteArray& json) {
+    TWebSite* site = CurrentSite();
+    if (!site || site_uin_ != uin || json.isEmpty()) return;
+    try {
+      TBrowserDocument document(json);
+      TDomForm* live = FocusedForm(document.Top());
+      if (!live) {
+        ShowInfo("Please, put the cursor into a form first");
+        return;
+      }
+      const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
+      TWebForm* existing = site->Forms().FindByFingerprint(old_print, print);
+      if (existing && !AskYesNo("Template for this form already exists. Overwrite it?")) return;
+      auto form = std::make_unique<TWebForm>();
+      CaptureLiveForm(live, *form);
+      if (form->HasHiddenFields() &&
+          !AskYesNo("This form contains hidden fields\r\nDo you wish to save them as well?"))
+        form->ClearHiddenValues();
+      AssignTemplates(*form, true);
+      AdjustTemplatesToSize(*form, false);
+      form->UpdateFingerprint();
+      TdlgFormReview review(*form, this);
+      if (review.exec() != QDialog::Accepted) return;
+      form->Purpose = review.Purpose();
+      // The page may have moved on while the dialog was open: look everything up again.
+      site = CurrentSite();
+      if (!site) return;
+      TFormsList& forms = site->Forms();
+      if (TWebForm* old = forms.FindByFingerprint(old_print, print))
+        forms.Delete(forms.IndexOf(old));
+      forms.AddForm().Assign(*form);
+      if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
+    } catch (const std::exception& e) {
+      status_->setText(ToQString(e.what()));
+    }
+  });
+}
+
 void TfraSubmitter::FillThis() {
   if (!CurrentSite() || !HasProduct()) return;
   browser_->Snapshot([this](const QByteArray& json) {
@@ -440,6 +689,10 @@ void TfraSubmitter::FillThis() {
 }
 
 void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& target) {
+  if (capturing_) {
+    CapturedSearch(report, target);
+    return;
+  }
   TWebSite* site = CurrentSite();
   if (!site || !HasProduct()) return;
   const bool post = report.method == "post";
@@ -451,7 +704,16 @@ void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& t
            : std::string();
   TWebForm* form = FindSubmittedForm(site, report.page_url.toStdString(),
                                      target.toString().toStdString(), 1.0, body, headers);
-  if (!form || form->Purpose != fpSubmit) return;
+  if (!form || (form->Purpose != fpSubmit && form->Purpose != fpLogin)) return;
+  if (form->Purpose == fpSubmit) RecordSubmittedForm(*site, *form, report);
+  KeepTypedLogin(*site, *form, report);
+  site->RefreshSummary();
+}
+
+void TfraSubmitter::RecordSubmittedForm(TWebSite& site_ref, const TWebForm& submitted,
+                                        const TSubmissionReport& report) {
+  TWebSite* site = &site_ref;
+  const TWebForm* form = &submitted;
   // The category the user chose on the site's form: a text field's value or a list's option
   // texts, as they were posted.
   std::optional<std::string> category;
@@ -476,6 +738,37 @@ void TfraSubmitter::FormSubmitted(const TSubmissionReport& report, const QUrl& t
   site->RefreshSummary();
   RefreshStatusPanel();
   emit submissionRecorded(ToQString(site->UIN()));
+}
+
+void TfraSubmitter::KeepTypedLogin(TWebSite& site, const TWebForm& form,
+                                   const TSubmissionReport& report) {
+  const TCapturedLogin login =
+      CaptureLogin(form, [&report](const std::string& name) -> std::optional<std::string> {
+        for (const auto& [posted, value] : report.pairs)
+          if (posted == ToQString(name)) return FromQString(value);
+        return std::nullopt;
+      });
+  TProfile& profile = ActiveProfile();
+  if (!LoginChanged(profile, site.UIN(), login)) return;
+  QMessageBox box(QMessageBox::Question, "Login/password was changed",
+                  "New login info entered.\n\nDo you wish to save it for", QMessageBox::NoButton,
+                  this);
+  const QString company = ToQString(profile.GetString("Company_Info/Company_Name"));
+  const QString product = ToQString(profile.GetString("Program_Info/Program_Name"));
+  auto* for_company = new QRadioButton("the company \"" + company + "\"", &box);
+  auto* for_product = new QRadioButton("the product \"" + product + "\"", &box);
+  (login.owner == TCapturedLogin::TOwner::Product ? for_product : for_company)->setChecked(true);
+  auto* choice = new QWidget(&box);
+  auto* layout = new QVBoxLayout(choice);
+  layout->addWidget(for_company);
+  layout->addWidget(for_product);
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addWidget(choice, grid->rowCount(), 0, 1, grid->columnCount());
+  box.addButton(QMessageBox::Yes);
+  box.addButton(QMessageBox::No);
+  if (box.exec() != QMessageBox::Yes) return;
+  StoreLogin(profile, site.UIN(), login, for_product->isChecked());
+  if (!CommitStatusChange(profile)) ShowError("The product could not be saved");
 }
 
 }  // namespace quillora::app

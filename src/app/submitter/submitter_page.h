@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "app/browser/submission_report.h"
@@ -20,7 +21,8 @@ class QToolBar;
 
 namespace quillora {
 class TWebSite;
-}
+class TWebForm;
+}  // namespace quillora
 
 namespace quillora::app {
 
@@ -43,10 +45,17 @@ class TfraSubmitter : public QWidget {
   // straight to that address.
   void OpenSiteAtAddress(TWebSite* site, const QString& url);
   void NextSite();
+  // Opens the site on the page Next would: Submit or Update with "Open site for submit", else
+  // Search (Home when it has no search address).
+  void OpenSiteForWork(TWebSite* site);
   void SetForward(bool forward) { forward_ = forward; }
   // Fills the page: only the site's known forms, or every form.
   void FillAll(bool only_known = false);
   void FillThis();
+  // "Save Tml": stores the focused form, with the rules learnt from the sample profile.
+  void SaveTemplate();
+  // "Capture": the focused form's request becomes the site's search entry point.
+  void CaptureSearch();
   void RebuildQueue();
   // "Show Side Panel" (F3).
   void ToggleSidePanel();
@@ -54,6 +63,10 @@ class TfraSubmitter : public QWidget {
   // enabled.
   void Run(const char* action);
   int Processed() const { return processed_; }
+  // Tells whether another Submitter page shows a site: Next passes over those.
+  void SetShownElsewhere(std::function<bool(const TWebSite&)> shown) {
+    shown_elsewhere_ = std::move(shown);
+  }
 
  signals:
   // After a fill was written back into the page: how many forms it ran on, and the page.
@@ -64,12 +77,20 @@ class TfraSubmitter : public QWidget {
  private:
   QAction* AddAction(QToolBar* bar, const char* name, const QString& text, bool enabled);
   void BuildActions(QToolBar* bar);
+  void BuildMoreMenu(QToolBar* bar);
   void RefreshStatusPanel();
+  // "Processed n of m sites" and the submission gauge.
+  void RefreshCounters();
   void RefreshActions();
   void SaveNotes();
   void ShowMessages(const std::string& page);
   void PageFinished(bool ok);
   void FormSubmitted(const TSubmissionReport& report, const QUrl& target);
+  void CapturedSearch(const TSubmissionReport& report, const QUrl& target);
+  // A recognised submit form was sent: the submission is recorded.
+  void RecordSubmittedForm(TWebSite& site, const TWebForm& form, const TSubmissionReport& report);
+  // A login typed into a recognised form that differs from the stored one: offers to keep it.
+  void KeepTypedLogin(TWebSite& site, const TWebForm& form, const TSubmissionReport& report);
 
   TWebBrowser* browser_ = nullptr;
   QLineEdit* address_ = nullptr;
@@ -82,12 +103,17 @@ class TfraSubmitter : public QWidget {
   QPlainTextEdit* notes_ = nullptr;
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QLabel* processed_label_ = nullptr;
+  QProgressBar* gauge_ = nullptr;
   std::string site_uin_;  // the current site; looked up again on every use
   bool forward_ = true;
   bool page_filled_ = false;
   int back_counter_ = 0;
   int processed_ = 0;
   bool updating_panel_ = false;
+  bool capturing_ = false;
+  std::function<bool(const TWebSite&)>
+      shown_elsewhere_;  // the next form submission is a captured search request
 };
 
 }  // namespace quillora::app
