@@ -143,6 +143,11 @@ TSiteFilterPanel::TSiteFilterPanel(QWidget* parent) : QWidget(parent) {
   set_layout->addLayout(set_buttons);
   layout->addWidget(set_box);
   layout->addStretch(1);
+  // Long category or set names must not widen the panel.
+  for (QComboBox* combo : {category_, language_, status_, saved_, sets_}) {
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(10);
+  }
 
   connect(use_filter_, &QCheckBox::toggled, this, [this] {
     EnableControls();

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
@@ -121,8 +122,8 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   filter_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   filter_panel_ = new TSiteFilterPanel(filter_scroll);
   filter_scroll->setWidget(filter_panel_);
-  filter_scroll->setMinimumWidth(230);
-  filter_scroll->setMaximumWidth(320);
+  filter_scroll->setMinimumWidth(filter_panel_->minimumSizeHint().width() +
+                                 filter_scroll->verticalScrollBar()->sizeHint().width());
   splitter_ = new QSplitter(Qt::Vertical, body);
   splitter_->setObjectName("splInfo");
   model_ = new TSitesModel(this);
