@@ -89,11 +89,17 @@ void TfrmMain::CreatePages() {
   });
   sites_ = new TfraSites(pages_);
   auto* sites = sites_;
-  connect(sites_, &TfraSites::openSite, this, [this](TWebSite* site, bool new_page) {
-    TfraSubmitter* page = new_page ? OpenSubmitterPage() : Submitter();
-    if (!new_page) pages_->setCurrentWidget(page);
-    page->OpenSiteForWork(site);
-  });
+  // Shift (new_page) opens a further Submitter page.
+  sites_->open_site = [this](TWebSite* site, const std::string& page, bool new_page) {
+    TfraSubmitter* submitter = new_page ? OpenSubmitterPage() : Submitter();
+    if (!new_page) pages_->setCurrentWidget(submitter);
+    submitter->OpenSite(site, page);
+  };
+  sites_->open_url = [this](TWebSite* site, const QString& url) {
+    pages_->setCurrentWidget(Submitter());
+    Submitter()->OpenSiteAtAddress(site, url);
+  };
+  sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
@@ -267,6 +273,7 @@ void TfrmMain::UpdateCaption() {
 void TfrmMain::PageControlChange() {
   TMonitorScope timing("Main.PageControlChange");
   const int index = pages_->currentIndex();
+  if (index == kSites && shown_ && SiteListReady()) sites_->OnActivate();
   close_button_->setVisible(index > 1);
   close_button_->setEnabled(index > 2);
   // "Show Side Panel" works on the Submitter page; its statistics are not built yet.

@@ -53,11 +53,12 @@ TQtUserInterface::TQtUserInterface() : invoker_(std::make_unique<QObject>()) {
 }
 
 TQtUserInterface::~TQtUserInterface() {
+  delete busy_.data();
   SetUI(nullptr);
 }
 
 TBusyDialog* TQtUserInterface::BusyDialog() const {
-  return busy_depth_ > 0 ? busy_.get() : nullptr;
+  return busy_depth_ > 0 ? busy_.data() : nullptr;
 }
 
 QWidget* TQtUserInterface::DialogParent() const {
@@ -181,7 +182,7 @@ void TQtUserInterface::DoBeginBusy(const std::string& caption) {
     busy_->SetCaption(ToQString(caption));
     return;
   }
-  if (!busy_) busy_ = std::make_unique<TBusyDialog>(main_window_.data());
+  if (!busy_) busy_ = new TBusyDialog(main_window_.data());
   busy_->ResetStop();
   busy_->SetCaption(ToQString(caption));
   busy_->SetProgress(0, 0);

@@ -67,7 +67,9 @@ class TQtUserInterface : public TUserInterface {
   // Lives on the GUI thread: hand-overs and wake-ups are queued to it.
   std::unique_ptr<QObject> invoker_;
   QPointer<QWidget> main_window_;
-  std::unique_ptr<TBusyDialog> busy_;
+  // Owned by the main window once it has one (a dialog of its own); the pointer clears when the
+  // window takes it along, and the destructor deletes one left without a parent.
+  QPointer<TBusyDialog> busy_;
   int busy_depth_ = 0;
 };
 

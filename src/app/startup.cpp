@@ -78,8 +78,12 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
                        TfrmMain* main = session.MainWindow();
                        main->grab().save(folder + "/main.png");
                        main->PageControl()->setCurrentIndex(TfrmMain::kSites);
-                       main->grab().save(folder + "/sites.png");
-                       main->close();
+                       // The Sites page's info panel paints once its page has loaded.
+                       main->resize(1200, 720);
+                       QTimer::singleShot(2500, main, [main, folder] {
+                         main->grab().save(folder + "/sites.png");
+                         main->close();
+                       });
                      });
                    });
 }

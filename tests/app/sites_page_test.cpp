@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/sites/sites_model.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/submitter/submitter_page.h"
@@ -43,7 +44,8 @@ void SitesPageTest::SortsStoresColoursAndOpens() {
   QCOMPARE(model->rowCount(), SiteList().Count());
   QCOMPARE(model->columnCount(), 26);
   QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Site Name"));
-  QCOMPARE(page->findChild<QLabel*>("lblCounts")->text(), QString("12 of 12 sites shown"));
+  QCOMPARE(page->findChild<QLabel*>("lblCounts")->text(),
+           QString("12 of 12 sites shown using current filter"));
 
   // A click on "Site Name" sorts by it; a second click reverses the order.
   QHeaderView* header = page->View()->horizontalHeader();

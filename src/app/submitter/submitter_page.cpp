@@ -437,6 +437,22 @@ void TfraSubmitter::OpenSite(TWebSite* site, const std::string& page) {
   OpenPage(page);
 }
 
+void TfraSubmitter::OpenSiteAtAddress(TWebSite* site, const QString& url) {
+  if (!site) return;
+  SaveNotes();
+  site_uin_ = site->UIN();
+  for (int i = 0; i < queue_->count(); ++i) {
+    if (queue_->item(i)->data(Qt::UserRole).toString().toStdString() == site_uin_) {
+      queue_->setCurrentRow(i);
+      break;
+    }
+  }
+  RefreshStatusPanel();
+  browser_->Stop();
+  address_->setText(url);
+  browser_->Navigate(QUrl(url));
+}
+
 void TfraSubmitter::ShowMessages(const std::string& page) {
   TWebSite* site = CurrentSite();
   // Stored notes end with a line break of their own; one break between the parts is enough.

@@ -41,6 +41,9 @@ class TfraSubmitter : public QWidget {
   // "Home", "Search", "Submit" or "Update".
   void OpenSite(TWebSite* site, const std::string& page);
   void OpenPage(const std::string& page);
+  // A link followed in the Sites page's panels: the site becomes current and the browser goes
+  // straight to that address.
+  void OpenSiteAtAddress(TWebSite* site, const QString& url);
   void NextSite();
   // Opens the site on the page Next would: Submit or Update with "Open site for submit", else
   // Search (Home when it has no search address).
