@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/about_window.h"
+#include "app/products/product_manager.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
@@ -88,14 +89,14 @@ void TfrmMain::CreatePages() {
   layout->addWidget(pages_);
   setCentralWidget(central);
 
-  auto* products = new QWidget(pages_);
-  products->setObjectName("fraProductMan");
-  products_text_ = Placeholder(products, "lblProductsPlaceholder");
+  product_man_ = new TfraProductMan(pages_);
+  connect(product_man_, &TfraProductMan::productActivated, this, [this] { UpdateCaption(); });
+  connect(product_man_, &TfraProductMan::recordChanged, this, [this] { UpdateCaption(); });
   auto* sites = new QWidget(pages_);
   sites->setObjectName("fraSites");
   sites_text_ = Placeholder(sites, "lblSitesPlaceholder");
   auto* submitter = new TfraSubmitter(pages_);
-  pages_->addTab(products, "Products");
+  pages_->addTab(product_man_, "Products");
   pages_->addTab(sites, "Sites");
   pages_->addTab(submitter, "Submitter");
   submitter_pages_.push_back(submitter);
@@ -300,22 +301,6 @@ void TfrmMain::ShowAbout() {
 }
 
 void TfrmMain::RefreshPlaceholders() {
-  QString products = "<h3>Products</h3>";
-  if (RecordListsReady() && shown_) {
-    products += QString("<p>Companies: %1, products: %2.</p>")
-                    .arg(CompanyList().Count())
-                    .arg(ProductList().Count());
-    if (const TOptionsList* values = ActiveProfileValues())
-      products +=
-          "<p>Active product: <b>" +
-          ToQString(values->GetString("Program_Info/Program_Name")).toHtmlEscaped() + "</b> " +
-          ToQString(values->GetString("Program_Info/Program_Version")).toHtmlEscaped() + "</p>";
-  }
-  products +=
-      "<p>The product manager comes here: the companies and products, their editors, PAD "
-      "import, export and check.</p>";
-  products_text_->setText(products);
-
   QString sites = "<h3>Sites</h3>";
   if (SiteListReady()) sites += QString("<p>%1 sites in the database.</p>").arg(SiteList().Count());
   sites +=
@@ -333,6 +318,7 @@ void TfrmMain::FirstShow() {
   // The product manager's first refresh: every company and product, and the active profile
   // with the stored active company and product.
   if (RecordListsReady()) LoadRecordsAndActivate();
+  product_man_->Initialize(false);
   shown_ = true;
   UpdateCaption();
   // The sites view initialises here once it exists.

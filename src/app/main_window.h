@@ -19,6 +19,7 @@ class TQtUserInterface;
 class TfrmAbout;
 class TfrmSplash;
 class TfraSubmitter;
+class TfraProductMan;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -38,6 +39,7 @@ class TfrmMain : public QMainWindow {
   bool SubmitterPageActive() const;
   // The main window's own Submitter page.
   TfraSubmitter* Submitter() const;
+  TfraProductMan* ProductMan() const { return product_man_; }
 
   // "Quillora 3.0 -> " + the active product's name (+ " -> " + the current site's name).
   void UpdateCaption();
@@ -82,7 +84,7 @@ class TfrmMain : public QMainWindow {
   TQtUserInterface& ui_;
   QTabWidget* pages_ = nullptr;
   QToolButton* close_button_ = nullptr;
-  QLabel* products_text_ = nullptr;
+  TfraProductMan* product_man_ = nullptr;
   QLabel* sites_text_ = nullptr;
   std::vector<QWidget*> submitter_pages_;
   QPointer<TfrmSplash> splash_;

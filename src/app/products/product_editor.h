@@ -1,0 +1,67 @@
+// The product editor ("Product editor"): program information, files and sizes, descriptions per
+// language with their length limits, web addresses, permissions and this program's own fields.
+#pragma once
+
+#include <QStringList>
+
+#include "app/products/record_editor.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+
+namespace quillora::app {
+
+class TfrmProductEditor : public TRecordEditor {
+  Q_OBJECT
+ public:
+  explicit TfrmProductEditor(QWidget* parent = nullptr);
+
+  QComboBox* DescriptionLanguages() const { return desc_language_; }
+  QLabel* CharactersLeft() const { return chars_left_; }
+  const TRecordFields& DescriptionFields() const { return desc_fields_; }
+  // Adds a language to the description language box (what "+" does once a name is chosen).
+  void AddDescriptionLanguage(const QString& language);
+  // "-": the English descriptions stay; others go from the box after a question.
+  void RemoveDescriptionLanguage();
+
+  // The description fields' limits: Char_Desc_45 ... Char_Desc_2000.
+  static constexpr int kDescriptionLimits[5] = {45, 80, 250, 450, 2000};
+
+ protected:
+  std::unique_ptr<TRecord> NewCopy() const override;
+  void LoadFields() override;
+  void StoreFields() override;
+  std::string HelpTopic() const override;
+  void CollectForValidation(TOptionsList& values) const override;
+  void MarkProblems(const std::vector<TPadProblem>& problems) override;
+
+ private:
+  void BuildProgramInfo1();
+  void BuildProgramInfo2();
+  void BuildDescriptions();
+  void BuildWebInfo();
+  void BuildPermissions();
+  void BuildOwnFields();
+  // The six description fields of a language between the copy and the fields.
+  void LoadDescriptions(const QString& language);
+  void StoreDescriptions(const QString& language);
+  void DescriptionLanguageChanged();
+  void UpdateCharactersLeft();
+  // Recomputes the other two sizes from the one the user is typing in.
+  void SizeEdited(int which);
+  void ProgramNameEdited(const QString& name);
+
+  TRecordFields desc_fields_;
+  QComboBox* desc_language_ = nullptr;
+  QString shown_language_;
+  QLabel* chars_left_ = nullptr;
+  std::vector<QWidget*> desc_widgets_;  // the five descriptions, 45 to 2000
+  QListWidget* languages_ = nullptr;
+  QLineEdit* sizes_[3] = {};  // bytes, K, MB
+  QLineEdit* search_string_ = nullptr;
+  bool loading_descriptions_ = false;
+};
+
+}  // namespace quillora::app
