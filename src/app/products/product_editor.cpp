@@ -124,6 +124,11 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
   connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCharactersLeft(); });
 }
 
+TfrmProductEditor::~TfrmProductEditor() {
+  // The fields go before QObject's end: focus moves while they do.
+  disconnect(qApp, nullptr, this, nullptr);
+}
+
 void TfrmProductEditor::BuildProgramInfo1() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Program Info I", &form);

@@ -17,6 +17,7 @@ class TfrmProductEditor : public TRecordEditor {
   Q_OBJECT
  public:
   explicit TfrmProductEditor(QWidget* parent = nullptr);
+  ~TfrmProductEditor() override;
 
   QComboBox* DescriptionLanguages() const { return desc_language_; }
   QLabel* CharactersLeft() const { return chars_left_; }

@@ -217,11 +217,13 @@ void TfraProductMan::Initialize(bool reload) {
   const bool check = ApplicationDataReady() && Settings().GetString("Check_PAD") == "TRUE";
   Command("actCheck")->setVisible(check);
   if (ApplicationDataReady()) selected_company_uin_ = Settings().GetString("Active Company");
-  if (reload) {
+  if (reload)
     Refresh();
-    return;
-  }
-  // The records were loaded a moment ago by the start-up; only the lists are built.
+  else
+    RebuildLists();  // the start-up loaded the records a moment ago
+}
+
+void TfraProductMan::RebuildLists() {
   rebuilding_ = true;
   companies_->clear();
   rebuilding_ = false;
@@ -264,7 +266,7 @@ void TfraProductMan::Refresh() {
   rebuilding_ = false;
   CompanyList().LoadAll();
   ProductList().LoadAll();
-  Initialize(false);
+  RebuildLists();
 }
 
 void TfraProductMan::CompanySelected() {
@@ -402,7 +404,8 @@ void TfraProductMan::EditCompany() {
                       "Do not put your company info here!\r\nCreate a new company profile "
                       "instead."))
     return;
-  if (!company->FileName.empty()) company->LoadRecordFile(company->FileName);
+  // A copy: loading starts by setting the record's own file name.
+  if (const std::string file = company->FileName; !file.empty()) company->LoadRecordFile(file);
   const std::string old_uin = company->Uin();
   if (!company_editor_->Edit(*company)) return;
   company->SaveRecordFile();
@@ -480,7 +483,7 @@ void TfraProductMan::CreateProduct() {
 void TfraProductMan::EditProduct() {
   TProduct* product = SelectedProduct();
   if (!product) return;
-  if (!product->FileName.empty()) product->LoadRecordFile(product->FileName);
+  if (const std::string file = product->FileName; !file.empty()) product->LoadRecordFile(file);
   if (!product_editor_->Edit(*product)) return;
   product->SaveRecordFile();
   RefreshProducts();

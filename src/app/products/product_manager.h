@@ -60,6 +60,8 @@ class TfraProductMan : public QWidget {
  private:
   QAction* MakeCommand(const char* name, const QString& caption, const QString& hint,
                        void (TfraProductMan::*run)());
+  // Both list views from the records in memory, the selected company kept when it still exists.
+  void RebuildLists();
   void UpdateState();
   void CompanySelected();
   void ShowContextMenu(QTreeWidget* list, const QPoint& at);
