@@ -106,6 +106,8 @@ TfraProductMan::TfraProductMan(QWidget* parent) : QWidget(parent) {
   splitter->addWidget(company_panel);
   splitter->addWidget(product_panel);
   splitter->setStretchFactor(1, 1);
+  // Wide enough for the whole company toolbar.
+  splitter->setSizes({320, 680});
   layout->addWidget(splitter, 1);
 
   auto* status = new QStatusBar(this);

@@ -18,7 +18,7 @@ namespace quillora::app {
 TRecordEditor::TRecordEditor(const QString& caption, QWidget* parent) : QDialog(parent) {
   setWindowTitle(caption);
   setModal(true);
-  resize(720, 560);
+  resize(760, 680);
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
   pages_->setObjectName("PageControl");
