@@ -12,6 +12,7 @@
 
 #include "app/about_window.h"
 #include "app/products/product_manager.h"
+#include "app/products/user_info_actions.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
@@ -172,8 +173,15 @@ void TfrmMain::CreateMenu() {
   AddAction(tools, "actExportReport", "Export report", false);
   AddAction(tools, "actCheckDupes", "Check for Dupes", false);
   tools->addSeparator();
-  AddAction(tools, "actBackup", "Backup User Info", false);
-  AddAction(tools, "actRestore", "Restore User Info", false);
+  connect(AddAction(tools, "actBackup", "Backup User Info", true), &QAction::triggered, this,
+          [] { BackupUserInfoCommand(); });
+  connect(AddAction(tools, "actRestore", "Restore User Info", true), &QAction::triggered, this,
+          [this] {
+            if (!RestoreUserInfoCommand()) return;
+            product_man_->Refresh();
+            ActiveProfile().Activate();
+            UpdateCaption();
+          });
   AddAction(tools, "actExportRating", "Export Rating", false);
   AddAction(tools, "actImportRating", "Import Rating", false);
   tools->addSeparator();

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -112,6 +113,7 @@ class ProductsTest : public QObject {
   void SizeFieldsFollowTheOneTyped_data();
   void SizeFieldsFollowTheOneTyped();
   void ValidatorMarksOverLongDescriptionUntilFixed();
+  void BackupThenRestoreBringsADeletedProductBack();
 };
 
 void ProductsTest::ProductCreatedEditedClonedDeletedInTheFiles() {
@@ -423,6 +425,39 @@ void ProductsTest::ValidatorMarksOverLongDescriptionUntilFixed() {
   QVERIFY(!editor->Edit(product));
   QVERIFY(checked);
   QVERIFY(product.GetString("Program_Descriptions/English/Char_Desc_80").empty());
+}
+
+void ProductsTest::BackupThenRestoreBringsADeletedProductBack() {
+  Desktop d;
+  QVERIFY(d.Start());
+  TfraProductMan* pm = d.Products();
+  auto* main = d.session.MainWindow();
+  const QString archive = QString::fromStdString(d.data.UserDir()) + "records.uibk";
+  auto choose = [&](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    if (!dialog) return;
+    dialog->selectFile(archive);
+    QMetaObject::invokeMethod(dialog, "accept");
+  };
+  quillora::test::AnswerNextDialog(choose);
+  main->findChild<QAction*>("actBackup")->trigger();
+  QVERIFY(FileExists(archive.toStdString()));
+  QCOMPARE(Settings().GetString("Backup_Path"), d.data.UserDir());
+
+  QVERIFY(pm->SelectProduct("Sample Notes"));
+  QVERIFY(RunAnswering(pm, "actProductDelete", ClickYes));
+  QVERIFY(!ProductFiles()->FindByName("Sample Notes"));
+
+  // The company still exists: keep it as it is, take the product back.
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    quillora::test::AnswerNextDialog([](QWidget* question) {
+      if (auto* box = qobject_cast<QMessageBox*>(question)) box->button(QMessageBox::No)->click();
+    });
+    choose(w);
+  });
+  main->findChild<QAction*>("actRestore")->trigger();
+  QVERIFY(ProductFiles()->FindByName("Sample Notes"));
+  QVERIFY(pm->SelectProduct("Sample Notes"));
 }
 
 QTEST_MAIN(ProductsTest)
