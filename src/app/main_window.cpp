@@ -14,6 +14,7 @@
 #include "app/about_window.h"
 #include "app/browser/web_browser.h"
 #include "app/products/product_manager.h"
+#include "app/products/user_info_actions.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
 #include "app/sites/sites_page.h"
@@ -81,12 +82,13 @@ void TfrmMain::CreatePages() {
 
   products_ = new TfraProductMan(pages_);
   auto* products = products_;
-  connect(products_, &TfraProductMan::productChanged, this, [this] {
+  connect(products_, &TfraProductMan::productActivated, this, [this] {
     UpdateCaption();
     sites_->Refresh();
     for (int i = 0; i < open_submitters_; ++i)
       static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
   });
+  connect(products_, &TfraProductMan::recordChanged, this, [this] { UpdateCaption(); });
   sites_ = new TfraSites(pages_);
   auto* sites = sites_;
   // Shift (new_page) opens a further Submitter page.
@@ -179,8 +181,15 @@ void TfrmMain::CreateMenu() {
   AddAction(tools, "actExportReport", "Export report", false);
   AddAction(tools, "actCheckDupes", "Check for Dupes", false);
   tools->addSeparator();
-  AddAction(tools, "actBackup", "Backup User Info", false);
-  AddAction(tools, "actRestore", "Restore User Info", false);
+  connect(AddAction(tools, "actBackup", "Backup User Info", true), &QAction::triggered, this,
+          [] { BackupUserInfoCommand(); });
+  connect(AddAction(tools, "actRestore", "Restore User Info", true), &QAction::triggered, this,
+          [this] {
+            if (!RestoreUserInfoCommand()) return;
+            products_->Refresh();
+            ActiveProfile().Activate();
+            UpdateCaption();
+          });
   AddAction(tools, "actExportRating", "Export Rating", false);
   AddAction(tools, "actImportRating", "Import Rating", false);
   tools->addSeparator();
@@ -356,7 +365,6 @@ void TfrmMain::ShowAbout() {
 
 void TfrmMain::RefreshPages() {
   if (!shown_) return;
-  products_->Refresh();
   sites_->Refresh();
 }
 
@@ -369,9 +377,9 @@ void TfrmMain::FirstShow() {
   // The product manager's first refresh: every company and product, and the active profile
   // with the stored active company and product.
   if (RecordListsReady()) LoadRecordsAndActivate();
+  products_->Initialize(false);
   shown_ = true;
   UpdateCaption();
-  // The sites view initialises here once it exists.
   RefreshPages();
   if (SiteListReady()) Submitter()->Initialize();
   if (splash_) {

@@ -149,7 +149,7 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
       {"actBrowserOptions", "Browser options", false},
       {"actTranslate", "Translate to English", true},
       {"actCheckDupes", "Check for Dupes", false},
-      {"actBackup", "Backup User Info", false},
+      {"actBackup", "Backup User Info", true},
       {"actShowStatistics", "Show Statistics", false},
       {"actSubmissionService", "Submission Service", false},
   };

@@ -1,54 +1,68 @@
-// The product editor: every field of a product record, on one page per PAD section, edited on a
-// private copy that only Save writes back. Descriptions count their characters against their
-// length, and the PAD rules mark values a download site would reject as the user types.
+// The product editor ("Product editor"): program information, files and sizes, descriptions per
+// language with their length limits, web addresses, permissions and this program's own fields.
 #pragma once
 
-#include <QDialog>
-#include <map>
-#include <string>
+#include <QStringList>
 
-#include "pad/pad_validator.h"
+#include "app/products/record_editor.h"
 
+class QComboBox;
 class QLabel;
-class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
-class QTimer;
-
-namespace quillora {
-class TProduct;
-}
 
 namespace quillora::app {
 
-class TfrmProductEditor : public QDialog {
+class TfrmProductEditor : public TRecordEditor {
   Q_OBJECT
  public:
-  explicit TfrmProductEditor(TProduct& product, QWidget* parent = nullptr);
+  explicit TfrmProductEditor(QWidget* parent = nullptr);
+  ~TfrmProductEditor() override;
 
-  // The text in the field of a key (for tests and the validator).
-  std::string Value(const std::string& key) const;
-  void SetValue(const std::string& key, const std::string& value);
-  // The PAD problems of the values as they stand, by key.
-  std::map<std::string, std::string> Problems() const { return problems_; }
-  // Runs the PAD rules now (typing runs them after a short pause).
-  void Validate();
+  QComboBox* DescriptionLanguages() const { return desc_language_; }
+  QLabel* CharactersLeft() const { return chars_left_; }
+  const TRecordFields& DescriptionFields() const { return desc_fields_; }
+  // Adds a language to the description language box (what "+" does once a name is chosen).
+  void AddDescriptionLanguage(const QString& language);
+  // "-": the English descriptions stay; others go from the box after a question.
+  void RemoveDescriptionLanguage();
 
-  void accept() override;
+  // The description fields' limits: Char_Desc_45 ... Char_Desc_2000.
+  static constexpr int kDescriptionLimits[5] = {45, 80, 250, 450, 2000};
+
+ protected:
+  std::unique_ptr<TRecord> NewCopy() const override;
+  void LoadFields() override;
+  void StoreFields() override;
+  std::string HelpTopic() const override;
+  void CollectForValidation(TOptionsList& values) const override;
+  void MarkProblems(const std::vector<TPadProblem>& problems) override;
 
  private:
-  void Edited(const std::string& key);
+  void BuildProgramInfo1();
+  void BuildProgramInfo2();
+  void BuildDescriptions();
+  void BuildWebInfo();
+  void BuildPermissions();
+  void BuildOwnFields();
+  // The six description fields of a language between the copy and the fields.
+  void LoadDescriptions(const QString& language);
+  void StoreDescriptions(const QString& language);
+  void DescriptionLanguageChanged();
+  void UpdateCharactersLeft();
+  // Recomputes the other two sizes from the one the user is typing in.
+  void SizeEdited(int which);
+  void ProgramNameEdited(const QString& name);
 
-  TProduct& product_;
-  std::map<std::string, QLineEdit*> lines_;
-  std::map<std::string, QPlainTextEdit*> texts_;
-  std::map<std::string, QLabel*> counters_;
-  std::map<std::string, std::string> problems_;
-  TPadRules rules_;
-  bool rules_loaded_ = false;
-  QTimer* validate_timer_;
+  TRecordFields desc_fields_;
+  QComboBox* desc_language_ = nullptr;
+  QString shown_language_;
+  QLabel* chars_left_ = nullptr;
+  std::vector<QWidget*> desc_widgets_;  // the five descriptions, 45 to 2000
+  QListWidget* languages_ = nullptr;
+  QLineEdit* sizes_[3] = {};  // bytes, K, MB
+  QLineEdit* search_string_ = nullptr;
+  bool loading_descriptions_ = false;
 };
-
-// The character limit a description key names ("Char_Desc_80" → 80); 0 for other keys.
-int DescriptionLimit(const std::string& key);
 
 }  // namespace quillora::app
