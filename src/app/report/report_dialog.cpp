@@ -28,8 +28,8 @@ namespace {
 constexpr int kColumnIdRole = Qt::UserRole + 1;
 }  // namespace
 
-TdlgReportOptions::TdlgReportOptions(TReportData& data, QWidget* parent)
-    : QDialog(parent), data_(data) {
+TdlgReportOptions::TdlgReportOptions(TReportData& report, QWidget* parent)
+    : QDialog(parent), data_(report) {
   setObjectName("dlgReportOptions");
   setWindowTitle("Report options");
   auto* hint = new QLabel(

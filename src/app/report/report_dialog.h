@@ -16,7 +16,7 @@ namespace quillora::app {
 class TdlgReportOptions : public QDialog {
   Q_OBJECT
  public:
-  TdlgReportOptions(TReportData& data, QWidget* parent = nullptr);
+  TdlgReportOptions(TReportData& report, QWidget* parent = nullptr);
 
   QListWidget* List() const { return list_; }
   QCheckBox* Total() const { return total_; }

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_text.h"
 #include "app/search/remote_search_window.h"

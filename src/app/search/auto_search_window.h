@@ -88,7 +88,7 @@ class TfrmSearchSingle : public QDialog {
 
   std::unique_ptr<TSearchSingle> search_;
   QLabel* label_;
-  QListWidget* status_;
+  QPlainTextEdit* status_;
   QPlainTextEdit* log_;
   QPushButton* button_;
   QPushButton* results_;

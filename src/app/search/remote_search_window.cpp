@@ -16,6 +16,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <thread>
 
 #include "app/qt_text.h"
