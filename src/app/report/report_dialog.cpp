@@ -95,10 +95,14 @@ void TdlgReportOptions::accept() {
   for (int row = 0; row < list_->count(); ++row) {
     QListWidgetItem* item = list_->item(row);
     if (TReportColumn* c = data_.FindById(item->data(kColumnIdRole).toInt())) {
-      c->position = row + 1;
+      c->position = row;
       c->visible = item->checkState() == Qt::Checked ? 1 : 0;
     }
   }
+  // The stored order and the report both read the columns in list order.
+  std::stable_sort(
+      data_.columns.begin(), data_.columns.end(),
+      [](const TReportColumn& a, const TReportColumn& b) { return a.position < b.position; });
   data_.total = total_->isChecked();
   Settings().SetString("Report Columns Order", data_.OrderSetting());
   QDialog::accept();
