@@ -47,7 +47,7 @@ struct Desktop {
     const std::string state = data.Dir() / "demo-state.json";
     quillora::test::WriteSubmittedState(state);
     server = std::make_unique<quillora::test::TServerProcess>(
-        QUILLORA_DEMO_SITES_PATH, std::vector<std::string>{"--state", state});
+        QUILLORA_DEMO_SITES_PATH, std::vector<std::string>{"--state", state, "--slow-search", "0"});
     port = server->Port();
     if (port <= 0 || !session.Start(data.Options())) return false;
     QSignalSpy shown(session.MainWindow(), &TfrmMain::firstShowDone);
@@ -86,6 +86,7 @@ class SearchWindowsTest : public QObject {
   void BatchWindowRunsToTheEndAndShowsTheVerdicts();
   void SingleSiteTestShowsItsVerdictAndKeepsThePage();
   void SecondBatchWindowFetchesLocallyThenParses();
+  void SecondBatchWindowDrivesTheSearchService();
 };
 
 void SearchWindowsTest::BatchWindowRunsToTheEndAndShowsTheVerdicts() {
@@ -190,6 +191,44 @@ void SearchWindowsTest::SecondBatchWindowFetchesLocallyThenParses() {
   QCOMPARE(SearchFlagOf(ActiveProfile(), "SITE-DEMO-01"), std::string("FOUND"));
   QCOMPARE(SearchFlagOf(ActiveProfile(), "SITE-DEMO-08"), std::string("ERROR"));
   QCOMPARE(SearchFlagOf(ActiveProfile(), "SITE-DEMO-03"), std::string("NOT SUPPORTED"));
+  window.close();
+  QVERIFY(!window.isVisible());
+}
+
+void SearchWindowsTest::SecondBatchWindowDrivesTheSearchService() {
+  Desktop d;
+  QVERIFY(d.Start());
+  quillora::test::TServerProcess service(
+      QUILLORA_SEARCH_SERVICE_PATH, {"--folder", d.data.Dir() / "service", "--password", "4321",
+                                     "--fetch-port", std::to_string(d.port)});
+  QVERIFY(service.Port() > 0);
+  Settings().SetInt("Autosearch_Password", 4321);
+  Settings().SetBool("External_Search", true);
+  Settings().SetString("Autosearch2_URL",
+                       "http://127.0.0.1:" + std::to_string(service.Port()) + "/");
+  SetSearchFlag(ActiveProfile(), "SITE-DEMO-01", "NOT FOUND");
+
+  TfrmAutoSearch2 window(d.session.MainWindow());
+  QVERIFY(window.ServerMode());
+  window.show();
+  QVERIFY(!window.findChild<QSpinBox*>("seThreads")->isVisible());
+  QTRY_VERIFY(window.StatusView()->toPlainText().startsWith("Current Product: Idle"));
+
+  // Idle: the job is sent and processing starts; the status then follows the service.
+  QTest::mouseClick(window.StartButton(), Qt::LeftButton);
+  QVERIFY2(!window.Log()->toPlainText().contains("ERROR"), qPrintable(window.Log()->toPlainText()));
+  QTRY_VERIFY_WITH_TIMEOUT((window.RefreshStatus(), window.StatusView()->toPlainText().startsWith(
+                                                        "Current Product: Ready to download")),
+                           60000);
+  // Ready to download: the archive is fetched, unpacked and parsed.
+  QTest::mouseClick(window.StartButton(), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Log()->toPlainText().contains("-= PROCESS COMPLETE =-"), 60000);
+  const QString log = window.Log()->toPlainText();
+  QVERIFY2(log.contains("11 pages found"), qPrintable(log));
+  QVERIFY(window.ResultsChanged());
+  QVERIFY(window.StartButton()->isEnabled());
+  QCOMPARE(SearchFlagOf(ActiveProfile(), "SITE-DEMO-01"), std::string("FOUND"));
+  QCOMPARE(SearchFlagOf(ActiveProfile(), "SITE-DEMO-08"), std::string("ERROR"));
   window.close();
   QVERIFY(!window.isVisible());
 }
