@@ -235,12 +235,28 @@ void TfrmAutoSearch2::StartLocal() {
   for (int i = 0; i < list.Count(); ++i)
     if (list.SiteAt(i)->Visible && AutoSearchable(*list.SiteAt(i))) ++eligible;
   if (eligible == 0) return;
-  bar_->setRange(0, 0);  // the fetch reports no per-site progress: a busy bar
+  bar_->setRange(0, eligible);
+  bar_->setValue(0);
   start_->setEnabled(false);
   parse_->setEnabled(false);
   close_->setEnabled(false);
   stop_->setEnabled(true);
   StoreSpins();
+  TRemoteSearchSettings& run = remote_->RunSettings();
+  run.threads = threads_->value();
+  run.timeout_seconds = timeout_->value();
+  run.attempts = attempts_->value();
+  remote_->on_fetched = [this](int done, int total) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+          if (stop_requested_) return;
+          bar_->setRange(0, std::max(total, 1));
+          bar_->setValue(done);
+          label_->setText(ToQString(TAutoSearch::ProgressText(done, total)));
+        },
+        Qt::QueuedConnection);
+  };
   label_->setText("Starting Threads...");
   fetching_ = true;
   // The pool of workers blocks until every page is in: it runs beside the window, which stays
@@ -262,7 +278,8 @@ void TfrmAutoSearch2::LocalFetchDone() {
   bar_->setRange(0, 1);
   bar_->setValue(0);
   results_changed_ = true;
-  if (!stop_requested_) Parse();
+  stop_requested_ = false;
+  Parse();
   LogLine("\r\n-= PROCESS COMPLETE =-\r\n");
   stop_->setEnabled(false);
   EnableIdle();
@@ -413,7 +430,13 @@ void TfrmAutoSearch2::Tick() {
 void TfrmAutoSearch2::Stop() {
   stop_requested_ = true;
   if (parsing_) return;
-  if (!server_mode_) return;  // the local fetch ends its running requests by itself
+  if (!server_mode_) {
+    // The workers take no further site; the pages fetched so far are still judged.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    remote_->RequestStop();
+    QApplication::restoreOverrideCursor();
+    return;
+  }
   if (remote_->Download()) {
     download_timer_->stop();
     remote_->StopDownload();
