@@ -66,6 +66,7 @@ TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent),
 
 TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
+  TQtUpdateFrontEnd::SubmitterOpener() = nullptr;
   // The submitter pages' clean-up and the sites grid's column layout go here once those pages
   // exist; the settings are saved after every window is gone.
 }
