@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -17,9 +18,12 @@
 #include "app/products/user_info_actions.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/report/report_dialog.h"
+#include "app/search/auto_search_window.h"
 #include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "app/submitter/submitter_page.h"
+#include "app/update/site_update_dialogs.h"
 #include "app/window_placements.h"
 #include "backup/backup.h"
 #include "foundation/app_state.h"
@@ -40,6 +44,12 @@ namespace {}  // namespace
 TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
   setObjectName("frmMain");
   resize(786, 534);
+  update_check_ = new TAutoUpdateCheck([this] { RunUpdate(false); }, this);
+  TQtUpdateFrontEnd::SubmitterOpener() = [this](const std::string& address) {
+    pages_->setCurrentWidget(Submitter());
+    Submitter()->Browser()->Stop();
+    Submitter()->Browser()->Navigate(QUrl(ToQString(address)));
+  };
   CreatePages();
   CreateMenu();
   about_ = new TfrmAbout(this);
@@ -56,6 +66,7 @@ TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent),
 
 TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
+  TQtUpdateFrontEnd::SubmitterOpener() = nullptr;
   // The submitter pages' clean-up and the sites grid's column layout go here once those pages
   // exist; the settings are saved after every window is gone.
 }
@@ -93,6 +104,7 @@ void TfrmMain::CreatePages() {
   auto* sites = sites_;
   // Shift (new_page) opens a further Submitter page.
   sites_->open_site = [this](TWebSite* site, const std::string& page, bool new_page) {
+    update_check_->SiteOpened();
     TfraSubmitter* submitter = new_page ? OpenSubmitterPage() : Submitter();
     if (!new_page) pages_->setCurrentWidget(submitter);
     submitter->OpenSite(site, page);
@@ -138,7 +150,8 @@ void TfrmMain::CreateMenu() {
   AddAction(site_list, "actDelete", "Delete", false);
   site_list->addSeparator();
   AddAction(site_list, "actProperties", "Properties", false);
-  AddAction(site_list, "actUpdate", "Update", false);
+  connect(AddAction(site_list, "actUpdate", "Update", true), &QAction::triggered, this,
+          [this] { RunUpdate(true); });
   AddAction(site_list, "actExport", "Export", false);
   site_list->addSeparator();
   connect(AddAction(site_list, "actExit", "Exit", true), &QAction::triggered, this,
@@ -176,9 +189,20 @@ void TfrmMain::CreateMenu() {
   connect(AddAction(tools, "actTranslate", "Translate to English", true), &QAction::triggered, this,
           [this] { Submitter()->Run("actTranslate"); });
   tools->addSeparator();
-  AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
-  AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);
-  AddAction(tools, "actExportReport", "Export report", false);
+  // One batch search is present: the remote search window's with "New_Autosearch".
+  QAction* batch = AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", true);
+  QAction* batch2 = AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", true);
+  for (QAction* a : {batch, batch2})
+    connect(a, &QAction::triggered, this, [this] {
+      if (RunBatchSearchWindow(this)) sites_->RefreshListView();
+    });
+  connect(tools, &QMenu::aboutToShow, this, [batch, batch2] {
+    const bool second = Settings().GetBool("New_Autosearch");
+    batch->setVisible(!second);
+    batch2->setVisible(second);
+  });
+  connect(AddAction(tools, "actExportReport", "Export report", true), &QAction::triggered, this,
+          [this] { RunReportExport(this); });
   AddAction(tools, "actCheckDupes", "Check for Dupes", false);
   tools->addSeparator();
   connect(AddAction(tools, "actBackup", "Backup User Info", true), &QAction::triggered, this,
@@ -215,6 +239,11 @@ void TfrmMain::CreateMenu() {
   prev->setObjectName("actPrevTab");
   connect(prev, &QAction::triggered, this, [this] { PrevTab(); });
   addAction(prev);
+}
+
+void TfrmMain::RunUpdate(bool manual) {
+  if (manual) update_check_->Cancel();
+  if (RunSiteUpdate(this)) sites_->FullRefresh();
 }
 
 TfraSubmitter* TfrmMain::Submitter() const {

@@ -21,6 +21,7 @@ class TfrmSplash;
 class TfraSubmitter;
 class TfraSites;
 class TfraProductMan;
+class TAutoUpdateCheck;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -64,6 +65,10 @@ class TfrmMain : public QMainWindow {
   // Reloads the site database with the splash's gauge as progress.
   void ReloadSites();
   void ShowAbout();
+  // "Update": the site-database update (manual stops the pending automatic check); the sites
+  // view is refreshed when sites changed.
+  void RunUpdate(bool manual);
+  TAutoUpdateCheck* UpdateCheck() const { return update_check_; }
 
   QToolButton* CloseButton() const { return close_button_; }
   TfrmAbout* About() const { return about_; }
@@ -104,6 +109,7 @@ class TfrmMain : public QMainWindow {
   void WireSubmitter(TfraSubmitter* page);
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;
+  TAutoUpdateCheck* update_check_ = nullptr;
   QAction* act_show_side_panel_ = nullptr;
   QAction* act_show_statistics_ = nullptr;
   bool shown_ = false;

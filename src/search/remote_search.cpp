@@ -392,17 +392,21 @@ int TRemoteSearch::FetchLocally(TSiteList& sites) {
   std::vector<std::string> outcome(requests.size());
   std::atomic<size_t> next{0};
   std::atomic<int> stored{0};
+  std::mutex progress_mutex;
+  int done = 0;
+  stop_ = false;
   {
     std::vector<std::jthread> pool;
     const int n =
         std::clamp<int>(settings_.threads, 1, std::max<int>(1, static_cast<int>(requests.size())));
     for (int t = 0; t < n; ++t)
       pool.emplace_back([&] {
-        for (size_t i = next++; i < requests.size(); i = next++) {
+        for (size_t i = next++; i < requests.size() && !stop_; i = next++) {
           const TRequest& r = requests[i];
           std::string reason = "Unable to Open Internet Connection";
           bool ok = false;
-          for (int attempt = 0; r.request.send && !ok && attempt < settings_.attempts; ++attempt) {
+          for (int attempt = 0; r.request.send && !ok && !stop_ && attempt < settings_.attempts;
+               ++attempt) {
             TWIGetURL fetcher;
             fetcher.application_name = "Mozilla/4.0 (compatible)";
             fetcher.timeout = settings_.timeout_seconds;
@@ -425,10 +429,15 @@ int TRemoteSearch::FetchLocally(TSiteList& sites) {
           outcome[i] = ok ? "The site \"" + r.name + "\" downloaded.\r\n"
                           : "An error occure then downloading the site \"" + r.name + "\"" +
                                 "Reason: " + reason + "\r\n";
+          std::lock_guard lock(progress_mutex);
+          ++done;
+          if (on_fetched) on_fetched(done, static_cast<int>(requests.size()));
         }
       });
   }
-  for (const auto& line : outcome) log_(line);
+  // Sites a stop left untouched have no line.
+  for (const auto& line : outcome)
+    if (!line.empty()) log_(line);
   return stored;
 }
 

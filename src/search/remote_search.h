@@ -3,6 +3,7 @@
 // fetching, and the parse that judges the stored pages. A window or command drives it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -116,6 +117,14 @@ class TRemoteSearch {
   // Local mode: fetches every visible site's search page into the product's folder with a pool
   // of workers; returns the number stored.
   int FetchLocally(TSiteList& sites);
+  // Local mode, from any thread: the workers take no further site or attempt; the fetch then
+  // returns with what it stored.
+  void RequestStop() { stop_ = true; }
+  // Local mode: a site's fetch ended (sites done so far, sites to fetch). Called on the fetching
+  // workers' threads, one call at a time.
+  std::function<void(int done, int total)> on_fetched;
+  // The pool's numbers as the window's boxes give them before a run.
+  TRemoteSearchSettings& RunSettings() { return settings_; }
 
   // Judges every visible site's stored page (as the listing search judges a fetched one) and
   // records the results in the profile.
@@ -127,6 +136,7 @@ class TRemoteSearch {
   std::string product_folder_;
   TLog log_;
   TScriptDownloadsList downloads_;
+  std::atomic<bool> stop_{false};
 };
 
 // Hidden controls: typed characters collected until Enter; true when they spelt the phrase.

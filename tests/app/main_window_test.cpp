@@ -140,7 +140,7 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
       {"actAddSite", "Add Site", false},
       {"actEditSite", "Edit site", false},
       {"actProperties", "Properties", false},
-      {"actUpdate", "Update", false},
+      {"actUpdate", "Update", true},
       {"actFind", "Find", false},
       {"actSelectAll", "Select All", false},
       {"actThumbnails", "Thumbnails", false},

@@ -26,6 +26,7 @@
 #include "foundation/text_utils.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
+#include "search/remote_search.h"
 #include "search/search_results.h"
 #include "search/search_single.h"
 #include "search/search_thread.h"
@@ -194,6 +195,54 @@ TEST_F(AutoSearchTest, ExternalRepliesAreTheVerdict) {
 
   server.stop();
   thread.join();
+}
+
+// The second batch window's local fetch: its progress per site, and a stop that leaves the
+// remaining sites alone.
+TEST_F(AutoSearchTest, LocalFetchReportsEachSiteAndStops) {
+  const std::string state = data_.Dir() / "demo-state.json";
+  test::WriteSubmittedState(state);
+  DemoServer server({"--state", state, "--slow-search", "0"});
+  // The shipped search addresses name port 8765.
+  const std::string to = ".localhost:" + std::to_string(server.port);
+  for (int i = 0; i < SiteList().Count(); ++i) {
+    TURLInfo& search = SiteList().SiteAt(i)->Info.URLs.Record("Search");
+    std::string address = search.Address();
+    if (const size_t at = address.find(".localhost:8765"); at != std::string::npos)
+      address.replace(at, 15, to);
+    search.SetAddress(address);
+  }
+  std::vector<std::string> log;
+  TRemoteSearchSettings settings = TRemoteSearchSettings::FromProgram();
+  settings.threads = 1;
+  settings.attempts = 1;
+  TRemoteSearch remote(settings, "PROD-TEST", [&](const std::string& l) { log.push_back(l); });
+  ASSERT_TRUE(remote.PrepareFolder({}));
+
+  std::vector<std::pair<int, int>> progress;
+  remote.on_fetched = [&](int done, int total) { progress.emplace_back(done, total); };
+  // One site fails on the server's side: its page is not stored.
+  EXPECT_EQ(remote.FetchLocally(SiteList()), 11);
+  ASSERT_EQ(progress.size(), 12u);
+  for (int k = 0; k < 12; ++k) EXPECT_EQ(progress[k], std::make_pair(k + 1, 12));
+  EXPECT_EQ(log.size(), 12u);
+  EXPECT_TRUE(FileExists(remote.ProductFolder() + "SITE-DEMO-01.htm"));
+
+  // A stop after the second site: no further site is fetched, and only those two are logged.
+  ASSERT_TRUE(remote.PrepareFolder({}));
+  progress.clear();
+  log.clear();
+  remote.on_fetched = [&](int done, int total) {
+    progress.emplace_back(done, total);
+    if (done == 2) remote.RequestStop();
+  };
+  EXPECT_LE(remote.FetchLocally(SiteList()), 2);
+  EXPECT_EQ(progress.size(), 2u);
+  EXPECT_EQ(log.size(), 2u);
+  EXPECT_LE(ListFiles(remote.ProductFolder(), "*.htm").size(), 2u);
+  // The next run starts afresh.
+  remote.on_fetched = {};
+  EXPECT_EQ(remote.FetchLocally(SiteList()), 11);
 }
 
 std::string RunCommand(const std::string& command) {
