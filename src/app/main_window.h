@@ -16,6 +16,7 @@ class QToolButton;
 namespace quillora::app {
 
 class TQtUserInterface;
+class TdlgOptions;
 class TfrmAbout;
 class TfrmSplash;
 class TfraSubmitter;
@@ -64,6 +65,9 @@ class TfrmMain : public QMainWindow {
   // Reloads the site database with the splash's gauge as progress.
   void ReloadSites();
   void ShowAbout();
+  // The preferences dialog on one of its pages; after "Save", preferencesChanged().
+  void ShowPreferences(int page);
+  TdlgOptions* Preferences() const { return options_; }
 
   QToolButton* CloseButton() const { return close_button_; }
   TfrmAbout* About() const { return about_; }
@@ -71,6 +75,8 @@ class TfrmMain : public QMainWindow {
  signals:
   // After the first showing has loaded the records and hidden the splash.
   void firstShowDone();
+  // The preferences were saved: the pages take up the changed settings.
+  void preferencesChanged();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -104,6 +110,7 @@ class TfrmMain : public QMainWindow {
   void WireSubmitter(TfraSubmitter* page);
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;
+  TdlgOptions* options_ = nullptr;
   QAction* act_show_side_panel_ = nullptr;
   QAction* act_show_statistics_ = nullptr;
   bool shown_ = false;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,12 +15,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
 #include "foundation/ui_port.h"
+#include "foundation/files.h"
+#include "pad/pad_records.h"
 #include "pad/profile.h"
 
 namespace quillora::app {
@@ -102,8 +106,8 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
   BuildDescriptions();
   BuildWebInfo();
   BuildPermissions();
-  AddPendingPage("Simtel");
-  AddPendingPage("VCL");
+  BuildSimtel();
+  BuildVcl();
   {
     auto* page = AddPage("PAD Ring");
     auto* layout = new QVBoxLayout(page);
@@ -113,9 +117,21 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
     fields_.AddMemo("PADRING", ring);
   }
   BuildOwnFields();
-  for (const char* caption : {"User Defined", "Passwords", "Version Listed", "Version Submitted",
-                              "Date Submitted", "Search Results", "Search Flag", "Category"})
-    AddPendingPage(caption);
+  AddPendingPage("User Defined");
+  AddSitePage("Passwords", "Login", true,
+              [](TRecord& r) { return std::make_pair(&r.SiteLogins, &r.SitePasswords); });
+  const std::pair<const char*, TOptionsList TProduct::*> lists[] = {
+      {"Version Listed", &TProduct::VersionListed},
+      {"Version Submitted", &TProduct::VersionSubmitted},
+      {"Date Submitted", &TProduct::DateSubmitted},
+      {"Search Results", &TProduct::SearchResultsShort},
+      {"Search Flag", &TProduct::SearchFlag},
+      {"Category", &TProduct::ProgramCategory}};
+  for (const auto& [caption, member] : lists)
+    AddSitePage(caption, caption, false, [member](TRecord& r) {
+      return std::make_pair(&(static_cast<TProduct&>(r).*member),
+                            static_cast<TOptionsList*>(nullptr));
+    });
   Finish();
   desc_fields_.OnChange(this, [this] {
     UpdateCharactersLeft();
@@ -428,6 +444,84 @@ void TfrmProductEditor::BuildDescriptions() {
   });
 }
 
+void TfrmProductEditor::BuildSimtel() {
+  QFormLayout* form = nullptr;
+  QWidget* page = AddPage("Simtel", &form);
+  auto* platform = Choice(page, "cbSimtelPlatform",
+                          {"Select - Other Platform (blank)", "win3 - Windows 3.x 16-bit",
+                           "win95 - Win95/Win98/WinME", "winnt - Windows NT / Windows 2000",
+                           "winxp - Windows XP",
+                           "handheld - Handheld Computing (Palm OS, Pocket PC, Windows CE, etc.)"});
+  form->addRow("Platform:", platform);
+  fields_.AddChoice("Simtel/Simtel_Platform", platform);
+  QStringList categories = {"Select - Category (blank)"};
+  if (ApplicationDataReady()) categories << FileLines(Folders().data + "pad/simtel-categories.txt");
+  auto* category = Choice(page, "cbSimtelCategory", categories);
+  // The catalogue grows: a stored category it does not list is still shown and kept.
+  category->setEditable(true);
+  category->setInsertPolicy(QComboBox::NoInsert);
+  form->addRow("Category:", category);
+  fields_.AddChoice("Simtel/Simtel_Category", category);
+}
+
+void TfrmProductEditor::BuildVcl() {
+  QWidget* page = AddPage("VCL");
+  auto* layout = new QVBoxLayout(page);
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel("<b>Version</b>", page), 0, 0);
+  grid->addWidget(new QLabel("<b>Supported</b>", page), 0, 1);
+  grid->addWidget(new QLabel("<b>Address</b>", page), 0, 2);
+  const char* const versions[] = {"D1",   "D2",   "D3",   "D4",   "D5", "D6", "D7", "BCB1",
+                                  "BCB3", "BCB4", "BCB5", "BCB6", "K1", "K2", "K3"};
+  int row = 1;
+  for (const char* version : versions) {
+    const std::string key = std::string("Delphi/") + version;
+    grid->addWidget(new QLabel(version, page), row, 0);
+    // K2 and K3 have an address only.
+    if (std::string(version) != "K2" && std::string(version) != "K3") {
+      auto* supported = new QCheckBox("Supported", page);
+      supported->setObjectName(QString("cbDelphi") + version);
+      grid->addWidget(supported, row, 1);
+      vcl_supported_.push_back({key, supported});
+    }
+    auto* url = new QLineEdit(page);
+    url->setObjectName(QString("edtDelphi") + version + "URL");
+    grid->addWidget(url, row, 2);
+    fields_.AddText(key + "_URL", url);
+    ++row;
+  }
+  grid->setColumnStretch(2, 1);
+  layout->addLayout(grid);
+  auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  auto* type = Choice(page, "cbDelphiType", {"Freeware", "Shareware", "Commercial"});
+  form->addRow("Type:", type);
+  fields_.AddChoice("Delphi/Type", type);
+  auto* source = Choice(page, "cbDelphiSource",
+                        {"Included", "After purchase/registration", "On request", "None", "N/A"});
+  form->addRow("Source:", source);
+  fields_.AddChoice("Delphi/Source", source);
+  auto* location = Choice(page, "cbDelphiFileLocation",
+                          {"Uploaded or will be soon", "Please, download it",
+                           "Link (no download count)", "Sent/Sending via e-mail",
+                           "Just additional info"});
+  form->addRow("File Location:", location);
+  fields_.AddChoice("Delphi/File_Location", location);
+  const std::pair<const char*, const char*> texts[] = {{"Price:", "Price"},
+                                                       {"Link URL:", "Link_URL"},
+                                                       {"Download URL:", "Download_URL"},
+                                                       {"Version:", "Version"},
+                                                       {"Notes:", "Notes"}};
+  for (const auto& [label, name] : texts) {
+    auto* edit = new QLineEdit(page);
+    edit->setObjectName(QString("edtDelphi") + name);
+    form->addRow(label, edit);
+    fields_.AddText(std::string("Delphi/") + name, edit);
+  }
+  layout->addLayout(form);
+  layout->addStretch();
+}
+
 void TfrmProductEditor::BuildWebInfo() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Web Info", &form);
@@ -499,6 +593,7 @@ void TfrmProductEditor::LoadFields() {
   for (const auto& [old_code, new_code] : kOldCurrencies)
     if (code == old_code) copy.SetString("Program_Info/Program_Cost_Other_Code", new_code);
   TRecordEditor::LoadFields();
+  for (const auto& [key, box] : vcl_supported_) box->setChecked(copy.GetString(key) == "TRUE");
 
   loading_descriptions_ = true;
   desc_language_->blockSignals(true);
@@ -576,6 +671,12 @@ void TfrmProductEditor::StoreFields() {
       !(ApplicationDataReady() && Settings().GetString("DO_NOT_DROP_OVERRIDE") == "TRUE"))
     static_cast<TProduct&>(copy).StatusOverride.Clear();
   TRecordEditor::StoreFields();
+  for (const auto& [key, box] : vcl_supported_) copy.SetBool(key, box->isChecked());
+  // The first entry of the Simtel choices means none.
+  for (const char* key : {"Simtel/Simtel_Platform", "Simtel/Simtel_Category"})
+    if (copy.GetString(key).rfind("Select - ", 0) == 0) copy.SetString(key, "");
+  copy.SetString("Simtel/Simtel_FORM", "Y");
+  copy.SetString("Simtel/SIMTEL_FORM_VER", "1.6 11/26/2002");
   StoreDescriptions(shown_language_);
   if (copy.GetString("Quillora/Search_String").empty())
     copy.SetString("Quillora/Search_String", copy.GetString("Program_Info/Program_Name"));
@@ -650,6 +751,23 @@ void TfrmProductEditor::MarkProblems(const std::vector<TPadProblem>& problems) {
   TRecordEditor::MarkProblems(problems);
   desc_fields_.Mark(problems, kDescriptionPrefix + FromQString(shown_language_) + "/",
                     kShownDescription);
+}
+
+int TfrmProductEditor::ImportXmlInto(TRecord& copy, const std::string& path) {
+  return ImportProductXml(static_cast<TProduct&>(copy), path, nullptr);
+}
+
+int TfrmProductEditor::ExportXmlFrom(TRecord& copy, const std::string& path) {
+  return ExportProductXml(static_cast<TProduct&>(copy), path);
+}
+
+std::string TfrmProductEditor::ProposedExportFile() const {
+  // The record's own file, lower-cased, as a PAD file.
+  std::string file = SourceFile();
+  if (file.empty()) return {};
+  for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string ext = ExtractFileExt(file);
+  return file.substr(0, file.size() - ext.size()) + ".xml";
 }
 
 std::string TfrmProductEditor::HelpTopic() const {

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <QStringList>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/products/record_editor.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -35,6 +39,10 @@ class TfrmProductEditor : public TRecordEditor {
   void LoadFields() override;
   void StoreFields() override;
   std::string HelpTopic() const override;
+  std::string SettingsPrefix() const override { return "Product_Editor"; }
+  int ImportXmlInto(TRecord& copy, const std::string& path) override;
+  int ExportXmlFrom(TRecord& copy, const std::string& path) override;
+  std::string ProposedExportFile() const override;
   void CollectForValidation(TOptionsList& values) const override;
   void MarkProblems(const std::vector<TPadProblem>& problems) override;
 
@@ -44,6 +52,8 @@ class TfrmProductEditor : public TRecordEditor {
   void BuildDescriptions();
   void BuildWebInfo();
   void BuildPermissions();
+  void BuildSimtel();
+  void BuildVcl();
   void BuildOwnFields();
   // The six description fields of a language between the copy and the fields.
   void LoadDescriptions(const QString& language);
@@ -63,6 +73,8 @@ class TfrmProductEditor : public TRecordEditor {
   QLineEdit* sizes_[3] = {};  // bytes, K, MB
   QLineEdit* search_string_ = nullptr;
   bool loading_descriptions_ = false;
+  // The VCL page's "Supported" boxes: "TRUE" / "FALSE".
+  std::vector<std::pair<std::string, QCheckBox*>> vcl_supported_;
 };
 
 }  // namespace quillora::app
