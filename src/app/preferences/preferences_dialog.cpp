@@ -36,7 +36,7 @@
 namespace quillora::app {
 
 const char* const TdlgOptions::kColorCaptions[kColorCount] = {"Default", "Found", "Not found",
-                                                               "Not supported", "Error"};
+                                                              "Not supported", "Error"};
 const char* const TdlgOptions::kColorKeys[kColorCount] = {"Default", "Found", "NF", "NS", "ER"};
 
 namespace {
@@ -233,8 +233,8 @@ void TdlgOptions::BuildSubmitterPage() {
   open_menu_ = new QCheckBox(" Show the Open Site button menu", page);
   open_menu_->setObjectName("cbShowOpenMenu");
   layout->addWidget(open_menu_);
-  keep_overrides_ = new QCheckBox(
-      " Do not drop override status values when changing product version", page);
+  keep_overrides_ =
+      new QCheckBox(" Do not drop override status values when changing product version", page);
   keep_overrides_->setObjectName("cbDoNotDropOverride");
   layout->addWidget(keep_overrides_);
   layout->addStretch();
@@ -509,9 +509,13 @@ bool TdlgOptions::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() == QEvent::KeyPress && isVisible()) {
     auto* widget = qobject_cast<QWidget*>(watched);
-    // A key travels up from the focused control to its parents: count it once, where it starts.
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : this;
-    if (widget && widget == target && widget->window() == this) {
+    // A key a control ignores travels on to its parents as the same event: count it once, where
+    // it started.
+    const bool passed_on = event == last_key_event_ && last_key_widget_ && widget &&
+                           widget != last_key_widget_ && widget->isAncestorOf(last_key_widget_);
+    last_key_event_ = event;
+    last_key_widget_ = widget;
+    if (widget && widget->window() == this && !passed_on) {
       const QString text = static_cast<QKeyEvent*>(event)->text();
       for (const QChar c : text)
         if (c.isPrint()) PassPhraseCharacter(c);

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <QPointer>
 #include <string>
 
 class QButtonGroup;
@@ -120,6 +121,8 @@ class TdlgOptions : public QDialog {
   TRecordEditor* company_editor_ = nullptr;
   TRecordEditor* product_editor_ = nullptr;
   int phrase_position_ = 1;
+  const QEvent* last_key_event_ = nullptr;
+  QPointer<QWidget> last_key_widget_;
   bool saved_ = false;
   bool decided_ = false;
 };

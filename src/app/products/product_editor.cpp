@@ -21,8 +21,8 @@
 
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
-#include "foundation/ui_port.h"
 #include "foundation/files.h"
+#include "foundation/ui_port.h"
 #include "pad/pad_records.h"
 #include "pad/profile.h"
 
@@ -447,11 +447,11 @@ void TfrmProductEditor::BuildDescriptions() {
 void TfrmProductEditor::BuildSimtel() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Simtel", &form);
-  auto* platform = Choice(page, "cbSimtelPlatform",
-                          {"Select - Other Platform (blank)", "win3 - Windows 3.x 16-bit",
-                           "win95 - Win95/Win98/WinME", "winnt - Windows NT / Windows 2000",
-                           "winxp - Windows XP",
-                           "handheld - Handheld Computing (Palm OS, Pocket PC, Windows CE, etc.)"});
+  auto* platform = Choice(
+      page, "cbSimtelPlatform",
+      {"Select - Other Platform (blank)", "win3 - Windows 3.x 16-bit", "win95 - Win95/Win98/WinME",
+       "winnt - Windows NT / Windows 2000", "winxp - Windows XP",
+       "handheld - Handheld Computing (Palm OS, Pocket PC, Windows CE, etc.)"});
   form->addRow("Platform:", platform);
   fields_.AddChoice("Simtel/Simtel_Platform", platform);
   QStringList categories = {"Select - Category (blank)"};
@@ -501,10 +501,10 @@ void TfrmProductEditor::BuildVcl() {
                         {"Included", "After purchase/registration", "On request", "None", "N/A"});
   form->addRow("Source:", source);
   fields_.AddChoice("Delphi/Source", source);
-  auto* location = Choice(page, "cbDelphiFileLocation",
-                          {"Uploaded or will be soon", "Please, download it",
-                           "Link (no download count)", "Sent/Sending via e-mail",
-                           "Just additional info"});
+  auto* location =
+      Choice(page, "cbDelphiFileLocation",
+             {"Uploaded or will be soon", "Please, download it", "Link (no download count)",
+              "Sent/Sending via e-mail", "Just additional info"});
   form->addRow("File Location:", location);
   fields_.AddChoice("Delphi/File_Location", location);
   const std::pair<const char*, const char*> texts[] = {{"Price:", "Price"},
@@ -719,7 +719,8 @@ void TfrmProductEditor::SizeEdited(int which) {
 }
 
 void TfrmProductEditor::UpdateCharactersLeft() {
-  QWidget* focus = QApplication::focusWidget();
+  // The editor's own focus field: the same whether or not the window is the active one.
+  QWidget* focus = focusWidget();
   for (size_t i = 0; i < desc_widgets_.size(); ++i) {
     if (desc_widgets_[i] != focus) continue;
     const std::string key = kShownDescription + kDescriptionKeys[i + 1];

@@ -164,7 +164,8 @@ bool TRecordEditor::ExportPadTo(const std::string& path) {
   if (!copy_) return false;
   if (current_page_ >= 0) PageLeft(current_page_);
   StoreFields();
-  if ((!FileExists(path) && !WritePadTemplate(path)) || ExportXmlFrom(*copy_, path) != kXmlWritten) {
+  if ((!FileExists(path) && !WritePadTemplate(path)) ||
+      ExportXmlFrom(*copy_, path) != kXmlWritten) {
     ShowError("Cannot export to " + path);
     return false;
   }
