@@ -14,7 +14,9 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "app/main_window.h"
 #include "app/preferences/admin_mode.h"
@@ -24,6 +26,7 @@
 #include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
 #include "app/products/site_values_page.h"
+#include "app/products/upload_pad_dialog.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -108,6 +111,7 @@ class PreferencesTest : public QObject {
   void CheckPadOnTheSampleProductShowsItsVerdict();
   void RatingsExportThenImportRoundTrips();
   void AccountsPageAppendsAndEditsLogins();
+  void UploadRetriesUntilTheTransferSucceeds();
 };
 
 void PreferencesTest::SaveKeepsAndOtherClosesDiscard_data() {
@@ -339,6 +343,64 @@ void PreferencesTest::AccountsPageAppendsAndEditsLogins() {
   QVERIFY(saved);
   QCOMPARE(saved->SiteLogins.GetString(uin), std::string("me"));
   QCOMPARE(saved->SitePasswords.GetString(uin), std::string("secret"));
+}
+
+void PreferencesTest::UploadRetriesUntilTheTransferSucceeds() {
+  Desktop d;
+  QVERIFY(d.Start());
+  TfraProductMan* pm = d.Products();
+  TProduct* product = pm->SelectedProduct();
+  QVERIFY(product);
+  product->SetString("Web_Info/Application_URLs/Application_XML_File_URL",
+                     "ftp://pad.example.localhost/files/tool.xml");
+  product->SetString("Quillora/FTP_UserName", "author");
+  product->SetString("Quillora/FTP_DocRoot", "");
+  TdlgUploadXML* dialog = pm->UploadDialog();
+  std::vector<std::string> calls;
+  std::string sent;
+  dialog->SetUploadFunction([&](const std::string& url, const std::string& file,
+                                const std::string& user, const std::string& password, bool) {
+    calls.push_back(url + " " + user + " " + password);
+    if (password != "right") return std::string("Access denied");
+    std::ifstream in(file, std::ios::binary);
+    sent.assign(std::istreambuf_iterator<char>(in), {});
+    return std::string();
+  });
+  QStringList messages;
+  auto note = [&](QWidget* w) {
+    if (auto* m = qobject_cast<QMessageBox*>(w)) messages << m->text();
+    w->close();
+  };
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    if (w != dialog) {
+      w->close();
+      return;
+    }
+    QCOMPARE(dialog->Host()->text(), QString("pad.example.localhost"));
+    QCOMPARE(dialog->FullAddress()->text(),
+             QString("ftp://pad.example.localhost/public_html/files/tool.xml"));
+    // The address follows its parts.
+    dialog->DocRoot()->setText("/www");
+    QCOMPARE(dialog->FullAddress()->text(),
+             QString("ftp://pad.example.localhost/www/files/tool.xml"));
+    dialog->Password()->setText("wrong");
+    quillora::test::AnswerNextDialog(note);
+    dialog->findChild<QPushButton*>("btnUpload")->click();
+    // A failure leaves the form open for another try.
+    QVERIFY(dialog->isVisible());
+    dialog->Password()->setText("right");
+    quillora::test::AnswerNextDialog(note);
+    dialog->findChild<QPushButton*>("btnUpload")->click();
+  });
+  pm->Run("actUpload");
+  QCOMPARE(calls.size(), size_t(2));
+  QCOMPARE(calls.back(),
+           std::string("ftp://pad.example.localhost/www/files/tool.xml author right"));
+  QCOMPARE(messages, (QStringList{"Access denied", "Upload complete."}));
+  QVERIFY(sent.find("<XML_DIZ_INFO>") != std::string::npos);
+  QCOMPARE(product->GetString("Quillora/FTP_DocRoot"), std::string("/www"));
+  // The temporary PAD file is gone.
+  QVERIFY(!FileExists(Folders().temp + "pad_file.xml"));
 }
 
 QTEST_MAIN(PreferencesTest)

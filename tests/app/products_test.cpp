@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
@@ -113,6 +114,9 @@ class ProductsTest : public QObject {
   void SizeFieldsFollowTheOneTyped_data();
   void SizeFieldsFollowTheOneTyped();
   void ValidatorMarksOverLongDescriptionUntilFixed();
+  void GenericFileNameDropsTheVersion_data();
+  void GenericFileNameDropsTheVersion();
+  void UserDefinedPageEditsTheUnknownKeys();
   void BackupThenRestoreBringsADeletedProductBack();
 };
 
@@ -302,6 +306,13 @@ void ProductsTest::EditorRoundTripOfEveryFieldKind() {
       {"Program_Descriptions/English/Char_Desc_45", "Tides at a glance", "Tides at a glance"},
       {"Program_Descriptions/Russian/Char_Desc_45", russian, russian},
       {"Quillora/Search_String", "", "Tide Clock"},
+      // The ordered category list takes any of its separators and stores ",".
+      {"Program_Info/Program_Categories", "Clocks;\r\n Tides ,", "Clocks,Tides"},
+      {"Simtel/Simtel_Platform", "winxp - Windows XP", "winxp - Windows XP"},
+      {"Simtel/Simtel_FORM", "", "Y"},
+      {"Delphi/D7", "TRUE", "TRUE"},
+      {"Delphi/D1", "", "FALSE"},
+      {"Delphi/Source", "on request", "On request"},
   };
   for (const Case& c : cases) product.SetString(c.key, c.stored);
   product.StatusOverride.SetString("SITE-1", "listed");
@@ -425,6 +436,57 @@ void ProductsTest::ValidatorMarksOverLongDescriptionUntilFixed() {
   QVERIFY(!editor->Edit(product));
   QVERIFY(checked);
   QVERIFY(product.GetString("Program_Descriptions/English/Char_Desc_80").empty());
+}
+
+void ProductsTest::GenericFileNameDropsTheVersion_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("generic");
+  QTest::newRow("digits") << "tool123.zip"
+                          << "tool.zip";
+  QTest::newRow("dotted version") << "tool-1.2.3.exe"
+                                  << "tool.exe";
+  QTest::newRow("spaces") << "Tide Clock 2 .zip"
+                          << "Tide Clock.zip";
+  QTest::newRow("no extension") << "setup_20"
+                                << "setup_";
+  QTest::newRow("nothing to drop") << "tool.zip"
+                                   << "tool.zip";
+}
+
+void ProductsTest::GenericFileNameDropsTheVersion() {
+  QFETCH(QString, name);
+  QFETCH(QString, generic);
+  QCOMPARE(TfrmProductEditor::GenericFileName(name), generic);
+}
+
+void ProductsTest::UserDefinedPageEditsTheUnknownKeys() {
+  Desktop d;
+  QVERIFY(d.Start());
+  TProduct product;
+  product.SetString("Program_Info/Program_Name", "Tide Clock");
+  product.SetString("My_Section/Kept", "old");
+  product.SetString("My_Section/Dropped", "gone");
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    auto* pages = Field<QTabWidget>(w, "PageControl");
+    for (int i = 0; i < pages->count(); ++i)
+      if (pages->tabText(i) == "User Defined") pages->setCurrentIndex(i);
+    auto* grid = Field<QTableWidget>(w, "grdUserDefined");
+    // The PAD fields and descriptions are the other pages'.
+    QCOMPARE(grid->rowCount(), 2);
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      if (grid->item(r, 0)->text() == "My_Section/Kept") grid->item(r, 1)->setText("new");
+      if (grid->item(r, 0)->text() == "My_Section/Dropped") grid->item(r, 0)->setText("");
+    }
+    grid->insertRow(2);
+    grid->setItem(2, 0, new QTableWidgetItem("My_Section/Added"));
+    grid->setItem(2, 1, new QTableWidgetItem("fresh"));
+    Press(w, "btnSave");
+  });
+  QVERIFY(d.Products()->ProductEditor()->Edit(product));
+  QCOMPARE(product.GetString("My_Section/Kept"), std::string("new"));
+  QCOMPARE(product.GetString("My_Section/Dropped"), std::string());
+  QCOMPARE(product.GetString("My_Section/Added"), std::string("fresh"));
+  QCOMPARE(product.GetString("Program_Info/Program_Name"), std::string("Tide Clock"));
 }
 
 void ProductsTest::BackupThenRestoreBringsADeletedProductBack() {
