@@ -97,7 +97,7 @@ TdlgOptions::TdlgOptions(QWidget* parent) : QDialog(parent) {
     accept();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  resize(520, 460);
+  resize(540, 560);
 }
 
 TdlgOptions::~TdlgOptions() {
@@ -420,6 +420,9 @@ void TdlgOptions::ShowFont() {
   font_sample_->setFont(font_);
   QPalette palette = font_sample_->palette();
   palette.setColor(QPalette::WindowText, font_color_);
+  // A light colour is shown on a dark ground, so that the sample can always be read.
+  palette.setColor(QPalette::Window,
+                   font_color_.lightness() > 160 ? QColor(0x40, 0x40, 0x40) : QColor(Qt::white));
   font_sample_->setPalette(palette);
 }
 

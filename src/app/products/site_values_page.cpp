@@ -39,8 +39,8 @@ TSiteValuesPage::TSiteValuesPage(const QString& value_caption, bool logins, QWid
   QStringList headers = {"Site UIN", "Site", value_caption};
   if (logins) headers << "Password";
   list_->setHeaderLabels(headers);
-  list_->header()->resizeSection(kUin, 150);
-  list_->header()->resizeSection(kName, 180);
+  list_->header()->resizeSection(kUin, 120);
+  list_->header()->resizeSection(kName, 160);
   layout->addWidget(list_, 1);
 
   panel_ = new QWidget(this);

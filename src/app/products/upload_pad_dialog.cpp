@@ -54,7 +54,7 @@ TdlgUploadXML::TdlgUploadXML(QWidget* parent) : QDialog(parent) {
     connect(part, &QLineEdit::textChanged, this, [this] { UpdateAddress(); });
   connect(upload, &QPushButton::clicked, this, [this] { UploadPressed(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  resize(520, 300);
+  resize(640, 300);
   upload_ = [](const std::string& url, const std::string& file, const std::string& user,
                const std::string& password, bool passive) {
     const TTransferResult r = UploadFile(url, file, user, password, passive, {}, nullptr);
@@ -107,6 +107,8 @@ TPadUploadForm TdlgUploadXML::Form() const {
 
 void TdlgUploadXML::UpdateAddress() {
   address_->setText(ToQString(Form().FullAddress()));
+  // The start of a long address is the part that tells where the file goes.
+  address_->setCursorPosition(0);
 }
 
 void TdlgUploadXML::UploadPressed() {
