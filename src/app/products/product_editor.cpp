@@ -23,6 +23,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "app/products/variables_menu.h"
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -142,6 +143,7 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
     if (!loading_descriptions_) Validate();
   });
   connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCharactersLeft(); });
+  AttachVariablesMenu(this);
 }
 
 TfrmProductEditor::~TfrmProductEditor() {
