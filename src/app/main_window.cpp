@@ -14,6 +14,9 @@
 
 #include "app/about_window.h"
 #include "app/browser/web_browser.h"
+#include "app/preferences/preferences_dialog.h"
+#include "app/products/company_editor.h"
+#include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
 #include "app/products/user_info_actions.h"
 #include "app/qt_text.h"
@@ -53,6 +56,9 @@ TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent),
   CreatePages();
   CreateMenu();
   about_ = new TfrmAbout(this);
+  options_ = new TdlgOptions(this);
+  options_->SetSitesGrid(sites_->Grid());
+  options_->SetEditors(products_->CompanyEditor(), products_->ProductEditor());
   RegisterPlacedWindow(this);
   SetAutoPosition(this, TAutoPosition::DesktopCenter);
   ui_.SetMainWindow(this);
@@ -175,13 +181,21 @@ void TfrmMain::CreateMenu() {
 
   QMenu* options = bar->addMenu("Options");
   options->setObjectName("mnOptions");
-  AddAction(options, "actOptionsSiteList", "Site List", false);
-  AddAction(options, "actOptionsEMail", "E-Mail", false);
-  AddAction(options, "actOptionsColors", "Colors", false);
-  AddAction(options, "actOptionsSubmitter", "Submitter", false);
-  AddAction(options, "actOptionsPADEditors", "PAD Editors", false);
+  const std::pair<const char*, const char*> option_pages[] = {
+      {"actOptionsSiteList", "Site List"},
+      {"actOptionsEMail", "E-Mail"},
+      {"actOptionsColors", "Colors"},
+      {"actOptionsSubmitter", "Submitter"},
+      {"actOptionsPADEditors", "PAD Editors"}};
+  for (int page = 0; page < 5; ++page)
+    connect(AddAction(options, option_pages[page].first, option_pages[page].second, true),
+            &QAction::triggered, this, [this, page] { ShowPreferences(page); });
   options->addSeparator();
-  AddAction(options, "actOptions", "Preferences", false);
+  connect(AddAction(options, "actOptions", "Preferences", true), &QAction::triggered, this, [this] {
+    ShowPreferences(TdlgOptions::kSiteList);
+    // The current page takes up what changed.
+    PageControlChange();
+  });
   AddAction(options, "actBrowserOptions", "Browser options", false);
 
   QMenu* tools = bar->addMenu("Tools");
@@ -214,8 +228,12 @@ void TfrmMain::CreateMenu() {
             ActiveProfile().Activate();
             UpdateCaption();
           });
-  AddAction(tools, "actExportRating", "Export Rating", false);
-  AddAction(tools, "actImportRating", "Import Rating", false);
+  connect(AddAction(tools, "actExportRating", "Export Rating", true), &QAction::triggered, this,
+          [] { ExportRatingsCommand(); });
+  connect(AddAction(tools, "actImportRating", "Import Rating", true), &QAction::triggered, this,
+          [this] {
+            if (ImportRatingsCommand() > 0) RefreshPages();
+          });
   tools->addSeparator();
   act_show_statistics_ = AddAction(tools, "actShowStatistics", "Show Statistics", false);
   AddAction(tools, "actSubmissionService", "Submission Service", false);
@@ -392,6 +410,10 @@ void TfrmMain::ShowAbout() {
   about_->exec();
 }
 
+void TfrmMain::ShowPreferences(int page) {
+  if (options_->Show(page)) emit preferencesChanged();
+}
+
 void TfrmMain::RefreshPages() {
   if (!shown_) return;
   sites_->Refresh();
@@ -434,7 +456,8 @@ void TfrmMain::Activated() {
     RestoreWindowPlacements(Settings());
   }
   if (splash_) SetAutoPosition(splash_, TAutoPosition::ScreenCenter);
-  // The editors' visible pages are restored here once the editors exist.
+  products_->CompanyEditor()->RestorePages(Settings());
+  products_->ProductEditor()->RestorePages(Settings());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -445,7 +468,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!closing_done_ && ApplicationDataReady()) {
     closing_done_ = true;
     SaveWindowPlacements(Settings());
-    // The editors' visible pages are saved here once the editors exist.
+    products_->CompanyEditor()->SavePages(Settings());
+    products_->ProductEditor()->SavePages(Settings());
     if (RecordListsReady()) {
       try {
         AutomaticBackup();

@@ -16,6 +16,7 @@ class QToolButton;
 namespace quillora::app {
 
 class TQtUserInterface;
+class TdlgOptions;
 class TfrmAbout;
 class TfrmSplash;
 class TfraSubmitter;
@@ -69,6 +70,9 @@ class TfrmMain : public QMainWindow {
   // view is refreshed when sites changed.
   void RunUpdate(bool manual);
   TAutoUpdateCheck* UpdateCheck() const { return update_check_; }
+  // The preferences dialog on one of its pages; after "Save", preferencesChanged().
+  void ShowPreferences(int page);
+  TdlgOptions* Preferences() const { return options_; }
 
   QToolButton* CloseButton() const { return close_button_; }
   TfrmAbout* About() const { return about_; }
@@ -76,6 +80,8 @@ class TfrmMain : public QMainWindow {
  signals:
   // After the first showing has loaded the records and hidden the splash.
   void firstShowDone();
+  // The preferences were saved: the pages take up the changed settings.
+  void preferencesChanged();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -110,6 +116,7 @@ class TfrmMain : public QMainWindow {
   QPointer<TfrmSplash> splash_;
   TfrmAbout* about_ = nullptr;
   TAutoUpdateCheck* update_check_ = nullptr;
+  TdlgOptions* options_ = nullptr;
   QAction* act_show_side_panel_ = nullptr;
   QAction* act_show_statistics_ = nullptr;
   bool shown_ = false;

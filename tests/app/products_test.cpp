@@ -8,17 +8,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 
 #include "app/main_window.h"
+#include "app/preferences/admin_mode.h"
 #include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
+#include "app/products/variables_menu.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -113,6 +117,11 @@ class ProductsTest : public QObject {
   void SizeFieldsFollowTheOneTyped_data();
   void SizeFieldsFollowTheOneTyped();
   void ValidatorMarksOverLongDescriptionUntilFixed();
+  void GenericFileNameDropsTheVersion_data();
+  void GenericFileNameDropsTheVersion();
+  void UserDefinedPageEditsTheUnknownKeys();
+  void VariablesMenuInsertsTheChosenKey();
+  void AdminModeExportsAndImportsThePadFileOfTheCopy();
   void BackupThenRestoreBringsADeletedProductBack();
 };
 
@@ -302,6 +311,13 @@ void ProductsTest::EditorRoundTripOfEveryFieldKind() {
       {"Program_Descriptions/English/Char_Desc_45", "Tides at a glance", "Tides at a glance"},
       {"Program_Descriptions/Russian/Char_Desc_45", russian, russian},
       {"Quillora/Search_String", "", "Tide Clock"},
+      // The ordered category list takes any of its separators and stores ",".
+      {"Program_Info/Program_Categories", "Clocks;\r\n Tides ,", "Clocks,Tides"},
+      {"Simtel/Simtel_Platform", "winxp - Windows XP", "winxp - Windows XP"},
+      {"Simtel/Simtel_FORM", "", "Y"},
+      {"Delphi/D7", "TRUE", "TRUE"},
+      {"Delphi/D1", "", "FALSE"},
+      {"Delphi/Source", "on request", "On request"},
   };
   for (const Case& c : cases) product.SetString(c.key, c.stored);
   product.StatusOverride.SetString("SITE-1", "listed");
@@ -425,6 +441,126 @@ void ProductsTest::ValidatorMarksOverLongDescriptionUntilFixed() {
   QVERIFY(!editor->Edit(product));
   QVERIFY(checked);
   QVERIFY(product.GetString("Program_Descriptions/English/Char_Desc_80").empty());
+}
+
+void ProductsTest::GenericFileNameDropsTheVersion_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("generic");
+  QTest::newRow("digits") << "tool123.zip"
+                          << "tool.zip";
+  QTest::newRow("dotted version") << "tool-1.2.3.exe"
+                                  << "tool.exe";
+  QTest::newRow("spaces") << "Tide Clock 2 .zip"
+                          << "Tide Clock.zip";
+  QTest::newRow("no extension") << "setup_20"
+                                << "setup_";
+  QTest::newRow("nothing to drop") << "tool.zip"
+                                   << "tool.zip";
+}
+
+void ProductsTest::GenericFileNameDropsTheVersion() {
+  QFETCH(QString, name);
+  QFETCH(QString, generic);
+  QCOMPARE(TfrmProductEditor::GenericFileName(name), generic);
+}
+
+void ProductsTest::UserDefinedPageEditsTheUnknownKeys() {
+  Desktop d;
+  QVERIFY(d.Start());
+  TProduct product;
+  product.SetString("Program_Info/Program_Name", "Tide Clock");
+  product.SetString("My_Section/Kept", "old");
+  product.SetString("My_Section/Dropped", "gone");
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    auto* pages = Field<QTabWidget>(w, "PageControl");
+    for (int i = 0; i < pages->count(); ++i)
+      if (pages->tabText(i) == "User Defined") pages->setCurrentIndex(i);
+    auto* grid = Field<QTableWidget>(w, "grdUserDefined");
+    // The PAD fields and descriptions are the other pages'.
+    QCOMPARE(grid->rowCount(), 2);
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      if (grid->item(r, 0)->text() == "My_Section/Kept") grid->item(r, 1)->setText("new");
+      if (grid->item(r, 0)->text() == "My_Section/Dropped") grid->item(r, 0)->setText("");
+    }
+    grid->insertRow(2);
+    grid->setItem(2, 0, new QTableWidgetItem("My_Section/Added"));
+    grid->setItem(2, 1, new QTableWidgetItem("fresh"));
+    Press(w, "btnSave");
+  });
+  QVERIFY(d.Products()->ProductEditor()->Edit(product));
+  QCOMPARE(product.GetString("My_Section/Kept"), std::string("new"));
+  QCOMPARE(product.GetString("My_Section/Dropped"), std::string());
+  QCOMPARE(product.GetString("My_Section/Added"), std::string("fresh"));
+  QCOMPARE(product.GetString("Program_Info/Program_Name"), std::string("Tide Clock"));
+}
+
+void ProductsTest::VariablesMenuInsertsTheChosenKey() {
+  QMenu menu;
+  TVariableKeys keys;
+  keys.favorites = {"Program_Info/Program_Name"};
+  keys.keys = {"Company_Info/Contact_Info/Contact_Email", "Company_Info/Contact_Info/Fax",
+               "Company_Info/R&D Lab", "Program_Info/Program_Name"};
+  QStringList inserted;
+  FillVariablesMenu(&menu, keys, [&](const QString& key) { inserted << key; });
+  const QList<QAction*> top = menu.actions();
+  QCOMPARE(top.size(), 3);
+  QCOMPARE(top[0]->text(), QString("Favorites"));
+  QCOMPARE(top[1]->text(), QString("Company_Info"));
+  QMenu* company = top[1]->menu();
+  QCOMPARE(company->actions().size(), 2);
+  QMenu* contact = company->actions()[0]->menu();
+  QCOMPARE(contact->actions()[1]->text(), QString("Fax"));
+  // "&" is shown as itself; the key typed has no "&" and "_" for spaces.
+  QCOMPARE(company->actions()[1]->text(), QString("R&&D Lab"));
+  contact->actions()[1]->trigger();
+  company->actions()[1]->trigger();
+  top[0]->menu()->actions()[0]->trigger();
+  QCOMPARE(inserted, (QStringList{"Company_Info/Contact_Info/Fax", "Company_Info/RD_Lab",
+                                  "Program_Info/Program_Name"}));
+}
+
+void ProductsTest::AdminModeExportsAndImportsThePadFileOfTheCopy() {
+  Desktop d;
+  QVERIFY(d.Start());
+  TfrmProductEditor* editor = d.Products()->ProductEditor();
+  TProduct product;
+  product.SetString("Program_Info/Program_Name", "Tide Clock");
+  product.SetString("Program_Info/Program_Version", "1.0");
+  const std::string file = d.data.UserDir() + "tide.xml";
+  SetAdminMode(true);
+  bool buttons = false, exported = false, imported = false, missing = true;
+  QString name_after;
+  QStringList messages;
+  std::function<void(QWidget*)> note = [&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    messages << (box ? box->text() : QString());
+    // The parser's own message may come first.
+    if (!messages.back().startsWith("Cannot import from")) quillora::test::AnswerNextDialog(note);
+    w->close();
+  };
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    buttons = editor->ImportButton()->isVisible() && editor->ExportButton()->isVisible();
+    Type(w, "edtVersion", "2.0");
+    exported = editor->ExportPadTo(file);
+    Type(w, "edtProgramName", "Changed");
+    imported = editor->ImportPadInto(file);
+    name_after = Field<QLineEdit>(w, "edtProgramName")->text();
+    quillora::test::AnswerNextDialog(note);
+    missing = editor->ImportPadInto(file + ".missing");
+    Press(w, "btnCancel");
+  });
+  editor->Edit(product);
+  SetAdminMode(false);
+  QVERIFY(buttons);
+  QVERIFY(exported);
+  QVERIFY(imported);
+  // The file holds what the fields held when it was written, typed version included.
+  QCOMPARE(name_after, QString("Tide Clock"));
+  QVERIFY(!missing);
+  QVERIFY(!messages.isEmpty());
+  QCOMPARE(messages.back(), QString::fromStdString("Cannot import from " + file + ".missing"));
+  // Cancelled: the record never saw any of it.
+  QCOMPARE(product.GetString("Program_Info/Program_Version"), std::string("1.0"));
 }
 
 void ProductsTest::BackupThenRestoreBringsADeletedProductBack() {

@@ -9,6 +9,7 @@
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
 #include "foundation/option_list.h"
+#include "pad/pad_records.h"
 
 namespace quillora::app {
 
@@ -93,8 +94,19 @@ TfrmCompanyEditor::TfrmCompanyEditor(QWidget* parent) : TRecordEditor("Company e
   connect(member, &QCheckBox::toggled, this, [this](bool) { Validate(); });
   member_ = member;
 
-  AddPendingPage("Accounts");
-  AddPendingPage("Comments");
+  AddSitePage("Accounts", "Login", true,
+              [](TRecord& r) { return std::make_pair(&r.SiteLogins, &r.SitePasswords); });
+  AddSitePage("Comments", "Comment", false, [](TRecord& r) {
+    return std::make_pair(&r.Comments, static_cast<TOptionsList*>(nullptr));
+  });
+}
+
+int TfrmCompanyEditor::ImportXmlInto(TRecord& copy, const std::string& path) {
+  return ImportCompanyXml(static_cast<TCompany&>(copy), path, nullptr);
+}
+
+int TfrmCompanyEditor::ExportXmlFrom(TRecord& copy, const std::string& path) {
+  return ExportCompanyXml(static_cast<TCompany&>(copy), path);
 }
 
 std::unique_ptr<TRecord> TfrmCompanyEditor::NewCopy() const {

@@ -1,5 +1,5 @@
 // The company editor ("Company editor"): the company's address and contacts, its private
-// common login and its ASP membership.
+// common login, its ASP membership and its per-site accounts and comments.
 #pragma once
 
 #include "app/products/record_editor.h"
@@ -18,6 +18,9 @@ class TfrmCompanyEditor : public TRecordEditor {
   void LoadFields() override;
   void StoreFields() override;
   std::string HelpTopic() const override;
+  std::string SettingsPrefix() const override { return "Company_Editor"; }
+  int ImportXmlInto(TRecord& copy, const std::string& path) override;
+  int ExportXmlFrom(TRecord& copy, const std::string& path) override;
 
  private:
   QCheckBox* member_ = nullptr;

@@ -6,20 +6,29 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 
+#include "app/products/variables_menu.h"
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
+#include "foundation/files.h"
 #include "foundation/ui_port.h"
+#include "pad/pad_records.h"
 #include "pad/profile.h"
 
 namespace quillora::app {
@@ -102,8 +111,8 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
   BuildDescriptions();
   BuildWebInfo();
   BuildPermissions();
-  AddPendingPage("Simtel");
-  AddPendingPage("VCL");
+  BuildSimtel();
+  BuildVcl();
   {
     auto* page = AddPage("PAD Ring");
     auto* layout = new QVBoxLayout(page);
@@ -113,15 +122,28 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
     fields_.AddMemo("PADRING", ring);
   }
   BuildOwnFields();
-  for (const char* caption : {"User Defined", "Passwords", "Version Listed", "Version Submitted",
-                              "Date Submitted", "Search Results", "Search Flag", "Category"})
-    AddPendingPage(caption);
+  BuildUserDefined();
+  AddSitePage("Passwords", "Login", true,
+              [](TRecord& r) { return std::make_pair(&r.SiteLogins, &r.SitePasswords); });
+  const std::pair<const char*, TOptionsList TProduct::*> lists[] = {
+      {"Version Listed", &TProduct::VersionListed},
+      {"Version Submitted", &TProduct::VersionSubmitted},
+      {"Date Submitted", &TProduct::DateSubmitted},
+      {"Search Results", &TProduct::SearchResultsShort},
+      {"Search Flag", &TProduct::SearchFlag},
+      {"Category", &TProduct::ProgramCategory}};
+  for (const auto& [caption, member] : lists)
+    AddSitePage(caption, caption, false, [member](TRecord& r) {
+      return std::make_pair(&(static_cast<TProduct&>(r).*member),
+                            static_cast<TOptionsList*>(nullptr));
+    });
   Finish();
   desc_fields_.OnChange(this, [this] {
     UpdateCharactersLeft();
     if (!loading_descriptions_) Validate();
   });
   connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCharactersLeft(); });
+  AttachVariablesMenu(this);
 }
 
 TfrmProductEditor::~TfrmProductEditor() {
@@ -214,10 +236,7 @@ void TfrmProductEditor::BuildProgramInfo1() {
     form->addRow("Category Class:", box);
     fields_.AddChoice("Program_Info/Program_Category_Class", box);
   }
-  {
-    auto* edit = text("Categories:", "edtCategories", "Program_Info/Program_Categories");
-    edit->setToolTip("Categories of the product, separated by \",\"");
-  }
+  BuildCategories(page, form);
   auto* changes = new QPlainTextEdit(page);
   changes->setObjectName("memChangeInfo");
   changes->setMaximumHeight(70);
@@ -269,7 +288,25 @@ void TfrmProductEditor::BuildProgramInfo2() {
       languages_->setCurrentItem(item);
     });
   }
-  text("Versioned Filename:", "edtFilenameVersioned", "Program_Info/File_Info/Filename_Versioned");
+  {
+    auto* row = new QWidget(page);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto* edit = new QLineEdit(row);
+    edit->setObjectName("edtFilenameVersioned");
+    auto* choose = new QPushButton("Choose...", row);
+    choose->setObjectName("btnVersionedFile");
+    choose->setToolTip("Fill the file names and sizes from the file");
+    h->addWidget(edit, 1);
+    h->addWidget(choose);
+    form->addRow("Versioned Filename:", row);
+    fields_.AddText("Program_Info/File_Info/Filename_Versioned", edit);
+    connect(choose, &QPushButton::clicked, this, [this] {
+      std::string path;
+      if (UI().OpenFileDialog("Versioned Filename", "All files|*.*", path))
+        FillFromVersionedFile(path);
+    });
+  }
   text("Previous Filename:", "edtFilenamePrevious", "Program_Info/File_Info/Filename_Previous");
   text("Generic Filename:", "edtFilenameGeneric", "Program_Info/File_Info/Filename_Generic");
   text("Long Filename:", "edtFilenameLong", "Program_Info/File_Info/Filename_Long");
@@ -291,6 +328,14 @@ void TfrmProductEditor::BuildProgramInfo2() {
       // textEdited: only what the user types, never what the other two fields set.
       connect(sizes_[i], &QLineEdit::textEdited, this, [this, i] { SizeEdited(i); });
     }
+    auto* choose = new QPushButton("Choose...", row);
+    choose->setObjectName("btnSizeFromFile");
+    choose->setToolTip("Take the sizes from a file");
+    h->addWidget(choose);
+    connect(choose, &QPushButton::clicked, this, [this] {
+      std::string path;
+      if (UI().OpenFileDialog("Size (bytes)", "All files|*.*", path)) FillSizes(path);
+    });
     form->addRow("Size:", row);
   }
   {
@@ -428,6 +473,247 @@ void TfrmProductEditor::BuildDescriptions() {
   });
 }
 
+void TfrmProductEditor::BuildCategories(QWidget* page, QFormLayout* form) {
+  auto* box = new QWidget(page);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  category_choice_ = new QComboBox(box);
+  category_choice_->setObjectName("cbCategories");
+  category_choice_->setEditable(true);
+  category_choice_->setInsertPolicy(QComboBox::NoInsert);
+  if (ApplicationDataReady())
+    category_choice_->addItems(FileLines(Folders().data + "categories.dat"));
+  category_choice_->setCurrentIndex(-1);
+  categories_ = new QListWidget(box);
+  categories_->setObjectName("lstCategories");
+  categories_->setMaximumHeight(90);
+  grid->addWidget(category_choice_, 0, 0);
+  grid->addWidget(categories_, 1, 0, 4, 1);
+  const std::pair<const char*, const char*> buttons[] = {{"+", "btnCategoryAdd"},
+                                                         {"-", "btnCategoryDelete"},
+                                                         {"Up", "btnCategoryUp"},
+                                                         {"Down", "btnCategoryDown"}};
+  for (int i = 0; i < 4; ++i) {
+    auto* button = new QPushButton(buttons[i].first, box);
+    button->setObjectName(buttons[i].second);
+    button->setMaximumWidth(56);
+    grid->addWidget(button, i == 0 ? 0 : i, 1);
+    connect(button, &QPushButton::clicked, this, [this, i] {
+      if (i == 0) AddCategory();
+      if (i == 1) RemoveCategory();
+      if (i >= 2) MoveCategory(i == 2 ? -1 : +1);
+    });
+  }
+  connect(categories_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { category_choice_->setCurrentText(item->text()); });
+  form->addRow("Categories:", box);
+}
+
+void TfrmProductEditor::AddCategory() {
+  const QString text = category_choice_->currentText().trimmed();
+  if (text.isEmpty()) {
+    ShowError("Please, select a category");
+    return;
+  }
+  if (categories_->findItems(text, Qt::MatchExactly).isEmpty()) categories_->addItem(text);
+  Validate();
+}
+
+void TfrmProductEditor::RemoveCategory() {
+  const int row = categories_->currentRow();
+  if (row < 0) {
+    ShowError("Please, select a category");
+    return;
+  }
+  delete categories_->takeItem(row);
+  Validate();
+}
+
+void TfrmProductEditor::MoveCategory(int step) {
+  const int row = categories_->currentRow();
+  const int to = row + step;
+  if (row < 0 || to < 0 || to >= categories_->count()) return;
+  categories_->insertItem(to, categories_->takeItem(row));
+  categories_->setCurrentRow(to);
+}
+
+QString TfrmProductEditor::CategoriesText() const {
+  QStringList parts;
+  for (int i = 0; i < categories_->count(); ++i) parts << categories_->item(i)->text();
+  return parts.join(',');
+}
+
+QString TfrmProductEditor::GenericFileName(const QString& name) {
+  const int dot = name.lastIndexOf('.');
+  const int end = dot < 0 ? static_cast<int>(name.size()) : dot;
+  int start = end;
+  while (start > 0) {
+    const QChar c = name.at(start - 1);
+    if (!c.isDigit() && c != ' ' && c != '-' && c != '.') break;
+    --start;
+  }
+  return name.left(start) + name.mid(end);
+}
+
+void TfrmProductEditor::FillFromVersionedFile(const std::string& path) {
+  const QString name = ToQString(ExtractFileName(path));
+  findChild<QLineEdit*>("edtFilenamePrevious")
+      ->setText(ToQString(Copy()->GetString("Program_Info/File_Info/Filename_Versioned")));
+  findChild<QLineEdit*>("edtFilenameVersioned")->setText(name);
+  findChild<QLineEdit*>("edtFilenameGeneric")->setText(GenericFileName(name));
+  FillSizes(path);
+}
+
+void TfrmProductEditor::FillSizes(const std::string& path) {
+  const int64_t bytes = FileSizeOf(path);
+  if (bytes < 0) return;
+  sizes_[0]->setText(QString::number(bytes));
+  sizes_[1]->setText(QString::number(bytes / 1024));
+  sizes_[2]->setText(TwoDecimals(static_cast<double>(bytes) / 1048576.0));
+}
+
+void TfrmProductEditor::BuildUserDefined() {
+  QWidget* page = AddPage("User Defined");
+  auto* layout = new QVBoxLayout(page);
+  user_defined_ = new QTableWidget(0, 2, page);
+  user_defined_->setObjectName("grdUserDefined");
+  user_defined_->setHorizontalHeaderLabels({"Key", "Value"});
+  user_defined_->horizontalHeader()->setStretchLastSection(true);
+  user_defined_->horizontalHeader()->resizeSection(0, 260);
+  user_defined_->verticalHeader()->hide();
+  layout->addWidget(user_defined_);
+  // A row to type a new key into whenever the last one is in use.
+  connect(user_defined_, &QTableWidget::cellClicked, this, [this] {
+    const int rows = user_defined_->rowCount();
+    const QTableWidgetItem* last = rows ? user_defined_->item(rows - 1, 0) : nullptr;
+    if (rows == 0 || (last && !last->text().trimmed().isEmpty())) user_defined_->insertRow(rows);
+  });
+}
+
+bool TfrmProductEditor::IsUserDefinedKey(const std::string& key) {
+  if (key.rfind(kDescriptionPrefix, 0) == 0) return false;
+  if (!ApplicationDataReady()) return true;
+  const TOptionsList& known = Tables().name_space_flat;
+  if (known.IndexOfName(key) >= 0) return false;
+  for (const std::string& line : known.Lines())
+    if (line == key) return false;
+  return true;
+}
+
+void TfrmProductEditor::PageEntered(int index) {
+  TRecordEditor::PageEntered(index);
+  if (Pages()->tabText(index) != "User Defined" || !Copy()) return;
+  user_defined_->setRowCount(0);
+  const TRecord& copy = *Copy();
+  for (int i = 0; i < copy.Count(); ++i) {
+    const std::string key = copy.NameAt(i);
+    if (key.empty() || !IsUserDefinedKey(key)) continue;
+    const int row = user_defined_->rowCount();
+    user_defined_->insertRow(row);
+    user_defined_->setItem(row, 0, new QTableWidgetItem(ToQString(key)));
+    user_defined_->setItem(row, 1, new QTableWidgetItem(ToQString(copy.GetValueAt(i))));
+  }
+  if (user_defined_->rowCount() == 0) user_defined_->insertRow(0);
+}
+
+void TfrmProductEditor::PageLeft(int index) {
+  TRecordEditor::PageLeft(index);
+  if (Pages()->tabText(index) != "User Defined" || !Copy()) return;
+  TRecord& copy = *Copy();
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (int r = 0; r < user_defined_->rowCount(); ++r) {
+    const QTableWidgetItem* key = user_defined_->item(r, 0);
+    const QTableWidgetItem* value = user_defined_->item(r, 1);
+    const std::string k = key ? FromQString(key->text().trimmed()) : std::string();
+    if (!k.empty()) rows.emplace_back(k, value ? FromQString(value->text()) : std::string());
+  }
+  for (int i = copy.Count() - 1; i >= 0; --i) {
+    const std::string key = copy.NameAt(i);
+    if (key.empty() || !IsUserDefinedKey(key)) continue;
+    if (std::none_of(rows.begin(), rows.end(), [&](const auto& r) { return r.first == key; }))
+      copy.DeleteLine(i);
+  }
+  for (const auto& [key, value] : rows) copy.SetString(key, value);
+}
+
+void TfrmProductEditor::BuildSimtel() {
+  QFormLayout* form = nullptr;
+  QWidget* page = AddPage("Simtel", &form);
+  auto* platform = Choice(
+      page, "cbSimtelPlatform",
+      {"Select - Other Platform (blank)", "win3 - Windows 3.x 16-bit", "win95 - Win95/Win98/WinME",
+       "winnt - Windows NT / Windows 2000", "winxp - Windows XP",
+       "handheld - Handheld Computing (Palm OS, Pocket PC, Windows CE, etc.)"});
+  form->addRow("Platform:", platform);
+  fields_.AddChoice("Simtel/Simtel_Platform", platform);
+  QStringList categories = {"Select - Category (blank)"};
+  if (ApplicationDataReady()) categories << FileLines(Folders().data + "pad/simtel-categories.txt");
+  auto* category = Choice(page, "cbSimtelCategory", categories);
+  // The catalogue grows: a stored category it does not list is still shown and kept.
+  category->setEditable(true);
+  category->setInsertPolicy(QComboBox::NoInsert);
+  form->addRow("Category:", category);
+  fields_.AddChoice("Simtel/Simtel_Category", category);
+}
+
+void TfrmProductEditor::BuildVcl() {
+  QWidget* page = AddPage("VCL");
+  auto* layout = new QVBoxLayout(page);
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel("<b>Version</b>", page), 0, 0);
+  grid->addWidget(new QLabel("<b>Supported</b>", page), 0, 1);
+  grid->addWidget(new QLabel("<b>Address</b>", page), 0, 2);
+  const char* const versions[] = {"D1",   "D2",   "D3",   "D4",   "D5", "D6", "D7", "BCB1",
+                                  "BCB3", "BCB4", "BCB5", "BCB6", "K1", "K2", "K3"};
+  int row = 1;
+  for (const char* version : versions) {
+    const std::string key = std::string("Delphi/") + version;
+    grid->addWidget(new QLabel(version, page), row, 0);
+    // K2 and K3 have an address only.
+    if (std::string(version) != "K2" && std::string(version) != "K3") {
+      auto* supported = new QCheckBox("Supported", page);
+      supported->setObjectName(QString("cbDelphi") + version);
+      grid->addWidget(supported, row, 1);
+      vcl_supported_.push_back({key, supported});
+    }
+    auto* url = new QLineEdit(page);
+    url->setObjectName(QString("edtDelphi") + version + "URL");
+    grid->addWidget(url, row, 2);
+    fields_.AddText(key + "_URL", url);
+    ++row;
+  }
+  grid->setColumnStretch(2, 1);
+  layout->addLayout(grid);
+  auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  auto* type = Choice(page, "cbDelphiType", {"Freeware", "Shareware", "Commercial"});
+  form->addRow("Type:", type);
+  fields_.AddChoice("Delphi/Type", type);
+  auto* source = Choice(page, "cbDelphiSource",
+                        {"Included", "After purchase/registration", "On request", "None", "N/A"});
+  form->addRow("Source:", source);
+  fields_.AddChoice("Delphi/Source", source);
+  auto* location =
+      Choice(page, "cbDelphiFileLocation",
+             {"Uploaded or will be soon", "Please, download it", "Link (no download count)",
+              "Sent/Sending via e-mail", "Just additional info"});
+  form->addRow("File Location:", location);
+  fields_.AddChoice("Delphi/File_Location", location);
+  const std::pair<const char*, const char*> texts[] = {{"Price:", "Price"},
+                                                       {"Link URL:", "Link_URL"},
+                                                       {"Download URL:", "Download_URL"},
+                                                       {"Version:", "Version"},
+                                                       {"Notes:", "Notes"}};
+  for (const auto& [label, name] : texts) {
+    auto* edit = new QLineEdit(page);
+    edit->setObjectName(QString("edtDelphi") + name);
+    form->addRow(label, edit);
+    fields_.AddText(std::string("Delphi/") + name, edit);
+  }
+  layout->addLayout(form);
+  layout->addStretch();
+}
+
 void TfrmProductEditor::BuildWebInfo() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Web Info", &form);
@@ -499,6 +785,14 @@ void TfrmProductEditor::LoadFields() {
   for (const auto& [old_code, new_code] : kOldCurrencies)
     if (code == old_code) copy.SetString("Program_Info/Program_Cost_Other_Code", new_code);
   TRecordEditor::LoadFields();
+  for (const auto& [key, box] : vcl_supported_) box->setChecked(copy.GetString(key) == "TRUE");
+  categories_->clear();
+  for (QString part : ToQString(copy.GetString("Program_Info/Program_Categories"))
+                          .split(QRegularExpression("[\\r\\n,;]"))) {
+    part = part.trimmed();
+    if (!part.isEmpty()) categories_->addItem(part);
+  }
+  category_choice_->setCurrentIndex(-1);
 
   loading_descriptions_ = true;
   desc_language_->blockSignals(true);
@@ -576,6 +870,13 @@ void TfrmProductEditor::StoreFields() {
       !(ApplicationDataReady() && Settings().GetString("DO_NOT_DROP_OVERRIDE") == "TRUE"))
     static_cast<TProduct&>(copy).StatusOverride.Clear();
   TRecordEditor::StoreFields();
+  for (const auto& [key, box] : vcl_supported_) copy.SetBool(key, box->isChecked());
+  copy.SetString("Program_Info/Program_Categories", FromQString(CategoriesText()));
+  // The first entry of the Simtel choices means none.
+  for (const char* key : {"Simtel/Simtel_Platform", "Simtel/Simtel_Category"})
+    if (copy.GetString(key).rfind("Select - ", 0) == 0) copy.SetString(key, "");
+  copy.SetString("Simtel/Simtel_FORM", "Y");
+  copy.SetString("Simtel/SIMTEL_FORM_VER", "1.6 11/26/2002");
   StoreDescriptions(shown_language_);
   if (copy.GetString("Quillora/Search_String").empty())
     copy.SetString("Quillora/Search_String", copy.GetString("Program_Info/Program_Name"));
@@ -618,7 +919,8 @@ void TfrmProductEditor::SizeEdited(int which) {
 }
 
 void TfrmProductEditor::UpdateCharactersLeft() {
-  QWidget* focus = QApplication::focusWidget();
+  // The editor's own focus field: the same whether or not the window is the active one.
+  QWidget* focus = focusWidget();
   for (size_t i = 0; i < desc_widgets_.size(); ++i) {
     if (desc_widgets_[i] != focus) continue;
     const std::string key = kShownDescription + kDescriptionKeys[i + 1];
@@ -633,6 +935,7 @@ void TfrmProductEditor::UpdateCharactersLeft() {
 
 void TfrmProductEditor::CollectForValidation(TOptionsList& values) const {
   TRecordEditor::CollectForValidation(values);
+  values.SetString("Program_Info/Program_Categories", CategoriesText().toStdString());
   // Every language's descriptions count: the stored ones, with the shown language's as typed.
   const TRecord* copy = Copy();
   for (int i = 0; i < copy->Count(); ++i) {
@@ -650,6 +953,23 @@ void TfrmProductEditor::MarkProblems(const std::vector<TPadProblem>& problems) {
   TRecordEditor::MarkProblems(problems);
   desc_fields_.Mark(problems, kDescriptionPrefix + FromQString(shown_language_) + "/",
                     kShownDescription);
+}
+
+int TfrmProductEditor::ImportXmlInto(TRecord& copy, const std::string& path) {
+  return ImportProductXml(static_cast<TProduct&>(copy), path, nullptr);
+}
+
+int TfrmProductEditor::ExportXmlFrom(TRecord& copy, const std::string& path) {
+  return ExportProductXml(static_cast<TProduct&>(copy), path);
+}
+
+std::string TfrmProductEditor::ProposedExportFile() const {
+  // The record's own file, lower-cased, as a PAD file.
+  std::string file = SourceFile();
+  if (file.empty()) return {};
+  for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string ext = ExtractFileExt(file);
+  return file.substr(0, file.size() - ext.size()) + ".xml";
 }
 
 std::string TfrmProductEditor::HelpTopic() const {

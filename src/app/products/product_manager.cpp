@@ -15,8 +15,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/products/check_pad_dialog.h"
 #include "app/products/company_editor.h"
 #include "app/products/product_editor.h"
+#include "app/products/upload_pad_dialog.h"
 #include "app/qt_text.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -161,13 +163,12 @@ TfraProductMan::TfraProductMan(QWidget* parent) : QWidget(parent) {
   product_bar->addAction(MakeCommand("actCheck", "Check", {}, &TfraProductMan::CheckPad));
   MakeCommand("actRefreshProducts", "Refresh products", "Refresh products list",
               &TfraProductMan::RefreshProductsCommand);
-  // The upload form and the PAD check's window are not part of this page yet.
-  Command("actUpload")->setProperty("pending", true);
-  Command("actCheck")->setProperty("pending", true);
   Command("actCheck")->setVisible(false);
 
   company_editor_ = new TfrmCompanyEditor(this);
   product_editor_ = new TfrmProductEditor(this);
+  check_dialog_ = new TdlgCheckPAD(this);
+  upload_dialog_ = new TdlgUploadXML(this);
 
   companies_->installEventFilter(this);
   products_->installEventFilter(this);
@@ -362,8 +363,8 @@ void TfraProductMan::UpdateState() {
   Command("actProductDelete")->setEnabled(has_product);
   Command("actProductExport")->setEnabled(has_product);
   Command("actClone")->setEnabled(has_product);
-  Command("actUpload")->setEnabled(false);
-  Command("actCheck")->setEnabled(false);
+  Command("actUpload")->setEnabled(has_product);
+  Command("actCheck")->setEnabled(true);
   if (!company) {
     status_company_->clear();
     status_product_->clear();
@@ -553,9 +554,17 @@ void TfraProductMan::ExportProduct() {
   ExportPadFile(*company, *product);
 }
 
-void TfraProductMan::UploadProduct() {}
+void TfraProductMan::UploadProduct() {
+  TCompany* company = SelectedCompany();
+  TProduct* product = SelectedProduct();
+  if (!company || !product) return;
+  upload_dialog_->Upload(*company, *product);
+}
 
-void TfraProductMan::CheckPad() {}
+void TfraProductMan::CheckPad() {
+  if (!ApplicationDataReady() || Settings().GetString("Check_PAD") != "TRUE") return;
+  check_dialog_->exec();
+}
 
 void TfraProductMan::ShowContextMenu(QTreeWidget* list, const QPoint& at) {
   QMenu menu(this);

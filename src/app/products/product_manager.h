@@ -1,5 +1,6 @@
 // The Products page: the companies and, for the selected company, its products; creating,
-// editing, cloning, deleting and activating records, and their PAD import and export.
+// editing, cloning, deleting and activating records, their PAD import, export and upload, and
+// the PAD check.
 #pragma once
 
 #include <QWidget>
@@ -20,6 +21,8 @@ class TProduct;
 
 namespace quillora::app {
 
+class TdlgCheckPAD;
+class TdlgUploadXML;
 class TfrmCompanyEditor;
 class TfrmProductEditor;
 
@@ -41,6 +44,8 @@ class TfraProductMan : public QWidget {
 
   TfrmCompanyEditor* CompanyEditor() const { return company_editor_; }
   TfrmProductEditor* ProductEditor() const { return product_editor_; }
+  TdlgCheckPAD* CheckDialog() const { return check_dialog_; }
+  TdlgUploadXML* UploadDialog() const { return upload_dialog_; }
   QTreeWidget* Companies() const { return companies_; }
   QTreeWidget* Products() const { return products_; }
   std::string SelectedCompanyUin() const { return selected_company_uin_; }
@@ -91,6 +96,8 @@ class TfraProductMan : public QWidget {
   std::string selected_company_uin_;
   TfrmCompanyEditor* company_editor_ = nullptr;
   TfrmProductEditor* product_editor_ = nullptr;
+  TdlgCheckPAD* check_dialog_ = nullptr;
+  TdlgUploadXML* upload_dialog_ = nullptr;
   bool rebuilding_ = false;
 };
 
