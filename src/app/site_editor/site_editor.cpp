@@ -29,6 +29,7 @@
 #include "foundation/dates.h"
 #include "foundation/stream.h"
 #include "foundation/ui_port.h"
+#include "net/site_upload.h"
 #include "pad/record_cipher.h"
 #include "sites/site_list.h"
 
@@ -347,8 +348,7 @@ void TdlgSiteEditor::BuildContributor(QTabWidget* tabs) {
   row->addWidget(upload_choice_);
   upload_ = new QPushButton("Upload", group);
   upload_->setObjectName("btnUpload");
-  // Sending the site to the repository is not there yet.
-  upload_->setEnabled(false);
+  connect(upload_, &QPushButton::clicked, this, &TdlgSiteEditor::Upload);
   row->addWidget(upload_);
   auto* panel = new QPushButton("Control Panel", group);
   panel->setObjectName("btnControlPanel");
@@ -526,6 +526,20 @@ void TdlgSiteEditor::UpdateScreenshot() {
     name_->setText(ToQString(working_->Name()));
   ShowCover();
   image_changed_ = true;
+}
+
+void TdlgSiteEditor::Upload() {
+  StoreFields();
+  if (!AskPassword()) return;
+  // A site never saved goes under the name its file would get.
+  const std::string file_name =
+      file_name_.empty() ? FileNameOnly(working_->MakeFileName()) : file_name_;
+  const TSiteUpload upload{FromQString(login_->text()), password_,
+                           upload_choice_->currentIndex() == 1};
+  if (!UploadSite(*working_, file_name, upload)) return;
+  // The site now carries the time of the uploaded copy: only "Save" may close the editor.
+  SetCancelAllowed(false);
+  cancel_->setEnabled(false);
 }
 
 bool TdlgSiteEditor::AskPassword() {

@@ -1,6 +1,7 @@
 // The site editor: every option of one site on its pages (general, search and advanced options,
 // stored forms, categories, comments, messages, contributor), its cover, and for contributors
-// the control panel. Edits go to a working copy; "Save" copies it back and saves the site file.
+// the upload to the site repository and the control panel. Edits go to a working copy; "Save"
+// copies it back and saves the site file.
 #pragma once
 
 #include <memory>
@@ -40,6 +41,8 @@ class TdlgSiteEditor : public TEditorDialog {
   void DeleteChosenForm();
   void UpdateScreenshot();
   void OpenControlPanel();
+  // Sends the working copy to the site repository (or asks it to delete the site there).
+  void Upload();
   // Fills the forms list, keeping the chosen row when it is still there.
   void RefreshForms();
 
