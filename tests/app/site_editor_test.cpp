@@ -20,9 +20,11 @@
 #include "app/qt_user_interface.h"
 #include "app/site_editor/address_editor.h"
 #include "app/site_editor/form_editor.h"
+#include "app/site_editor/screenshot_dialog.h"
 #include "app/site_editor/selected_sites_dialog.h"
 #include "app/site_editor/variables_menu.h"
 #include "dialog_script.h"
+#include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "pad/product_data.h"
@@ -87,6 +89,8 @@ class SiteEditorTest : public QObject {
   void FormEditorRuleEditorsFollowTheFieldType();
   void SelectedSitesDialogAppliesToExactlyTheChosenSites();
   void VariablesMenuPathsAreTheKeys();
+  void StandardMessageFillsSubjectAndBody();
+  void ScreenshotBecomesTheCoverAndNamesTheSite();
 
  private:
   TQtUserInterface ui_;
@@ -377,6 +381,64 @@ void SiteEditorTest::VariablesMenuPathsAreTheKeys() {
   QCOMPARE(menu.actions().first()->text(), QString("Favorites"));
   QAction* favorite = menu.actions().first()->menu()->actions().first();
   QVERIFY(!VariablePath(favorite).startsWith("Favorites"));
+}
+
+// "Standard" on a mail address: the first line of "stdemail.dat" is the subject, the rest the
+// body; over existing text only after a Yes.
+void SiteEditorTest::StandardMessageFillsSubjectAndBody() {
+  StringToFile(Folders().data + "stdemail.dat",
+               "Subject |Program_Info/Program_Name|\r\nLine 1\r\n");
+  TURLInfo mail;
+  mail.SetKind(TURLKind::MAIL);
+  TdlgURLEditor editor(3, mail);
+  QVERIFY(!Find<QPushButton>(&editor, "btnStandard")->isHidden());
+  QVERIFY(Find<QLineEdit>(&editor, "edQuery")->isHidden());
+  editor.LoadStandardMessage();
+  TURLInfo stored;
+  editor.StoreInto(stored);
+  QCOMPARE(QString::fromStdString(stored.EmailSubject()),
+           QString("Subject |Program_Info/Program_Name|"));
+  QCOMPARE(QString::fromStdString(stored.EmailBody()), QString("Line 1\r\n"));
+  QCOMPARE(int(stored.Kind()), int(TURLKind::MAIL));
+
+  Find<QLineEdit>(&editor, "edEmailSubj")->setText("kept");
+  quillora::test::AnswerNextDialog([](QWidget* box) {
+    if (auto* m = qobject_cast<QMessageBox*>(box))
+      m->button(QMessageBox::No)->click();
+    else
+      box->close();
+  });
+  editor.LoadStandardMessage();
+  QCOMPARE(Find<QLineEdit>(&editor, "edEmailSubj")->text(), QString("kept"));
+}
+
+// The dialog shows the home page; "OK" makes a 160 x 120 cover of it, and a site without a name
+// takes the page's title.
+void SiteEditorTest::ScreenshotBecomesTheCoverAndNamesTheSite() {
+  const std::string page = data_->Dir() / "home.html";
+  StringToFile(page,
+               "<html><head><title>Red Page</title></head>"
+               "<body style='margin:0;background:#ff0000'></body></html>");
+  TWebSite site;
+  site.Info.URLs.Home().SetAddress("file://" + page);
+  quillora::test::AnswerNextDialog([](QWidget* w) {
+    auto* dialog = qobject_cast<TdlgScreenshot*>(w);
+    if (!dialog) {
+      w->close();
+      return;
+    }
+    // Once painted, the page is red all over.
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->Capture().pixelColor(320, 240) == QColor(255, 0, 0), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->PageTitle(), QString("Red Page"), 5000);
+    dialog->accept();
+  });
+  QVERIFY(TakeScreenshot(nullptr, site));
+  const TImage24 cover = site.GetCoverPicture();
+  QCOMPARE(cover.width, 160);
+  QCOMPARE(cover.height, 120);
+  const uint8_t* centre = cover.Pixel(80, 60);
+  QVERIFY2(centre[0] > 230 && centre[1] < 30 && centre[2] < 30, "the cover is the red page");
+  QCOMPARE(QString::fromStdString(site.Name()), QString("Red Page"));
 }
 
 QTEST_MAIN(SiteEditorTest)
