@@ -85,7 +85,7 @@ QString TfrmFormEditor::TypeName(int code) {
 TfrmFormEditor::TfrmFormEditor(const TWebForm& form, QWidget* parent) : TEditorDialog(parent) {
   setObjectName("frmFormEditor");
   setWindowTitle("Form editor");
-  resize(860, 560);
+  resize(1080, 600);
 
   variables_ = new QMenu(this);
   BuildVariablesMenu(variables_, true, [this](const QString& path) { InsertVariable(path); });
@@ -130,7 +130,7 @@ TfrmFormEditor::TfrmFormEditor(const TWebForm& form, QWidget* parent) : TEditorD
   QStringList captions;
   for (const char* c : kColumns) captions << c;
   list_->setHeaderLabels(captions);
-  const int default_widths[] = {50, 130, 170, 200, 70, 80, 140};
+  const int default_widths[] = {50, 110, 130, 260, 75, 65, 140};
   for (int i = 0; i < 7; ++i) {
     int width = default_widths[i];
     const std::string key = std::string("FormEditor_Column_") + kColumns[i];

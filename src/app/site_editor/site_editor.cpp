@@ -97,7 +97,7 @@ TdlgSiteEditor::TdlgSiteEditor(TWebSite& site, const TSiteChoiceLists* known, QW
     : TEditorDialog(parent), site_(site), working_(std::make_unique<TWebSite>()) {
   setObjectName("dlgSiteEditor");
   setWindowTitle("Site Editor");
-  resize(640, 520);
+  resize(840, 520);
   if (known) {
     known_ = *known;
   } else if (SiteListReady()) {
@@ -253,7 +253,7 @@ void TdlgSiteEditor::BuildTemplates(QTabWidget* tabs) {
   forms_->setObjectName("lvForms");
   forms_->setRootIsDecorated(false);
   forms_->setHeaderLabels({"Name", "Purpose", "URL", "Count", "LastUpdated", "Fingerprint"});
-  const int widths[] = {100, 60, 180, 50, 130, 110};
+  const int widths[] = {90, 60, 210, 50, 140, 150};
   for (int i = 0; i < 6; ++i) forms_->setColumnWidth(i, widths[i]);
   connect(forms_, &QTreeWidget::itemDoubleClicked, this, &TdlgSiteEditor::EditChosenForm);
   connect(forms_, &QTreeWidget::currentItemChanged, this, [this] {
