@@ -15,12 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
 #include "app/site_editor/editor_dialog.h"
 #include "app/sites/sites_model.h"
 #include "app/status/status_menu.h"
+#include "foundation/app_state.h"
 #include "foundation/dates.h"
 #include "foundation/ui_port.h"
 #include "pad/product_data.h"
@@ -174,9 +176,24 @@ void TfrmAllSitesProperties::ChooseOverride(const std::string& state, const std:
     apply_->setFocus();
     return;
   }
+  // The last comment of a state ("Something else ...") asks the user to write the reason: the
+  // line comes without a comment and the cursor waits at its end.
+  bool own_words = false;
+  if (ApplicationDataReady())
+    if (const TOptionsList* list = Tables().status.FindSection(state)) {
+      std::string last;
+      for (const std::string& line : list->Lines())
+        if (!line.empty()) last = line;
+      own_words = last == comment;
+    }
   QString notes = product_notes_->toPlainText();
   if (!notes.isEmpty() && !notes.endsWith('\n')) notes += '\n';
-  product_notes_->setPlainText(notes + ToMemoText(OverrideNote(comment, Now())));
+  const QString line = ToMemoText(OverrideNote(own_words ? std::string() : comment, Now()));
+  product_notes_->setPlainText(notes + line);
+  QTextCursor cursor = product_notes_->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  if (own_words && line.endsWith('\n')) cursor.movePosition(QTextCursor::Left);
+  product_notes_->setTextCursor(cursor);
   product_notes_->setFocus();
 }
 
