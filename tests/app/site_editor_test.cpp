@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +15,9 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QtTest>
+#include <httplib.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 #include "app/qt_text.h"
@@ -25,6 +29,7 @@
 #include "app/site_editor/variables_menu.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
+#include "foundation/encoding.h"
 #include "foundation/files.h"
 #include "foundation/stream.h"
 #include "pad/product_data.h"
@@ -91,6 +96,7 @@ class SiteEditorTest : public QObject {
   void VariablesMenuPathsAreTheKeys();
   void StandardMessageFillsSubjectAndBody();
   void ScreenshotBecomesTheCoverAndNamesTheSite();
+  void AfterAnUploadOnlySaveClosesTheEditor();
 
  private:
   TQtUserInterface ui_;
@@ -439,6 +445,84 @@ void SiteEditorTest::ScreenshotBecomesTheCoverAndNamesTheSite() {
   const uint8_t* centre = cover.Pixel(80, 60);
   QVERIFY2(centre[0] > 230 && centre[1] < 30 && centre[2] < 30, "the cover is the red page");
   QCOMPARE(QString::fromStdString(site.Name()), QString("Red Page"));
+}
+
+// A successful upload: the contributor settings keep the login, Cancel and Escape no longer close
+// the editor, and "Save" keeps the "Last contributed" that the uploaded copy carries.
+void SiteEditorTest::AfterAnUploadOnlySaveClosesTheEditor() {
+  httplib::Server server;
+  server.set_read_timeout(5, 0);
+  std::mutex mutex;
+  std::string posted;
+  // Read through a content reader: the library refuses form bodies beyond 8 kB otherwise.
+  server.Post("/sites/putsite.php", [&](const httplib::Request&, httplib::Response& res,
+                                        const httplib::ContentReader& read) {
+    std::string body;
+    read([&body](const char* data, size_t size) {
+      body.append(data, size);
+      return true;
+    });
+    std::lock_guard lock(mutex);
+    posted = body;
+    res.set_content("", "text/plain");
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread thread([&] { server.listen_after_bind(); });
+  QTRY_VERIFY_WITH_TIMEOUT(server.is_running(), 5000);
+  Settings().SetString("Sites Repository", "http://127.0.0.1:" + std::to_string(port) + "/sites/");
+  Settings().SetBool("NEW_UPLOAD", true);
+
+  TWebSite* site = SiteList().SiteAt(0);
+  bool cancel_refused = false;
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    if (w->objectName() != "dlgSiteEditor") {
+      w->close();
+      return;
+    }
+    Find<QLineEdit>(w, "edLogin")->setText("jdoe");
+    // The password prompt, then the success message.
+    quillora::test::AnswerNextDialog([](QWidget* prompt) {
+      auto* input = qobject_cast<QInputDialog*>(prompt);
+      if (!input) {
+        prompt->close();
+        return;
+      }
+      input->setTextValue("secret");
+      // The transfer's own window may come first and goes by itself.
+      auto answer = std::make_shared<std::function<void(QWidget*)>>();
+      *answer = [answer](QWidget* box) {
+        if (auto* m = qobject_cast<QMessageBox*>(box)) {
+          if (m->text().contains("successfully"))
+            m->button(QMessageBox::Ok)->click();
+          else
+            m->close();
+        } else {
+          quillora::test::AnswerNextDialog(*answer);
+        }
+      };
+      quillora::test::AnswerNextDialog(*answer);
+      input->accept();
+    });
+    Find<QPushButton>(w, "btnUpload")->click();
+    QVERIFY(!Find<QPushButton>(w, "btnCancel")->isEnabled());
+    QTest::keyClick(w, Qt::Key_Escape);
+    cancel_refused = w->isVisible();
+    Find<QPushButton>(w, "btnSave")->click();
+  });
+  const bool saved = EditSite(nullptr, *site);
+  server.stop();
+  thread.join();
+  QVERIFY(saved);
+  QVERIFY(cancel_refused);
+  QCOMPARE(QString::fromStdString(Settings().GetString("Contributor Login")), QString("jdoe"));
+  const std::string when = site->Info.Value("Common info", "Last contributed");
+  QVERIFY(!when.empty());
+  QVERIFY(posted.find("Last+contributed=" + UrlEncodeValue(when)) != std::string::npos ||
+          posted.find("Last contributed=" + UrlEncodeValue(when)) != std::string::npos);
+  auto reread = Reread(site->FileName);
+  QVERIFY(reread);
+  QCOMPARE(QString::fromStdString(reread->Info.Value("Common info", "Last contributed")),
+           QString::fromStdString(when));
 }
 
 QTEST_MAIN(SiteEditorTest)
