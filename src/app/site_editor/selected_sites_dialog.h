@@ -58,7 +58,8 @@ std::vector<TWebSite*> SelectedSites(const QItemSelectionModel* selection,
                                      const TSitesModel* model);
 
 // Applies the dialog's change to `sites` when the user chooses "Apply" and writes the profile
-// back; true when applied (the caller refreshes the sites view and its tick boxes).
+// back; true when applied. The caller then refreshes the sites view in full when the setting
+// "Filter Show Apply Button" is FALSE, and shows the current custom set's tick boxes again.
 bool EditSelectedSites(QWidget* parent, const std::vector<TWebSite*>& sites,
                        const std::vector<std::string>& categories, TCustomSet* set = nullptr,
                        const QString& set_name = {});
