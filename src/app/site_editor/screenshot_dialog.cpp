@@ -47,6 +47,8 @@ TdlgScreenshot::TdlgScreenshot(const QString& address, QWidget* parent) : QDialo
   auto* layout = new QVBoxLayout(this);
   status_ = new QLabel("Loading Page ...", this);
   status_->setObjectName("lblStatus");
+  // It shows the page's address, which comes from the site file.
+  status_->setTextFormat(Qt::PlainText);
   layout->addWidget(status_);
   view_ = new QWebEngineView(this);
   view_->setObjectName("wbScreenshot");

@@ -39,6 +39,13 @@ QString ProfileText(const char* key) {
   return RecordListsReady() ? ToQString(ActiveProfile().GetString(key)) : QString();
 }
 
+// Names from the records are shown as they are, never read as markup.
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
 // A field that will be written shows on the window colour, an unchanged one on the button face.
 void Mark(QWidget* field, bool written) {
   QPalette palette = field->palette();
@@ -104,12 +111,12 @@ TfrmAllSitesProperties::TfrmAllSitesProperties(const std::vector<std::string>& c
   layout->addLayout(grid);
 
   layout->addWidget(
-      new QLabel("Notes regarding \"" + ProfileText("Company_Info/Company_Name") + "\":", this));
+      PlainLabel("Notes regarding \"" + ProfileText("Company_Info/Company_Name") + "\":", this));
   company_notes_ = new QPlainTextEdit(this);
   company_notes_->setObjectName("memCompanyNotes");
   layout->addWidget(company_notes_);
   layout->addWidget(
-      new QLabel("Notes regarding \"" + ProfileText("Program_Info/Program_Name") + "\":", this));
+      PlainLabel("Notes regarding \"" + ProfileText("Program_Info/Program_Name") + "\":", this));
   product_notes_ = new QPlainTextEdit(this);
   product_notes_->setObjectName("memProductNotes");
   layout->addWidget(product_notes_);

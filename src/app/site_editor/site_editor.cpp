@@ -330,8 +330,15 @@ void TdlgSiteEditor::BuildContributor(QTabWidget* tabs) {
   auto* open = new QPushButton("...", page);
   open->setObjectName("btnOpenContributorURL");
   open->setFixedWidth(32);
-  connect(open, &QPushButton::clicked, this,
-          [this] { UI().OpenDocument(FromQString(contributor_[3]->text())); });
+  connect(open, &QPushButton::clicked, this, [this] {
+    // The address comes from a shared site file: only web pages go to the system browser, never
+    // a local file or program that the desktop would open.
+    QString address = contributor_[3]->text().trimmed();
+    if (address.isEmpty()) return;
+    const QUrl url = QUrl::fromUserInput(address);
+    if (url.scheme() != "http" && url.scheme() != "https") return;
+    UI().OpenDocument(FromQString(url.toString()));
+  });
   grid->addWidget(open, 3, 2);
   layout->addLayout(grid);
 
