@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QtTest>
 #include <httplib.h>
@@ -97,6 +98,7 @@ class SiteEditorTest : public QObject {
   void StandardMessageFillsSubjectAndBody();
   void ScreenshotBecomesTheCoverAndNamesTheSite();
   void AfterAnUploadOnlySaveClosesTheEditor();
+  void ControlPanelPostsTheLoginThroughTheLocalPage();
 
  private:
   TQtUserInterface ui_;
@@ -523,6 +525,64 @@ void SiteEditorTest::AfterAnUploadOnlySaveClosesTheEditor() {
   QVERIFY(reread);
   QCOMPARE(QString::fromStdString(reread->Info.Value("Common info", "Last contributed")),
            QString::fromStdString(when));
+}
+
+// "Control Panel": the local login page gets the login box's text and the typed password (quotes
+// and all, as data) and posts them to the panel.
+void SiteEditorTest::ControlPanelPostsTheLoginThroughTheLocalPage() {
+  httplib::Server server;
+  server.set_read_timeout(5, 0);
+  std::mutex mutex;
+  std::string login, password;
+  server.Post("/db/contrib_view.php", [&](const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard lock(mutex);
+    login = req.get_param_value("Login");
+    password = req.get_param_value("Password");
+    res.set_content("<html><body>Panel</body></html>", "text/html");
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread thread([&] { server.listen_after_bind(); });
+  QTRY_VERIFY_WITH_TIMEOUT(server.is_running(), 5000);
+  StringToFile(Folders().data + "TML/login.html",
+               "<html><body><form name='frmLogin' method='post' action='http://127.0.0.1:" +
+                   std::to_string(port) +
+                   "/db/contrib_view.php'><input name='Login'><input type='password' "
+                   "name='Password'></form></body></html>");
+  Settings().SetBool("NEW_UPLOAD", true);
+
+  bool got = false;
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    if (w->objectName() != "dlgSiteEditor") {
+      w->close();
+      return;
+    }
+    Find<QLineEdit>(w, "edLogin")->setText("jo\"doe");
+    quillora::test::AnswerNextDialog([](QWidget* prompt) {
+      auto* input = qobject_cast<QInputDialog*>(prompt);
+      if (!input) {
+        prompt->close();
+        return;
+      }
+      input->setTextValue("pa'ss\"</script>");
+      input->accept();
+    });
+    // The user is on the "Contributor" page, where the panel opens.
+    Find<QTabWidget>(w, "pcPages")->setCurrentIndex(7);
+    Find<QPushButton>(w, "btnControlPanel")->click();
+    got = QTest::qWaitFor(
+        [&] {
+          std::lock_guard lock(mutex);
+          return !login.empty();
+        },
+        15000);
+    qobject_cast<QDialog*>(w)->reject();
+  });
+  QVERIFY(!EditSite(nullptr, *SiteList().SiteAt(0)));
+  server.stop();
+  thread.join();
+  QVERIFY(got);
+  QCOMPARE(QString::fromStdString(login), QString("jo\"doe"));
+  QCOMPARE(QString::fromStdString(password), QString("pa'ss\"</script>"));
 }
 
 QTEST_MAIN(SiteEditorTest)

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -19,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "app/qt_text.h"
@@ -363,6 +365,7 @@ void TdlgSiteEditor::BuildContributor(QTabWidget* tabs) {
   row->addWidget(panel);
   layout->addWidget(group);
   layout->addStretch();
+  contributor_layout_ = layout;
   tabs->addTab(page, "Contributor");
 }
 
@@ -575,9 +578,13 @@ void TdlgSiteEditor::OpenControlPanel() {
     return;
   }
   if (!browser_) {
+    // The panel opens below the upload group, in place of the empty space.
     browser_ = new QWebEngineView(this);
     browser_->setObjectName("wbControlPanel");
-    browser_->hide();
+    browser_->setMinimumHeight(200);
+    contributor_layout_->insertWidget(contributor_layout_->count() - 1, browser_, 1);
+    // The local login page posts to the panel on the web.
+    browser_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
   }
   // JSON-quoted, so a login with quotes cannot break out of the script.
   auto quoted = [](const QString& s) {
@@ -598,17 +605,27 @@ void TdlgSiteEditor::OpenControlPanel() {
       " f.elements['Login'].value = " +
       quoted(login) + "; f.elements['Password'].value = " + quoted(password) +
       "; f.submit(); return 1; } catch (e) { return 0; } })()";
-  auto* view = browser_;
+  // Two loads follow: the local page, then the panel the form posts to. A failure of either, or
+  // a page without the form, sends the user to the panel through the system browser instead.
+  QPointer<QWebEngineView> view = browser_;
   auto connection = std::make_shared<QMetaObject::Connection>();
+  auto submitted = std::make_shared<bool>(false);
   *connection = connect(view, &QWebEngineView::loadFinished, this,
-                        [view, script, fallback, connection](bool ok) {
-                          disconnect(*connection);
-                          if (!ok) {
-                            fallback();
+                        [view, script, fallback, connection, submitted](bool ok) {
+                          if (*submitted || !ok) {
+                            disconnect(*connection);
+                            if (!ok) fallback();
                             return;
                           }
-                          view->page()->runJavaScript(script, [fallback](const QVariant& done) {
-                            if (done.toInt() != 1) fallback();
+                          view->page()->runJavaScript(script, [view, fallback, connection,
+                                                               submitted](const QVariant& done) {
+                            if (!view) return;  // the editor was closed meanwhile
+                            if (done.toInt() == 1) {
+                              *submitted = true;
+                              return;
+                            }
+                            disconnect(*connection);
+                            fallback();
                           });
                         });
   browser_->load(QUrl::fromLocalFile(PathToQString(page)));

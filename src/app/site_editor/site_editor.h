@@ -19,6 +19,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTreeWidget;
+class QVBoxLayout;
 class QWebEngineView;
 
 namespace quillora::app {
@@ -103,6 +104,7 @@ class TdlgSiteEditor : public TEditorDialog {
   QComboBox* upload_choice_ = nullptr;
   QPushButton* upload_ = nullptr;
   QWebEngineView* browser_ = nullptr;
+  QVBoxLayout* contributor_layout_ = nullptr;
   QPushButton* cancel_ = nullptr;
 };
 
