@@ -251,8 +251,8 @@ void SubmitterTest::MailSiteRecordsOnlyWhenTheLetterIsHandedOver() {
   qunsetenv("QUILLORA_MAIL_CLIENT");
 }
 
-// "Save Tml" on a form no template knows: filled from the sample profile, focused, reviewed and
-// stored with the site, its rules learnt back from the values in it.
+// "Save Tml" on a form no template knows: filled from the sample profile, focused, saved in the
+// form editor and stored with the site, its rules learnt back from the values in it.
 void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
   TDemoDesktop desktop;
   QVERIFY(desktop.Ready());
@@ -275,7 +275,7 @@ void SubmitterTest::SaveTmlStoresTheFocusedFormWithLearntRules() {
       [&](const QVariant&) { focused = true; });
   QTRY_VERIFY_WITH_TIMEOUT(focused, 10000);
 
-  // Yes to any question (hidden fields), then Save in the review.
+  // Yes to any question (hidden fields), then Save in the form editor.
   std::function<void(QWidget*)> answer = [&](QWidget* w) {
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       quillora::test::AnswerNextDialog(answer);

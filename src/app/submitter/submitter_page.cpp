@@ -25,8 +25,8 @@
 #include "app/browser/browser_document.h"
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
+#include "app/site_editor/form_editor.h"
 #include "app/status/product_status_dialog.h"
-#include "app/submitter/form_review_dialog.h"
 #include "app/submitter/url_record_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
@@ -649,9 +649,9 @@ void TfraSubmitter::SaveTemplate() {
       AssignTemplates(*form, true);
       AdjustTemplatesToSize(*form, false);
       form->UpdateFingerprint();
-      TdlgFormReview review(*form, this);
-      if (review.exec() != QDialog::Accepted) return;
-      form->Purpose = review.Purpose();
+      // A form saved from the Submitter is one to submit, unless the user says otherwise.
+      form->Purpose = fpSubmit;
+      if (!EditForm(this, *form)) return;
       // The page may have moved on while the dialog was open: look everything up again.
       site = CurrentSite();
       if (!site) return;
