@@ -22,7 +22,6 @@
 #include "app/preferences/admin_mode.h"
 #include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
-#include "app/products/variables_menu.h"
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -120,7 +119,6 @@ class ProductsTest : public QObject {
   void GenericFileNameDropsTheVersion_data();
   void GenericFileNameDropsTheVersion();
   void UserDefinedPageEditsTheUnknownKeys();
-  void VariablesMenuInsertsTheChosenKey();
   void AdminModeExportsAndImportsThePadFileOfTheCopy();
   void BackupThenRestoreBringsADeletedProductBack();
 };
@@ -492,31 +490,6 @@ void ProductsTest::UserDefinedPageEditsTheUnknownKeys() {
   QCOMPARE(product.GetString("My_Section/Dropped"), std::string());
   QCOMPARE(product.GetString("My_Section/Added"), std::string("fresh"));
   QCOMPARE(product.GetString("Program_Info/Program_Name"), std::string("Tide Clock"));
-}
-
-void ProductsTest::VariablesMenuInsertsTheChosenKey() {
-  QMenu menu;
-  TVariableKeys keys;
-  keys.favorites = {"Program_Info/Program_Name"};
-  keys.keys = {"Company_Info/Contact_Info/Contact_Email", "Company_Info/Contact_Info/Fax",
-               "Company_Info/R&D Lab", "Program_Info/Program_Name"};
-  QStringList inserted;
-  FillVariablesMenu(&menu, keys, [&](const QString& key) { inserted << key; });
-  const QList<QAction*> top = menu.actions();
-  QCOMPARE(top.size(), 3);
-  QCOMPARE(top[0]->text(), QString("Favorites"));
-  QCOMPARE(top[1]->text(), QString("Company_Info"));
-  QMenu* company = top[1]->menu();
-  QCOMPARE(company->actions().size(), 2);
-  QMenu* contact = company->actions()[0]->menu();
-  QCOMPARE(contact->actions()[1]->text(), QString("Fax"));
-  // "&" is shown as itself; the key typed has no "&" and "_" for spaces.
-  QCOMPARE(company->actions()[1]->text(), QString("R&&D Lab"));
-  contact->actions()[1]->trigger();
-  company->actions()[1]->trigger();
-  top[0]->menu()->actions()[0]->trigger();
-  QCOMPARE(inserted, (QStringList{"Company_Info/Contact_Info/Fax", "Company_Info/RD_Lab",
-                                  "Program_Info/Program_Name"}));
 }
 
 void ProductsTest::AdminModeExportsAndImportsThePadFileOfTheCopy() {

@@ -27,7 +27,7 @@
 #include "app/site_editor/form_editor.h"
 #include "app/site_editor/screenshot_dialog.h"
 #include "app/site_editor/selected_sites_dialog.h"
-#include "app/site_editor/variables_menu.h"
+#include "app/variables_menu.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/encoding.h"

@@ -23,8 +23,8 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/products/variables_menu.h"
 #include "app/qt_text.h"
+#include "app/variables_menu.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "foundation/ui_port.h"
@@ -143,7 +143,7 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
     if (!loading_descriptions_) Validate();
   });
   connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCharactersLeft(); });
-  AttachVariablesMenu(this);
+  AttachVariablesMenuToTextBoxes(this);
 }
 
 TfrmProductEditor::~TfrmProductEditor() {

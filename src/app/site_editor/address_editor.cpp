@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
-#include "app/site_editor/variables_menu.h"
+#include "app/variables_menu.h"
 #include "foundation/app_state.h"
 #include "foundation/ui_port.h"
 

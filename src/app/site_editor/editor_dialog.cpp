@@ -7,17 +7,6 @@
 
 namespace quillora::app {
 
-namespace {
-bool admin_mode = false;
-}
-
-bool AdminMode() {
-  return admin_mode;
-}
-void SetAdminMode(bool on) {
-  admin_mode = on;
-}
-
 TEditorDialog::TEditorDialog(QWidget* parent) : QDialog(parent) {}
 
 void TEditorDialog::reject() {

@@ -1,15 +1,13 @@
 // What the site, address and form editors share as windows: the close box asks "Save changes?",
 // Escape leaves without a question, F1 says there is no help, and one window of each kind at a
-// time. Also the process's admin mode, which unlocks the identity fields of the editors.
+// time.
 #pragma once
 
 #include <QDialog>
 
-namespace quillora::app {
+#include "app/preferences/admin_mode.h"
 
-// Off at start; switched on for the session by the preferences' pass phrase.
-bool AdminMode();
-void SetAdminMode(bool on);
+namespace quillora::app {
 
 class TEditorDialog : public QDialog {
   Q_OBJECT

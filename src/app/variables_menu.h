@@ -32,6 +32,9 @@ void AddEditEntries(QMenu* menu, bool select_all);
 // Makes menu the context menu of a QLineEdit, QPlainTextEdit or QComboBox; a variable chosen
 // while opened there replaces the field's selection with text_for(path).
 void AttachVariablesMenu(QWidget* field, QMenu* menu);
+// Gives every line and multi-line text box under root (not the boxes of drop-downs) its standard
+// context menu with an "Insert variable" submenu of the profile's keys.
+void AttachVariablesMenuToTextBoxes(QWidget* root);
 // The field the menu was last opened on, or nullptr.
 QWidget* MenuField(const QMenu* menu);
 // Replaces the selection of a text field (line, multi-line or editable choice) with text.

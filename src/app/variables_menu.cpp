@@ -1,4 +1,4 @@
-#include "app/site_editor/variables_menu.h"
+#include "app/variables_menu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -164,6 +164,35 @@ void AttachVariablesMenu(QWidget* field, QMenu* menu) {
                        menu->exec(choice->lineEdit()->mapToGlobal(at));
                        menu->setProperty(kFieldProperty, QVariant());
                      });
+  }
+}
+
+void AttachVariablesMenuToTextBoxes(QWidget* root) {
+  auto popup = [](QWidget* edit, QMenu* menu, const QPoint& global) {
+    menu->addSeparator();
+    BuildVariablesMenu(menu->addMenu("Insert variable"), false, [edit](const QString& path) {
+      if (auto* line = qobject_cast<QLineEdit*>(edit); line && line->isReadOnly()) return;
+      if (auto* memo = qobject_cast<QPlainTextEdit*>(edit); memo && memo->isReadOnly()) return;
+      InsertIntoField(edit, path);
+    });
+    menu->exec(global);
+    delete menu;
+  };
+  for (QLineEdit* edit : root->findChildren<QLineEdit*>()) {
+    // The boxes of drop-downs have their own menus.
+    if (edit->parentWidget() && edit->parentWidget()->inherits("QComboBox")) continue;
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(edit, &QWidget::customContextMenuRequested, edit,
+                     [edit, popup](const QPoint& at) {
+                       popup(edit, edit->createStandardContextMenu(), edit->mapToGlobal(at));
+                     });
+  }
+  for (QPlainTextEdit* edit : root->findChildren<QPlainTextEdit*>()) {
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(
+        edit, &QWidget::customContextMenuRequested, edit, [edit, popup](const QPoint& at) {
+          popup(edit, edit->createStandardContextMenu(at), edit->viewport()->mapToGlobal(at));
+        });
   }
 }
 
