@@ -42,6 +42,7 @@ TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent),
   resize(786, 534);
   CreatePages();
   CreateMenu();
+  RouteSitesMenu();
   about_ = new TfrmAbout(this);
   RegisterPlacedWindow(this);
   SetAutoPosition(this, TAutoPosition::DesktopCenter);
@@ -102,6 +103,12 @@ void TfrmMain::CreatePages() {
     Submitter()->OpenSiteAtAddress(site, url);
   };
   sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
+  sites_->open_page_count = [this] { return open_submitters_; };
+  sites_->selected_company_uin = [this] { return products_->SelectedCompanyUin(); };
+  sites_->product_changed = [this] {
+    products_->RefreshProducts();
+    UpdateCaption();
+  };
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
@@ -215,6 +222,53 @@ void TfrmMain::CreateMenu() {
   prev->setObjectName("actPrevTab");
   connect(prev, &QAction::triggered, this, [this] { PrevTab(); });
   addAction(prev);
+}
+
+void TfrmMain::RouteSitesMenu() {
+  // Menu items that are the Sites page's own commands follow its state and run it.
+  const std::pair<const char*, const char*> routes[] = {
+      {"actAddSite", "actAddSite"},
+      {"actEditSite", "actSiteEdit"},
+      {"actDelete", "actDeleteSite"},
+      {"actUpdate", "actUpdate"},
+      {"actExport", "actExport"},
+      {"actTable", "actViewAsTable"},
+      {"actThumbnails", "actViewAsThumbnails"},
+      {"actShowInfoPanel", "actShowBottomPanel"},
+      {"actAutoSearch", "actAutoSearch"},
+      {"actAutoSearch2", "actAutoSearch2"},
+      {"actExportReport", "actExportReport"},
+      {"actCheckDupes", "actCheckDupes"},
+  };
+  for (const auto& [item_name, command_name] : routes) {
+    QAction* item = findChild<QAction*>(item_name, Qt::FindDirectChildrenOnly);
+    QAction* command = sites_->Action(command_name);
+    if (!item || !command) continue;
+    const auto follow = [item, command] {
+      item->setEnabled(command->isEnabled());
+      item->setCheckable(command->isCheckable());
+      if (command->isCheckable()) item->setChecked(command->isChecked());
+    };
+    follow();
+    connect(command, &QAction::changed, item, follow);
+    connect(item, &QAction::triggered, command, [command] {
+      if (command->isEnabled()) command->trigger();
+    });
+  }
+  // Find and Select All work on the Sites page; the menu holds their keys for every page, so
+  // the page's own actions give theirs up.
+  for (const auto& [item_name, command_name] :
+       {std::pair{"actFind", "actFind"}, {"actSelectAll", "actSelectAll"}}) {
+    QAction* item = findChild<QAction*>(item_name, Qt::FindDirectChildrenOnly);
+    QAction* command = sites_->Action(command_name);
+    if (!item || !command) continue;
+    command->setShortcut({});
+    connect(item, &QAction::triggered, command, [this, command] {
+      if (pages_->currentIndex() == kSites && command->isEnabled()) command->trigger();
+    });
+    connect(pages_, &QTabWidget::currentChanged, item,
+            [this, item] { item->setEnabled(pages_->currentIndex() == kSites); });
+  }
 }
 
 TfraSubmitter* TfrmMain::Submitter() const {

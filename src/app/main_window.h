@@ -82,6 +82,8 @@ class TfrmMain : public QMainWindow {
   QAction* AddAction(QMenu* menu, const char* name, const QString& text, bool enabled,
                      const QKeySequence& keys = {});
   void CreateMenu();
+  // The Site List, Edit, View and Tools items that run the Sites page's commands.
+  void RouteSitesMenu();
   void CreatePages();
   void FirstShow();
   // Each activation: maximised while no placement is stored; the first restores every window's.
