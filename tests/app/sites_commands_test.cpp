@@ -12,6 +12,10 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 #include <QtTest>
 #include <unistd.h>
 
@@ -26,7 +30,9 @@
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
+#include "foundation/registry.h"
 #include "foundation/stream.h"
+#include "foundation/sysinfo.h"
 #include "pad/login_import.h"
 #include "pad/product_data.h"
 #include "pad/profile.h"
@@ -83,6 +89,8 @@ class SitesCommandsTest : public QObject {
   void LoginImportTicksExactlyTheImportedSites();
   void CheckForDupesDeletesTheAnsweredSite();
   void ProductMenuActivatesTheChosenProduct();
+  void OpenRulesWithShiftAndTheWindowLimit();
+  void SearchResultsPanelKeysAndAdvancedFilter();
 };
 
 void SitesCommandsTest::LoginImportTicksExactlyTheImportedSites() {
@@ -220,6 +228,131 @@ void SitesCommandsTest::ProductMenuActivatesTheChosenProduct() {
   QVERIFY(session.MainWindow()->windowTitle().endsWith("Second Tool"));
   // The grid's states follow the new product: the site is listed in its version.
   QCOMPARE(int(site->summary.status), int(ssComplete));
+}
+
+void SitesCommandsTest::OpenRulesWithShiftAndTheWindowLimit() {
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  TfraSites* sites = ShowSites(session);
+  QVERIFY(sites);
+  QTableView* grid = sites->Grid();
+  grid->setFocus();
+  grid->setCurrentIndex(sites->Model()->index(0, 0));
+  TWebSite* site = sites->CurrentSite();
+  QVERIFY(site);
+  site->Info.URLs.Update().SetAddress("http://update.localhost/");
+  site->Info.URLs.Submit().SetAddress("http://submit.localhost/");
+  QStringList opened;
+  sites->open_site = [&](TWebSite*, const std::string& page, bool new_page) {
+    opened << QString::fromStdString(page) + (new_page ? " new" : " here");
+  };
+  int open_pages = 1;
+  sites->open_page_count = [&] { return open_pages; };
+  const auto run = [&](const std::function<void()>& command) {
+    opened.clear();
+    command();
+    return opened;
+  };
+
+  // Shift+Enter: the Shift is used up, so the work page opens in the current page: Submit, and
+  // Update once a version is listed. "Open in a new Window" with Shift does the same in a new one.
+  for (const bool listed : {false, true}) {
+    ActiveProfile().VersionListed.SetString(site->UIN(), listed ? "1.0" : "");
+    const QString page = listed ? "Update" : "Submit";
+    QCOMPARE(run([&] { QTest::keyClick(grid, Qt::Key_Return, Qt::ShiftModifier); }),
+             QStringList{page + " here"});
+    sites->SetShiftState(Qt::ShiftModifier);
+    QCOMPARE(run([&] { sites->Action("actOpenNewWindow")->trigger(); }),
+             QStringList{page + " new"});
+  }
+  // Without Shift: Search in place; a new window opens Home until the site was submitted.
+  sites->SetShiftState({});
+  QCOMPARE(run([&] { QTest::keyClick(grid, Qt::Key_Return); }), QStringList{"Search here"});
+  QCOMPARE(run([&] { sites->Action("actOpenNewWindow")->trigger(); }), QStringList{"Home new"});
+
+  // The limit: 10 without a machine setting, else the user's "MaxWindowsCount".
+  const std::string user = ComputeSystemDescription().user_name;
+  for (const auto& [stored, pages, limit] : {std::tuple{"", 10, 10}, {"3", 3, 3}, {"3", 2, -1}}) {
+    if (!user.empty())
+      WriteRegistryValue("HKLM\\Software\\Tarvesk\\Quillora\\3.0\\" + user + "\\MaxWindowsCount",
+                         stored);
+    else if (*stored)
+      continue;
+    open_pages = pages;
+    QStringList errors;
+    if (limit > 0) AnswerBox(errors, QMessageBox::Ok);
+    const QStringList got = run([&] { sites->Action("actOpenNewWindow")->trigger(); });
+    if (limit > 0) {
+      QCOMPARE(errors,
+               QStringList{QString("Sorry but you cannot open more than %1 windows").arg(limit)});
+      QVERIFY(got.isEmpty());
+    } else {
+      QCOMPARE(got, QStringList{"Home new"});
+    }
+  }
+}
+
+void SitesCommandsTest::SearchResultsPanelKeysAndAdvancedFilter() {
+  quillora::test::TestData data;
+  TQtUserInterface ui;
+  TDesktopSession session(ui);
+  QVERIFY(session.Start(data.Options()));
+  Settings().SetBool("New_Autosearch", true);
+  Settings().SetString("Sites_Info_Panel_Page", "1");
+  TfraSites* sites = ShowSites(session);
+  QVERIFY(sites);
+  QTableView* grid = sites->Grid();
+  const int rows = sites->Model()->rowCount();
+  QVERIFY(rows > 2);
+
+  // A page the remote search stored for the last site, with a script and the search string.
+  TWebSite* last = sites->Model()->SiteAt(rows - 1);
+  TProfile& profile = ActiveProfile();
+  profile.SetString("Quillora/Search_String", "Needle");
+  const std::string folder = Folders().dump + profile.GetString("Quillora/Product_UIN") + "/";
+  QVERIFY(ForceDirectories(folder));
+  StringToFile(folder + last->UIN() + ".htm",
+               "listing.localhost/find.php?q=needle\r\n<p id=hit>a needle here</p>"
+               "<SCRIPT>document.title='owned'</SCRIPT>");
+
+  // End and Home go to the last and the first row.
+  grid->setFocus();
+  grid->setCurrentIndex(sites->Model()->index(0, 0));
+  QTest::keyClick(grid, Qt::Key_End);
+  QCOMPARE(sites->CurrentSite(), last);
+  QWebEngineView* results = sites->SearchResultsView();
+  QVERIFY(results->isVisible());
+  QVERIFY(!results->page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
+  QString html;
+  QTRY_VERIFY_WITH_TIMEOUT(
+      [&] {
+        bool done = false;
+        results->page()->toHtml([&](const QString& text) {
+          html = text;
+          done = true;
+        });
+        return QTest::qWaitFor([&] { return done; }, 5000) && html.contains("<b>Needle</b>");
+      }(),
+      10000);
+  QVERIFY(!html.contains("owned"));
+  QCOMPARE(results->url().host(), QString("listing.localhost"));
+  QTest::keyClick(grid, Qt::Key_Home);
+  QCOMPARE(sites->CurrentSite(), sites->Model()->SiteAt(0));
+
+  // "<<" shows the custom sets in place of the panel area; ">>" restores it.
+  auto* advanced = sites->findChild<QToolButton*>("btAdvancedFilter");
+  auto* set_box = sites->FilterPanel()->findChild<QWidget*>("gbCustomSets");
+  QVERIFY(!set_box->isVisible());
+  advanced->click();
+  QCOMPARE(advanced->text(), QString(">>"));
+  QVERIFY(set_box->isVisible());
+  QVERIFY(!results->isVisible());
+  advanced->click();
+  QCOMPARE(advanced->text(), QString("<<"));
+  QVERIFY(!set_box->isVisible());
+  QVERIFY(results->isVisible());
 }
 
 QTEST_MAIN(SitesCommandsTest)
