@@ -108,6 +108,8 @@ void TfrmMain::CreatePages() {
   sites_->product_changed = [this] {
     products_->RefreshProducts();
     UpdateCaption();
+    for (int i = 0; i < open_submitters_; ++i)
+      static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
   };
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");

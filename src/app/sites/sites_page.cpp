@@ -125,7 +125,25 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   auto* body = new QSplitter(Qt::Horizontal, this);
   body->setObjectName("splFilter");
   // The panel scrolls rather than holding the window to its own height.
-  auto* filter_scroll = new QScrollArea(body);
+  // The filter area: the "<<" / ">>" switch above the panel, where the eye looks for it.
+  auto* filter_area = new QWidget(body);
+  filter_area->setObjectName("pnlFilterArea");
+  auto* filter_layout = new QVBoxLayout(filter_area);
+  filter_layout->setContentsMargins(0, 0, 0, 0);
+  filter_layout->setSpacing(0);
+  auto* switch_row = new QHBoxLayout;
+  switch_row->setContentsMargins(4, 2, 4, 0);
+  switch_row->addStretch(1);
+  advanced_ = new QToolButton(filter_area);
+  advanced_->setObjectName("btAdvancedFilter");
+  advanced_->setCheckable(true);
+  advanced_->setAutoRaise(true);
+  advanced_->setText("<<");
+  advanced_->setToolTip("Advanced");
+  switch_row->addWidget(advanced_);
+  filter_layout->addLayout(switch_row);
+  auto* filter_scroll = new QScrollArea(filter_area);
+  filter_layout->addWidget(filter_scroll, 1);
   filter_scroll->setObjectName("sbFilter");
   filter_scroll->setWidgetResizable(true);
   filter_scroll->setFrameShape(QFrame::NoFrame);
@@ -145,7 +163,7 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   grid_->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed);
   grid_->setWordWrap(false);
   grid_->setShowGrid(true);
-  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  grid_->setContextMenuPolicy(Qt::CustomContextMenu);
   grid_->verticalHeader()->setVisible(false);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid_->verticalHeader()->setDefaultSectionSize(kTableRowHeight);
@@ -172,7 +190,7 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   splitter_->addWidget(grid_);
   splitter_->addWidget(panel_);
   splitter_->setStretchFactor(0, 1);
-  body->addWidget(filter_scroll);
+  body->addWidget(filter_area);
   body->addWidget(splitter_);
   body->setStretchFactor(1, 1);
   layout->addWidget(body, 1);
@@ -440,14 +458,7 @@ void TfraSites::BuildActions(QToolBar* bar) {
   auto* login_separator = bar->addSeparator();
   login_separator->setObjectName("sepLogin");
   bar->addAction(logins);
-  bar->addSeparator();
-  advanced_ = new QToolButton(bar);
-  advanced_->setObjectName("btAdvancedFilter");
-  advanced_->setCheckable(true);
-  advanced_->setText("<<");
-  advanced_->setToolTip("Advanced");
   connect(advanced_, &QToolButton::clicked, this, [this](bool on) { SetAdvancedFilter(on); });
-  bar->addWidget(advanced_);
   // The Shift state comes from the press on a button, not from when its menu shows.
   for (QToolButton* b : bar->findChildren<QToolButton*>()) b->installEventFilter(this);
 
@@ -462,6 +473,17 @@ void TfraSites::BuildActions(QToolBar* bar) {
   sep3->setSeparator(true);
   grid_->addActions(
       {open, open_sub->menuAction(), new_window, sep1, add, edit, del, sep2, find, sep3, status});
+  auto* row_menu = new QMenu(this);
+  row_menu->setObjectName("pmSiteList");
+  row_menu->addActions(grid_->actions());
+  row_menu->setDefaultAction(open);
+  // A right click focuses the row under it, and the menu works on that row alone.
+  connect(grid_, &QWidget::customContextMenuRequested, this, [this, row_menu](const QPoint& at) {
+    const QModelIndex index = grid_->indexAt(at);
+    if (index.isValid()) FocusRow(index.row());
+    if (TWebSite* site = CurrentSite()) FocusSite(site);
+    row_menu->popup(grid_->viewport()->mapToGlobal(at));
+  });
 }
 
 void TfraSites::BuildStatusMenu(QMenu* menu) {
@@ -956,11 +978,12 @@ void TfraSites::ChooseProduct(const QString& name) {
     ShowError(e.what());
     return;
   }
-  if (product_changed) product_changed();
   if (Settings().GetBool("Filter Show Apply Button"))
     RefreshListView();
   else
     FullRefresh();
+  // After the refresh, so that the submitter pages queue the sites as they now show.
+  if (product_changed) product_changed();
   EnableCommands();
 }
 
