@@ -179,14 +179,11 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   panel_->setDocumentMode(true);
   info_ = new QWebEngineView(panel_);
   info_->setObjectName("wbInfo");
-  results_ = new QWebEngineView(panel_);
-  results_->setObjectName("wbSearchResults");
-  for (QWebEngineView* view : {info_, results_}) {
-    view->setContextMenuPolicy(Qt::NoContextMenu);
-    view->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, view));
-  }
+  info_->setContextMenuPolicy(Qt::NoContextMenu);
+  info_->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, info_));
   panel_->addTab(info_, "Info");
-  panel_->addTab(results_, "Search Results");
+  // The Search Results page comes with the remote search only (OnCreate).
+  panel_->tabBar()->setVisible(false);
   splitter_->addWidget(grid_);
   splitter_->addWidget(panel_);
   splitter_->setStretchFactor(0, 1);
@@ -529,6 +526,14 @@ void TfraSites::OnCreate() {
   splitter_->setSizes({400, Settings().GetInt("Sites_Info_Panel_Height")});
   // Only one batch search is offered; the remote one also brings the Search Results page.
   const bool remote = Settings().GetBool("New_Autosearch");
+  if (remote) {
+    // A second browser costs a renderer: made only where its page is offered.
+    results_ = new QWebEngineView(panel_);
+    results_->setObjectName("wbSearchResults");
+    results_->setContextMenuPolicy(Qt::NoContextMenu);
+    results_->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, results_));
+    panel_->addTab(results_, "Search Results");
+  }
   panel_->tabBar()->setVisible(remote);
   int page = 0;
   if (remote) TryStrToInt(Settings().GetString("Sites_Info_Panel_Page"), page);
@@ -745,6 +750,8 @@ void TfraSites::FocusChanged() {
 }
 
 void TfraSites::ShowSearchResults(TWebSite* site) {
+  // Without the remote search there is no Search Results page.
+  if (!results_) return;
   TSearchResultsPage page{NoSearchResultsHtml(), {}};
   if (site && RecordListsReady() && ActiveProfileValues() && ApplicationDataReady()) {
     const TProfile& profile = ActiveProfile();

@@ -88,6 +88,7 @@ class TfraSites : public QWidget {
   TSitesModel* Model() const { return model_; }
   TSiteFilterPanel* FilterPanel() const { return filter_panel_; }
   QWebEngineView* InfoView() const { return info_; }
+  // The Search Results page's browser; nullptr unless "New_Autosearch" offered it at creation.
   QWebEngineView* SearchResultsView() const { return results_; }
   // The view's command of that object name ("actAddSite", ...); nullptr for none.
   QAction* Action(const char* name) const;
