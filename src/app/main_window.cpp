@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -23,9 +24,13 @@
 #include "app/qt_user_interface.h"
 #include "app/report/report_dialog.h"
 #include "app/search/auto_search_window.h"
+#include "app/site_editor/selected_sites_dialog.h"
+#include "app/site_editor/site_editor.h"
+#include "app/sites/sites_model.h"
 #include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "app/submitter/submitter_page.h"
+#include "app/update/bug_report_dialog.h"
 #include "app/update/site_update_dialogs.h"
 #include "app/window_placements.h"
 #include "backup/backup.h"
@@ -55,6 +60,7 @@ TfrmMain::TfrmMain(TQtUserInterface& ui, QWidget* parent) : QMainWindow(parent),
   };
   CreatePages();
   CreateMenu();
+  RouteSitesMenu();
   about_ = new TfrmAbout(this);
   options_ = new TdlgOptions(this);
   options_->SetSitesGrid(sites_->Grid());
@@ -120,6 +126,29 @@ void TfrmMain::CreatePages() {
     Submitter()->OpenSiteAtAddress(site, url);
   };
   sites_->show_page = [this](int page) { pages_->setCurrentIndex(page); };
+  sites_->open_page_count = [this] { return open_submitters_; };
+  sites_->selected_company_uin = [this] { return products_->SelectedCompanyUin(); };
+  // The windows the Sites page's commands open.
+  sites_->edit_site = [this](TWebSite* site) { return EditSite(this, *site, &sites_->Known()); };
+  sites_->single_search = [this](TWebSite* site) { RunSingleSearchWindow(this, site); };
+  sites_->batch_search = [this](bool) { return RunBatchSearchWindow(this); };
+  sites_->export_report = [this] { RunReportExport(this); };
+  sites_->update_sites = [this] {
+    update_check_->Cancel();
+    return RunSiteUpdate(this);
+  };
+  sites_->bug_report = [this](TWebSite* site) { RunBugReport(this, site); };
+  connect(this, &TfrmMain::preferencesChanged, sites_, [this] {
+    sites_->Model()->ReadColors();
+    sites_->FullRefresh();
+  });
+  sites_->EnableCommands();
+  sites_->product_changed = [this] {
+    products_->RefreshProducts();
+    UpdateCaption();
+    for (int i = 0; i < open_submitters_; ++i)
+      static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)])->RebuildQueue();
+  };
   auto* submitter = new TfraSubmitter(pages_);
   pages_->addTab(products, "Products");
   pages_->addTab(sites, "Sites");
@@ -155,9 +184,9 @@ void TfrmMain::CreateMenu() {
   AddAction(site_list, "actEditSite", "Edit site", false);
   AddAction(site_list, "actDelete", "Delete", false);
   site_list->addSeparator();
-  AddAction(site_list, "actProperties", "Properties", false);
-  connect(AddAction(site_list, "actUpdate", "Update", true), &QAction::triggered, this,
-          [this] { RunUpdate(true); });
+  connect(AddAction(site_list, "actProperties", "Properties", true), &QAction::triggered, this,
+          [this] { EditSelectedSitesProperties(); });
+  AddAction(site_list, "actUpdate", "Update", false);
   AddAction(site_list, "actExport", "Export", false);
   site_list->addSeparator();
   connect(AddAction(site_list, "actExit", "Exit", true), &QAction::triggered, this,
@@ -204,19 +233,14 @@ void TfrmMain::CreateMenu() {
           [this] { Submitter()->Run("actTranslate"); });
   tools->addSeparator();
   // One batch search is present: the remote search window's with "New_Autosearch".
-  QAction* batch = AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", true);
-  QAction* batch2 = AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", true);
-  for (QAction* a : {batch, batch2})
-    connect(a, &QAction::triggered, this, [this] {
-      if (RunBatchSearchWindow(this)) sites_->RefreshListView();
-    });
+  QAction* batch = AddAction(tools, "actAutoSearch", "Generate report (Batch Search)", false);
+  QAction* batch2 = AddAction(tools, "actAutoSearch2", "Generate report (Batch Search)", false);
   connect(tools, &QMenu::aboutToShow, this, [batch, batch2] {
     const bool second = Settings().GetBool("New_Autosearch");
     batch->setVisible(!second);
     batch2->setVisible(second);
   });
-  connect(AddAction(tools, "actExportReport", "Export report", true), &QAction::triggered, this,
-          [this] { RunReportExport(this); });
+  AddAction(tools, "actExportReport", "Export report", false);
   AddAction(tools, "actCheckDupes", "Check for Dupes", false);
   tools->addSeparator();
   connect(AddAction(tools, "actBackup", "Backup User Info", true), &QAction::triggered, this,
@@ -259,9 +283,69 @@ void TfrmMain::CreateMenu() {
   addAction(prev);
 }
 
+void TfrmMain::EditSelectedSitesProperties() {
+  if (pages_->currentIndex() != kSites || !SiteListReady()) return;
+  const std::vector<TWebSite*> chosen =
+      SelectedSites(sites_->Grid()->selectionModel(), sites_->Model());
+  if (chosen.empty()) return;
+  TCustomSet* set = sites_->Model()->CustomSet();
+  if (!EditSelectedSites(this, chosen, sites_->Known().categories, set)) return;
+  if (Settings().GetBool("Filter Show Apply Button"))
+    sites_->RefreshListView();
+  else
+    sites_->FullRefresh();
+}
+
 void TfrmMain::RunUpdate(bool manual) {
   if (manual) update_check_->Cancel();
   if (RunSiteUpdate(this)) sites_->FullRefresh();
+}
+
+void TfrmMain::RouteSitesMenu() {
+  // Menu items that are the Sites page's own commands follow its state and run it.
+  const std::pair<const char*, const char*> routes[] = {
+      {"actAddSite", "actAddSite"},
+      {"actEditSite", "actSiteEdit"},
+      {"actDelete", "actDeleteSite"},
+      {"actUpdate", "actUpdate"},
+      {"actExport", "actExport"},
+      {"actTable", "actViewAsTable"},
+      {"actThumbnails", "actViewAsThumbnails"},
+      {"actShowInfoPanel", "actShowBottomPanel"},
+      {"actAutoSearch", "actAutoSearch"},
+      {"actAutoSearch2", "actAutoSearch2"},
+      {"actExportReport", "actExportReport"},
+      {"actCheckDupes", "actCheckDupes"},
+  };
+  for (const auto& [item_name, command_name] : routes) {
+    QAction* item = findChild<QAction*>(item_name, Qt::FindDirectChildrenOnly);
+    QAction* command = sites_->Action(command_name);
+    if (!item || !command) continue;
+    const auto follow = [item, command] {
+      item->setEnabled(command->isEnabled());
+      item->setCheckable(command->isCheckable());
+      if (command->isCheckable()) item->setChecked(command->isChecked());
+    };
+    follow();
+    connect(command, &QAction::changed, item, follow);
+    connect(item, &QAction::triggered, command, [command] {
+      if (command->isEnabled()) command->trigger();
+    });
+  }
+  // Find and Select All work on the Sites page; the menu holds their keys for every page, so
+  // the page's own actions give theirs up.
+  for (const auto& [item_name, command_name] :
+       {std::pair{"actFind", "actFind"}, {"actSelectAll", "actSelectAll"}}) {
+    QAction* item = findChild<QAction*>(item_name, Qt::FindDirectChildrenOnly);
+    QAction* command = sites_->Action(command_name);
+    if (!item || !command) continue;
+    command->setShortcut({});
+    connect(item, &QAction::triggered, command, [this, command] {
+      if (pages_->currentIndex() == kSites && command->isEnabled()) command->trigger();
+    });
+    connect(pages_, &QTabWidget::currentChanged, item,
+            [this, item] { item->setEnabled(pages_->currentIndex() == kSites); });
+  }
 }
 
 TfraSubmitter* TfrmMain::Submitter() const {

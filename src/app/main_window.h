@@ -69,6 +69,8 @@ class TfrmMain : public QMainWindow {
   // "Update": the site-database update (manual stops the pending automatic check); the sites
   // view is refreshed when sites changed.
   void RunUpdate(bool manual);
+  // "Properties": the selected-sites dialog over the Sites page's selected rows.
+  void EditSelectedSitesProperties();
   TAutoUpdateCheck* UpdateCheck() const { return update_check_; }
   // The preferences dialog on one of its pages; after "Save", preferencesChanged().
   void ShowPreferences(int page);
@@ -93,6 +95,8 @@ class TfrmMain : public QMainWindow {
   QAction* AddAction(QMenu* menu, const char* name, const QString& text, bool enabled,
                      const QKeySequence& keys = {});
   void CreateMenu();
+  // The Site List, Edit, View and Tools items that run the Sites page's commands.
+  void RouteSitesMenu();
   void CreatePages();
   void FirstShow();
   // Each activation: maximised while no placement is stored; the first restores every window's.

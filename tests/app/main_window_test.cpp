@@ -137,19 +137,19 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
       {"actHelpTopics", "Help Topics", true},
       {"actHelpContext", "Help Context", true},
       {"actAbout", "About Quillora", true},
-      {"actAddSite", "Add Site", false},
-      {"actEditSite", "Edit site", false},
-      {"actProperties", "Properties", false},
+      {"actAddSite", "Add Site", true},
+      {"actEditSite", "Edit site", true},  // the first row has the focus
+      {"actProperties", "Properties", true},
       {"actUpdate", "Update", true},
       {"actFind", "Find", false},
       {"actSelectAll", "Select All", false},
-      {"actThumbnails", "Thumbnails", false},
+      {"actThumbnails", "Thumbnails", true},
       {"actShowSidePanel", "Show Side Panel", false},
       {"actOptions", "Preferences", true},
       {"actExportRating", "Export Rating", true},
       {"actBrowserOptions", "Browser options", false},
       {"actTranslate", "Translate to English", true},
-      {"actCheckDupes", "Check for Dupes", false},
+      {"actCheckDupes", "Check for Dupes", true},
       {"actBackup", "Backup User Info", true},
       {"actShowStatistics", "Show Statistics", false},
       {"actSubmissionService", "Submission Service", false},
@@ -160,6 +160,20 @@ void MainWindowTest::MenuRoutesOnlyWhatIsBuilt() {
     QCOMPARE(action->text(), QString(item.text));
     QVERIFY2(action->isEnabled() == item.enabled, item.name);
   }
+  // The Sites page's commands open their windows: "Edit site" from the menu opens the site
+  // editor on the focused site; its Cancel leaves the site as it was.
+  main->PageControl()->setCurrentIndex(TfrmMain::kSites);
+  QString opened;
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    opened = w->objectName();
+    // Cancel, as Escape does: no question.
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+      dialog->reject();
+    else
+      w->close();
+  });
+  main->findChild<QAction*>("actEditSite")->trigger();
+  QCOMPARE(opened, QString("dlgSiteEditor"));
   QCOMPARE(main->findChild<QAction*>("actHelpContext")->shortcut(), QKeySequence(Qt::Key_F1));
   QCOMPARE(main->findChild<QAction*>("actFind")->shortcut(), QKeySequence("Ctrl+F"));
 

@@ -78,6 +78,9 @@ W* Field(QWidget* editor, const char* name) {
 
 void Type(QWidget* editor, const char* name, const QString& text) {
   auto* edit = Field<QLineEdit>(editor, name);
+  // A dialog can be shown before it is active (a busy window that just closed still holds the
+  // activation): a focus given before then does not hold.
+  (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == editor->window(); }, 5000);
   edit->setFocus();
   edit->selectAll();
   QTest::keyClicks(edit, text);

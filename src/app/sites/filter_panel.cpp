@@ -120,6 +120,8 @@ TSiteFilterPanel::TSiteFilterPanel(QWidget* parent) : QWidget(parent) {
   layout->addWidget(filter_box);
 
   auto* set_box = new QGroupBox("Custom sets", this);
+  set_box->setObjectName("gbCustomSets");
+  advanced_box_ = set_box;
   auto* set_layout = new QVBoxLayout(set_box);
   sets_ = new QComboBox(set_box);
   sets_->setObjectName("cbCustomSet");
@@ -286,6 +288,21 @@ void TSiteFilterPanel::FillSetChoice() {
   const int i = sets_->findText(current);
   sets_->setCurrentIndex(i < 0 ? 0 : i);
   filling_ = false;
+}
+
+void TSiteFilterPanel::AddSetChoice(const std::string& name) {
+  if (sets_->findText(ToQString(name)) >= 0) return;
+  filling_ = true;
+  sets_->addItem(ToQString(name));
+  filling_ = false;
+}
+
+void TSiteFilterPanel::SetAdvanced(bool on) {
+  advanced_box_->setVisible(on);
+}
+
+bool TSiteFilterPanel::Advanced() const {
+  return advanced_box_->isVisibleTo(const_cast<TSiteFilterPanel*>(this));
 }
 
 void TSiteFilterPanel::FillSavedFilters() {

@@ -35,6 +35,11 @@ class TSiteFilterPanel : public QWidget {
   // The chosen custom set; nullptr for "None".
   TCustomSet* CurrentSet() const;
   void FillSetChoice();
+  // Offers a set made elsewhere (the login import's) in the set choice, keeping the choice.
+  void AddSetChoice(const std::string& name);
+  // The advanced part (the custom sets) shown or hidden.
+  void SetAdvanced(bool on);
+  bool Advanced() const;
   void FillSavedFilters();
 
   // The UINs of the grid's selected sites (for "Add selected sites" and "Invert selected").
@@ -71,6 +76,7 @@ class TSiteFilterPanel : public QWidget {
   QComboBox* saved_ = nullptr;
   QComboBox* sets_ = nullptr;
   QCheckBox* hide_unchecked_ = nullptr;
+  QWidget* advanced_box_ = nullptr;
   // The ";"-joined choices of "< Custom >".
   std::string categories_, languages_;
   std::vector<std::string> known_categories_, known_languages_;

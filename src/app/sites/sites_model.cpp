@@ -132,6 +132,10 @@ QImage ThumbnailOf(TWebSite& site) {
 
 }  // namespace
 
+QPixmap SitePicture(int number) {
+  return Picture(number);
+}
+
 QColor ColorFromSetting(const std::string& text) {
   bool ok = false;
   const uint value = ToQString(text).trimmed().toUInt(&ok, 16);

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QPixmap>
 #include <array>
 #include <vector>
 
@@ -16,6 +17,10 @@ class TWebSite;
 }  // namespace quillora
 
 namespace quillora::app {
+
+// One of the view's built-in 16 x 16 pictures (2 protected, 3..6 the states, 7..9 the methods,
+// 10 payment, 11 control panel, 12 unknown); an empty one for any other number.
+QPixmap SitePicture(int number);
 
 class TSitesModel : public QAbstractTableModel {
   Q_OBJECT

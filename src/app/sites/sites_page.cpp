@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +13,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -26,13 +29,20 @@
 #include "app/sites/find_site_dialog.h"
 #include "app/sites/site_info_page.h"
 #include "app/sites/sites_model.h"
+#include "app/status/product_status_dialog.h"
 #include "foundation/app_state.h"
 #include "foundation/data_tables.h"
 #include "foundation/dates.h"
+#include "foundation/registry.h"
+#include "foundation/sysinfo.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
+#include "pad/login_import.h"
 #include "pad/product_data.h"
+#include "pad/product_menu.h"
 #include "pad/profile.h"
+#include "sites/duplicate_check.h"
+#include "sites/search_results_page.h"
 #include "sites/site_filter.h"
 #include "sites/site_list.h"
 #include "sites/sites_state.h"
@@ -115,7 +125,25 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   auto* body = new QSplitter(Qt::Horizontal, this);
   body->setObjectName("splFilter");
   // The panel scrolls rather than holding the window to its own height.
-  auto* filter_scroll = new QScrollArea(body);
+  // The filter area: the "<<" / ">>" switch above the panel, where the eye looks for it.
+  auto* filter_area = new QWidget(body);
+  filter_area->setObjectName("pnlFilterArea");
+  auto* filter_layout = new QVBoxLayout(filter_area);
+  filter_layout->setContentsMargins(0, 0, 0, 0);
+  filter_layout->setSpacing(0);
+  auto* switch_row = new QHBoxLayout;
+  switch_row->setContentsMargins(4, 2, 4, 0);
+  switch_row->addStretch(1);
+  advanced_ = new QToolButton(filter_area);
+  advanced_->setObjectName("btAdvancedFilter");
+  advanced_->setCheckable(true);
+  advanced_->setAutoRaise(true);
+  advanced_->setText("<<");
+  advanced_->setToolTip("Advanced");
+  switch_row->addWidget(advanced_);
+  filter_layout->addLayout(switch_row);
+  auto* filter_scroll = new QScrollArea(filter_area);
+  filter_layout->addWidget(filter_scroll, 1);
   filter_scroll->setObjectName("sbFilter");
   filter_scroll->setWidgetResizable(true);
   filter_scroll->setFrameShape(QFrame::NoFrame);
@@ -135,7 +163,7 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   grid_->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed);
   grid_->setWordWrap(false);
   grid_->setShowGrid(true);
-  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  grid_->setContextMenuPolicy(Qt::CustomContextMenu);
   grid_->verticalHeader()->setVisible(false);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid_->verticalHeader()->setDefaultSectionSize(kTableRowHeight);
@@ -145,14 +173,21 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   grid_->horizontalHeader()->setHighlightSections(false);
   grid_->horizontalHeader()->setMinimumSectionSize(10);
   grid_->setIconSize(QSize(16, 16));
-  info_ = new QWebEngineView(splitter_);
+  // The panel area: the info page and, with the remote search, the stored search results.
+  panel_ = new QTabWidget(splitter_);
+  panel_->setObjectName("pcInfo");
+  panel_->setDocumentMode(true);
+  info_ = new QWebEngineView(panel_);
   info_->setObjectName("wbInfo");
   info_->setContextMenuPolicy(Qt::NoContextMenu);
   info_->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, info_));
+  panel_->addTab(info_, "Info");
+  // The Search Results page comes with the remote search only (OnCreate).
+  panel_->tabBar()->setVisible(false);
   splitter_->addWidget(grid_);
-  splitter_->addWidget(info_);
+  splitter_->addWidget(panel_);
   splitter_->setStretchFactor(0, 1);
-  body->addWidget(filter_scroll);
+  body->addWidget(filter_area);
   body->addWidget(splitter_);
   body->setStretchFactor(1, 1);
   layout->addWidget(body, 1);
@@ -168,6 +203,16 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   connect(grid_, &QTableView::activated, this, [this](const QModelIndex& index) {
     if (index.isValid() && index.row() != grid_->currentIndex().row())
       FocusSite(model_->SiteAt(index.row()));
+    // A double-click with Shift goes straight to the Submit page; Enter follows the Open rule.
+    if (double_clicked_) {
+      const bool shift = shift_state_.testFlag(Qt::ShiftModifier);
+      shift_state_ = {};
+      double_clicked_ = false;
+      if (shift) {
+        OpenFocusedAt(2);
+        return;
+      }
+    }
     OpenFocused();
   });
   connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -178,8 +223,13 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
     if (SiteFilter().HideUnchecked) ApplyFilter();
   });
   connect(splitter_, &QSplitter::splitterMoved, this, [this] {
-    if (info_->isVisible()) Settings().SetInt("Sites_Info_Panel_Height", info_->height());
+    if (panel_->isVisible()) Settings().SetInt("Sites_Info_Panel_Height", panel_->height());
   });
+  connect(panel_, &QTabWidget::currentChanged, this, [this](int page) {
+    if (created_) Settings().SetInt("Sites_Info_Panel_Page", page);
+  });
+  grid_->installEventFilter(this);
+  grid_->viewport()->installEventFilter(this);
   filter_panel_->selected_uins = [this] {
     std::vector<std::string> uins;
     for (const QModelIndex& i : grid_->selectionModel()->selectedRows())
@@ -224,11 +274,13 @@ void TfraSites::BuildActions(QToolBar* bar) {
   for (QAction* a : {home, search, submit, update})
     connect(a, &QAction::triggered, this, [this, p = page++] { OpenFocusedAt(p); });
   auto* new_window = AddAction("actOpenNewWindow", "Open in a new Window", "");
-  new_window->setEnabled(false);
-  auto* add = AddAction("actAddSite", "Add Site", "Add New Site     (Ins)");
-  add->setEnabled(false);
-  auto* edit = AddAction("actSiteEdit", "Edit site", "Edit Site     (F4)");
-  edit->setEnabled(false);
+  connect(new_window, &QAction::triggered, this, [this] { OpenInNewWindow(); });
+  auto* add =
+      AddAction("actAddSite", "Add Site", "Add New Site     (Ins)", QKeySequence(Qt::Key_Insert));
+  connect(add, &QAction::triggered, this, [this] { AddSite(); });
+  auto* edit =
+      AddAction("actSiteEdit", "Edit site", "Edit Site     (F4)", QKeySequence(Qt::Key_F4));
+  connect(edit, &QAction::triggered, this, [this] { EditFocused(); });
   auto* del =
       AddAction("actDeleteSite", "Delete", "Delete Site     (Del)", QKeySequence(Qt::Key_Delete));
   connect(del, &QAction::triggered, this, [this] { DeleteFocused(); });
@@ -239,33 +291,61 @@ void TfraSites::BuildActions(QToolBar* bar) {
   for (QAction* a : {act_thumbnails_, act_table_}) a->setCheckable(true);
   connect(act_thumbnails_, &QAction::triggered, this, [this] { SetThumbnails(true); });
   connect(act_table_, &QAction::triggered, this, [this] { SetThumbnails(false); });
-  auto* status = AddAction("actSiteInfo", "Status", "Status of the product at this site     (F2)");
-  status->setEnabled(false);
+  auto* status = AddAction("actSiteInfo", "Status", "Status of the product at this site     (F2)",
+                           QKeySequence(Qt::Key_F2));
+  connect(status, &QAction::triggered, this, [this] { ShowStatus(); });
   auto* refresh =
       AddAction("actRefresh", "Refresh", "Refresh site list     (F5)", QKeySequence(Qt::Key_F5));
   connect(refresh, &QAction::triggered, this, [this] { FullRefresh(); });
-  auto* export_sites = AddAction("actExport", "Export", "Export     (Ctrl+X)");
+  auto* export_sites =
+      AddAction("actExport", "Export", "Export     (Ctrl+X)", QKeySequence("Ctrl+X"));
   connect(export_sites, &QAction::triggered, this, [] {
     if (SiteListReady()) SiteList().ExportSitesInteractive();
   });
-  for (const char* name :
-       {"actUpdate", "actSearchSingle", "actAutoSearch", "actExportReport", "actChangeProduct",
-        "actCheckDupes", "actBugReport", "actImportLoginInfo"}) {
-    static const std::map<std::string, const char*> captions = {
-        {"actUpdate", "Update"},
-        {"actSearchSingle", "Test Selected Site"},
-        {"actAutoSearch", "Generate report (Batch Search)"},
-        {"actExportReport", "Export Report"},
-        {"actChangeProduct", "Product"},
-        {"actCheckDupes", "Check for Dupes"},
-        {"actBugReport", "Bug!"},
-        {"actImportLoginInfo", "Login"}};
-    AddAction(name, captions.at(name), "")->setEnabled(false);
+  auto* update_db = AddAction("actUpdate", "Update", "Update sites from FTP     (Ctrl+U)",
+                              QKeySequence("Ctrl+U"));
+  connect(update_db, &QAction::triggered, this, [this] {
+    if (update_sites && update_sites()) FullRefresh();
+  });
+  auto* single = AddAction("actSearchSingle", "Test Selected Site", "");
+  connect(single, &QAction::triggered, this, [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !single_search) return;
+    single_search(site);
+    if (!SiteList().Contains(site)) return;
+    AfterRecordsChanged(site, true);
+  });
+  // Only one of the two batch searches is offered ("New_Autosearch" chooses).
+  for (const auto& [name, remote] : {std::pair{"actAutoSearch", false}, {"actAutoSearch2", true}}) {
+    auto* a = AddAction(name, "Generate report (Batch Search)", "");
+    connect(a, &QAction::triggered, this, [this, remote = remote] {
+      if (!batch_search) return;
+      const bool changed = batch_search(remote);
+      if (remote && !changed) return;
+      if (RecordListsReady() && ActiveProfileValues()) ActiveProfile().StoreBack();
+      RefreshListView();
+    });
   }
+  auto* export_report_action = AddAction("actExportReport", "Export", "Export Report");
+  connect(export_report_action, &QAction::triggered, this, [this] {
+    if (export_report) export_report();
+  });
+  auto* product = AddAction("actChangeProduct", "Product", "Change Product");
+  connect(product, &QAction::triggered, this, [this] {
+    if (product_button_) product_button_->showMenu();
+  });
+  auto* dupes = AddAction("actCheckDupes", "Check for Dupes", "");
+  connect(dupes, &QAction::triggered, this, [this] { CheckDupes(); });
+  auto* bug = AddAction("actBugReport", "Bug!", "Report a bug");
+  connect(bug, &QAction::triggered, this, [this] {
+    if (TWebSite* site = CurrentSite(); site && bug_report) bug_report(site);
+  });
+  auto* logins = AddAction("actImportLoginInfo", "Login", "");
+  connect(logins, &QAction::triggered, this, [this] { ImportLogins(); });
   act_info_panel_ = AddAction("actShowBottomPanel", "Show Info Panel", "");
   act_info_panel_->setCheckable(true);
   connect(act_info_panel_, &QAction::triggered, this, [this](bool on) {
-    info_->setVisible(on);
+    panel_->setVisible(on && !advanced_->isChecked());
     Settings().SetBool("Hide Bottom Panel", !on);
   });
   auto* select_all = AddAction("actSelectAll", "Select All", "", QKeySequence("Ctrl+A"));
@@ -297,9 +377,27 @@ void TfraSites::BuildActions(QToolBar* bar) {
   open_menu->setObjectName("pmOpen");
   open_menu->addAction(home);
   auto* search_item = open_menu->addAction("Search");
+  search_item->setObjectName("miOpenSearch");
   connect(search_item, &QAction::triggered, search, &QAction::trigger);
   open_menu->addAction(submit);
   open_menu->addAction(update);
+  // The default item follows the rules of "Open in a new Window".
+  connect(
+      open_menu, &QMenu::aboutToShow, this, [this, open_menu, home, search_item, submit, update] {
+        open_menu->setDefaultAction(nullptr);
+        TWebSite* site = CurrentSite();
+        if (!site) return;
+        if (!RequireProduct()) return;
+        const std::string uin = site->UIN();
+        if (shift_state_.testFlag(Qt::ShiftModifier) || Settings().GetBool("Open site for submit"))
+          open_menu->setDefaultAction(
+              ActiveProfile().SiteValue(TSiteValueKind::VersionListed, uin).empty() ? submit
+                                                                                    : update);
+        else
+          open_menu->setDefaultAction(
+              ActiveProfile().SiteValue(TSiteValueKind::DateSubmitted, uin).empty() ? home
+                                                                                    : search_item);
+      });
   if (Settings().GetBool("Show the Open button menu")) {
     open_button->setMenu(open_menu);
     open_button->setPopupMode(QToolButton::MenuButtonPopup);
@@ -329,18 +427,37 @@ void TfraSites::BuildActions(QToolBar* bar) {
   status_button->setPopupMode(QToolButton::MenuButtonPopup);
   bar->addWidget(status_button);
   bar->addAction(refresh);
-  auto* report_button = new QToolButton(bar);
-  report_button->setObjectName("btReport");
-  report_button->setText("Report");
-  report_button->setToolTip("Search sites automatically     (F3)");
-  auto* report_menu = new QMenu(report_button);
-  report_menu->addAction(findChild<QAction*>("actAutoSearch"));
-  report_menu->addAction(findChild<QAction*>("actExportReport"));
-  report_button->setMenu(report_menu);
-  report_button->setPopupMode(QToolButton::InstantPopup);
-  bar->addWidget(report_button);
-  bar->addAction(findChild<QAction*>("actChangeProduct"));
-  bar->addAction(findChild<QAction*>("actBugReport"));
+  report_button_ = new QToolButton(bar);
+  report_button_->setObjectName("btReport");
+  report_button_->setText("Report");
+  report_button_->setToolTip("Search sites automatically     (F3)");
+  auto* report_menu = new QMenu(report_button_);
+  report_menu->setObjectName("pmReport");
+  connect(report_menu, &QMenu::aboutToShow, this,
+          [this, report_menu] { FillReportMenu(report_menu); });
+  report_button_->setMenu(report_menu);
+  report_button_->setPopupMode(QToolButton::InstantPopup);
+  bar->addWidget(report_button_);
+  auto* report_key = AddAction("actReportMenu", "Report", "", QKeySequence(Qt::Key_F3));
+  connect(report_key, &QAction::triggered, this, [this] { report_button_->showMenu(); });
+  product_button_ = new QToolButton(bar);
+  product_button_->setObjectName("btProduct");
+  product_button_->setText("Product");
+  product_button_->setToolTip("Change Product");
+  auto* product_menu = new QMenu(product_button_);
+  product_menu->setObjectName("pmProduct");
+  connect(product_menu, &QMenu::aboutToShow, this,
+          [this, product_menu] { FillProductMenu(product_menu); });
+  product_button_->setMenu(product_menu);
+  product_button_->setPopupMode(QToolButton::InstantPopup);
+  bar->addWidget(product_button_);
+  bar->addAction(bug);
+  auto* login_separator = bar->addSeparator();
+  login_separator->setObjectName("sepLogin");
+  bar->addAction(logins);
+  connect(advanced_, &QToolButton::clicked, this, [this](bool on) { SetAdvancedFilter(on); });
+  // The Shift state comes from the press on a button, not from when its menu shows.
+  for (QToolButton* b : bar->findChildren<QToolButton*>()) b->installEventFilter(this);
 
   // The row menu.
   auto* open_sub = new QMenu("Open ...", this);
@@ -353,6 +470,17 @@ void TfraSites::BuildActions(QToolBar* bar) {
   sep3->setSeparator(true);
   grid_->addActions(
       {open, open_sub->menuAction(), new_window, sep1, add, edit, del, sep2, find, sep3, status});
+  auto* row_menu = new QMenu(this);
+  row_menu->setObjectName("pmSiteList");
+  row_menu->addActions(grid_->actions());
+  row_menu->setDefaultAction(open);
+  // A right click focuses the row under it, and the menu works on that row alone.
+  connect(grid_, &QWidget::customContextMenuRequested, this, [this, row_menu](const QPoint& at) {
+    const QModelIndex index = grid_->indexAt(at);
+    if (index.isValid()) FocusRow(index.row());
+    if (TWebSite* site = CurrentSite()) FocusSite(site);
+    row_menu->popup(grid_->viewport()->mapToGlobal(at));
+  });
 }
 
 void TfraSites::BuildStatusMenu(QMenu* menu) {
@@ -396,6 +524,25 @@ void TfraSites::OnCreate() {
   if (created_) return;
   created_ = true;
   splitter_->setSizes({400, Settings().GetInt("Sites_Info_Panel_Height")});
+  // Only one batch search is offered; the remote one also brings the Search Results page.
+  const bool remote = Settings().GetBool("New_Autosearch");
+  if (remote) {
+    // A second browser costs a renderer: made only where its page is offered.
+    results_ = new QWebEngineView(panel_);
+    results_->setObjectName("wbSearchResults");
+    results_->setContextMenuPolicy(Qt::NoContextMenu);
+    results_->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, results_));
+    panel_->addTab(results_, "Search Results");
+  }
+  panel_->tabBar()->setVisible(remote);
+  int page = 0;
+  if (remote) TryStrToInt(Settings().GetString("Sites_Info_Panel_Page"), page);
+  if (page < 0 || page >= panel_->count()) page = 0;
+  panel_->setCurrentIndex(page);
+  Settings().SetInt("Sites_Info_Panel_Page", page);
+  const bool logins = Settings().GetBool("Import_Logins");
+  Action("actImportLoginInfo")->setVisible(logins);
+  if (auto* separator = findChild<QAction*>("sepLogin")) separator->setVisible(logins);
   ApplyLayout();
   const std::string font_name = Settings().GetString("Font Name");
   if (!font_name.empty() && QFontDatabase::hasFamily(ToQString(font_name))) {
@@ -420,7 +567,8 @@ void TfraSites::OnCreate() {
   filter_panel_->FillSavedFilters();
   const bool show_info = !Settings().GetBool("Hide Bottom Panel");
   act_info_panel_->setChecked(show_info);
-  info_->setVisible(show_info);
+  panel_->setVisible(show_info);
+  SetAdvancedFilter(false);
   EnableCommands();
 }
 
@@ -595,9 +743,28 @@ void TfraSites::FocusChanged() {
   if (site && uin != current_uin_) Settings().SetString("Current site", uin);
   if (uin != current_uin_ || !site) {
     current_uin_ = uin;
+    ShowSearchResults(site);
     ShowInfo(site);
   }
   EnableCommands();
+}
+
+void TfraSites::ShowSearchResults(TWebSite* site) {
+  // Without the remote search there is no Search Results page.
+  if (!results_) return;
+  TSearchResultsPage page{NoSearchResultsHtml(), {}};
+  if (site && RecordListsReady() && ActiveProfileValues() && ApplicationDataReady()) {
+    const TProfile& profile = ActiveProfile();
+    page = LoadSearchResultsPage(
+        StoredSearchPagePath(Folders().dump, profile.GetString("Quillora/Product_UIN"),
+                             site->UIN()),
+        profile.GetString("Quillora/Search_String"));
+  }
+  base_address_ = page.base_address;
+  // The stored page's own address is its base, so that its relative links resolve to where
+  // they point; every navigation still goes through the panel's link rules.
+  results_->setHtml(ToQString(page.html),
+                    base_address_.empty() ? QUrl() : QUrl(ToQString(base_address_)));
 }
 
 void TfraSites::ShowInfo(TWebSite* site) {
@@ -616,11 +783,26 @@ void TfraSites::ShowInfo(TWebSite* site) {
 
 void TfraSites::EnableCommands() {
   const bool focused = CurrentSite() != nullptr;
+  const bool ready = SiteListReady();
+  const auto enable = [this](const char* name, bool on) {
+    if (QAction* a = Action(name)) a->setEnabled(on);
+  };
   for (const char* name : {"actSiteOpen", "actSiteHome", "actSiteSearch", "actSiteSubmit",
-                           "actSiteUpdate", "actDeleteSite"})
-    if (auto* a = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) a->setEnabled(focused);
-  if (auto* a = findChild<QAction*>("actFind", Qt::FindDirectChildrenOnly))
-    a->setEnabled(model_->rowCount() > 0);
+                           "actSiteUpdate", "actDeleteSite", "actOpenNewWindow", "actSiteInfo"})
+    enable(name, focused);
+  enable("actSiteEdit", focused && edit_site);
+  enable("actAddSite", ready && edit_site);
+  enable("actSearchSingle", focused && single_search);
+  enable("actBugReport", focused && bug_report);
+  enable("actAutoSearch", ready && batch_search);
+  enable("actAutoSearch2", ready && batch_search);
+  enable("actExportReport", static_cast<bool>(export_report));
+  enable("actUpdate", static_cast<bool>(update_sites));
+  enable("actCheckDupes", ready);
+  enable("actImportLoginInfo", ready);
+  enable("actChangeProduct", RecordListsReady());
+  enable("actFind", model_->rowCount() > 0);
+  if (product_button_) product_button_->setEnabled(RecordListsReady());
 }
 
 void TfraSites::SiteEdited(int row, int column) {
@@ -637,31 +819,218 @@ bool TfraSites::RequireProduct() {
   return false;
 }
 
+namespace {
+
+bool HasSiteValue(TSiteValueKind kind, const TWebSite& site) {
+  return !ActiveProfile().SiteValue(kind, site.UIN()).empty();
+}
+
+}  // namespace
+
 void TfraSites::OpenFocused() {
   TWebSite* site = CurrentSite();
   if (!site || !RequireProduct()) return;
-  // Shift (or "Open site for submit") goes to the work page: Update once listed, else Submit.
-  const bool shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
-  if (shift || Settings().GetBool("Open site for submit")) {
-    const bool listed =
-        !ActiveProfile().SiteValue(TSiteValueKind::VersionListed, site->UIN()).empty();
-    OpenAt(listed ? 3 : 2, false);
+  // Shift (or "Open site for submit") goes to the work page: Update once listed, else Submit;
+  // the Shift is used up, so the page opens in the current Submitter page.
+  if (shift_state_.testFlag(Qt::ShiftModifier) || Settings().GetBool("Open site for submit")) {
+    shift_state_ = {};
+    OpenFocusedAt(HasSiteValue(TSiteValueKind::VersionListed, *site) ? 3 : 2);
   } else {
-    OpenAt(1, false);
+    OpenFocusedAt(1);
   }
 }
 
 void TfraSites::OpenFocusedAt(int page) {
-  OpenAt(page, QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
+  OpenAt(page, shift_state_.testFlag(Qt::ShiftModifier));
+}
+
+void TfraSites::OpenInNewWindow() {
+  TWebSite* site = CurrentSite();
+  if (!site || !RequireProduct()) return;
+  if (shift_state_.testFlag(Qt::ShiftModifier))
+    OpenAt(HasSiteValue(TSiteValueKind::VersionListed, *site) ? 3 : 2, true);
+  else
+    OpenAt(HasSiteValue(TSiteValueKind::DateSubmitted, *site) ? 1 : 0, true);
 }
 
 void TfraSites::OpenAt(int page, bool new_page) {
   TWebSite* site = CurrentSite();
   if (!site || !RequireProduct() || page < 0 || page > 3) return;
+  if (new_page) {
+    // The limit is the machine's, per user; 10 without one.
+    int limit = 10;
+    const std::string user = ComputeSystemDescription().user_name;
+    if (!user.empty())
+      TryStrToInt(ReadRegistryValue("HKLM\\Software\\Tarvesk\\Quillora\\3.0\\" + user +
+                                    "\\MaxWindowsCount"),
+                  limit);
+    if (open_page_count && open_page_count() >= limit) {
+      ShowError("Sorry but you cannot open more than " + std::to_string(limit) + " windows");
+      return;
+    }
+  }
   // A page without an address opens the Home page.
   std::string name = kPageNames[page];
   if (page > 0 && site->Info.URLs.AddressOf(name).empty()) name = "Home";
   if (open_site) open_site(site, name, new_page);
+}
+
+void TfraSites::AddSite() {
+  if (!SiteListReady() || !edit_site) return;
+  TWebSite* site = SiteList().SiteAt(SiteList().AddNew());
+  if (edit_site(site)) {
+    FullRefresh();
+    FocusSite(site);
+  } else if (SiteList().Contains(site)) {
+    SiteList().RemoveSite(site);
+  }
+}
+
+void TfraSites::EditFocused() {
+  TWebSite* site = CurrentSite();
+  if (!site || !edit_site) return;
+  FocusSite(site);
+  if (!edit_site(site) || !SiteList().Contains(site)) return;
+  site->RefreshSummary();
+  model_->SetSort(model_->Sort());
+  FocusSite(site);
+  ShowInfo(site);
+}
+
+void TfraSites::CheckDupes() {
+  if (!SiteListReady()) return;
+  CheckForDupes(SiteList());
+  FullRefresh();
+}
+
+void TfraSites::ImportLogins() {
+  if (!SiteListReady()) return;
+  std::string path;
+  if (!UI().OpenFileDialog("Import login info", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*",
+                           path))
+    return;
+  TLoginImportResult result;
+  try {
+    TProfile* profile = RecordListsReady() && ActiveProfileValues() ? &ActiveProfile() : nullptr;
+    result = ImportLoginInfo(path, profile, CustomSets(), SiteList());
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    return;
+  }
+  if (!result.imported) return;
+  if (result.set_created) filter_panel_->AddSetChoice(kImportedLoginSet);
+  FullRefresh();
+  if (records_changed) records_changed();
+}
+
+void TfraSites::ShowStatus() {
+  TWebSite* site = CurrentSite();
+  if (!site || !RequireProduct()) return;
+  FocusSite(site);
+  bool resort = false;
+  if (!ShowProductStatus(*site, ActiveProfile(), false, this, &resort)) return;
+  AfterRecordsChanged(site, resort);
+}
+
+void TfraSites::AfterRecordsChanged(TWebSite* site, bool resort) {
+  if (RecordListsReady() && ActiveProfileValues()) {
+    TProfile& profile = ActiveProfile();
+    profile.StoreBack();
+    profile.Activate();
+    site->RefreshSummary();
+    site->UpdateVersionHandled(profile.GetString("Program_Info/Program_Version"));
+  } else {
+    site->RefreshSummary();
+  }
+  if (resort) model_->SetSort(model_->Sort());
+  model_->RepaintAll();
+  FocusSite(site);
+  ShowInfo(site);
+  if (records_changed) records_changed();
+}
+
+void TfraSites::FillReportMenu(QMenu* menu) {
+  menu->clear();
+  if (shift_state_.testFlag(Qt::ShiftModifier)) menu->addAction(Action("actSearchSingle"));
+  menu->addAction(
+      Action(Settings().GetBool("New_Autosearch") ? "actAutoSearch2" : "actAutoSearch"));
+  menu->addAction(Action("actExportReport"));
+}
+
+void TfraSites::FillProductMenu(QMenu* menu) {
+  menu->clear();
+  if (!RecordListsReady()) return;
+  const std::string company =
+      ProductMenuCompany(CompanyList(), shift_state_.testFlag(Qt::ShiftModifier),
+                         selected_company_uin ? selected_company_uin() : std::string());
+  const TWebSite* site = CurrentSite();
+  const std::string active = ActiveProfileValues() ? ActiveProfile().ActiveProductUin : "";
+  for (const TProductMenuItem& item :
+       ProductMenuItems(ProductList(), company, active, site ? site->UIN() : std::string())) {
+    QAction* a = menu->addAction(ToQString(item.caption));
+    a->setToolTip(ToQString(item.hint));
+    a->setStatusTip(ToQString(item.hint));
+    if (item.picture >= 0) a->setIcon(QIcon(SitePicture(item.picture)));
+    if (item.is_default) menu->setDefaultAction(a);
+    connect(a, &QAction::triggered, this,
+            [this, hint = ToQString(item.hint)] { ChooseProduct(hint); });
+  }
+}
+
+void TfraSites::ChooseProduct(const QString& name) {
+  if (!RecordListsReady()) return;
+  try {
+    if (!ActivateProductByName(ActiveProfile(), ProductList(), FromQString(name))) return;
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    return;
+  }
+  if (Settings().GetBool("Filter Show Apply Button"))
+    RefreshListView();
+  else
+    FullRefresh();
+  // After the refresh, so that the submitter pages queue the sites as they now show.
+  if (product_changed) product_changed();
+  EnableCommands();
+}
+
+void TfraSites::SetAdvancedFilter(bool on) {
+  advanced_->setChecked(on);
+  advanced_->setText(on ? ">>" : "<<");
+  advanced_->setToolTip(on ? "Simple" : "Advanced");
+  filter_panel_->SetAdvanced(on);
+  panel_->setVisible(!on && act_info_panel_->isChecked());
+}
+
+QAction* TfraSites::Action(const char* name) const {
+  return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+}
+
+bool TfraSites::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+    shift_state_ = static_cast<QInputEvent*>(event)->modifiers();
+    double_clicked_ = type == QEvent::MouseButtonDblClick && watched == grid_->viewport();
+  } else if (type == QEvent::KeyPress && (watched == grid_ || watched == grid_->viewport())) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    shift_state_ = key->modifiers();
+    double_clicked_ = false;
+    // Home and End go to the first and the last row, not to the ends of the focused row.
+    if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) &&
+        key->modifiers() == Qt::NoModifier && model_->rowCount() > 0) {
+      FocusRow(key->key() == Qt::Key_Home ? 0 : model_->rowCount() - 1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TfraSites::FocusRow(int row) {
+  const int column = std::max(grid_->currentIndex().column(), 0);
+  const QModelIndex index = model_->index(row, grid_->isColumnHidden(column) ? 0 : column);
+  grid_->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  grid_->scrollTo(index);
 }
 
 void TfraSites::DeleteFocused() {

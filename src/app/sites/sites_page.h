@@ -15,6 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QTabWidget;
 class QTableView;
 class QToolBar;
 class QToolButton;
@@ -52,6 +53,29 @@ class TfraSites : public QWidget {
   void OpenFocused();
   void OpenFocusedAt(int page);
   void DeleteFocused();
+  // "Open in a new Window": Update or Submit with Shift held, else Search once submitted, or Home.
+  void OpenInNewWindow();
+  // "Add Site": a new site at the end of the list in the site editor; dropped when cancelled.
+  void AddSite();
+  // "Edit site": the focused site in the site editor.
+  void EditFocused();
+  // "Check for Dupes" over the whole list, then a full refresh.
+  void CheckDupes();
+  // "Login": a login file into the active profile and the set "Imported Login Info".
+  void ImportLogins();
+  // "Status": the product status dialog for the focused site.
+  void ShowStatus();
+  // The product menu with each product's state at the focused site; the report menu.
+  void FillProductMenu(QMenu* menu);
+  void FillReportMenu(QMenu* menu);
+  // Makes the product named `name` active (the product menu's item with that hint).
+  void ChooseProduct(const QString& name);
+  // "<<" / ">>": the advanced filter in place of the info panel, and back.
+  void SetAdvancedFilter(bool on);
+  // The modifier keys of the last mouse press or key in the grid or on the tool bar's buttons;
+  // a command runs "with Shift held" when it has Shift.
+  Qt::KeyboardModifiers ShiftState() const { return shift_state_; }
+  void SetShiftState(Qt::KeyboardModifiers state) { shift_state_ = state; }
   void FindSite();
   void SetThumbnails(bool on);
   // Writes "Sites List Order" and "Sites List Width" from the grid.
@@ -64,6 +88,10 @@ class TfraSites : public QWidget {
   TSitesModel* Model() const { return model_; }
   TSiteFilterPanel* FilterPanel() const { return filter_panel_; }
   QWebEngineView* InfoView() const { return info_; }
+  // The Search Results page's browser; nullptr unless "New_Autosearch" offered it at creation.
+  QWebEngineView* SearchResultsView() const { return results_; }
+  // The view's command of that object name ("actAddSite", ...); nullptr for none.
+  QAction* Action(const char* name) const;
   QLabel* CountLabel() const { return counts_; }
   const TSiteChoiceLists& Known() const { return known_; }
 
@@ -73,6 +101,26 @@ class TfraSites : public QWidget {
   std::function<void(TWebSite*, const std::string&, bool new_page)> open_site;
   std::function<void(TWebSite*, const QString&)> open_url;
   std::function<void(int)> show_page;
+  // The number of open Submitter pages (for the window limit of a new one).
+  std::function<int()> open_page_count;
+  // Windows other parts of the program own, set by the main window; a command whose hook is
+  // empty stays disabled. edit_site returns whether the user confirmed the editor; batch_search
+  // (remote: the remote search service's window) whether results changed; update_sites whether
+  // the database changed.
+  std::function<bool(TWebSite*)> edit_site;
+  std::function<void(TWebSite*)> single_search;
+  std::function<bool(bool remote)> batch_search;
+  std::function<void()> export_report;
+  std::function<bool()> update_sites;
+  std::function<void(TWebSite*)> bug_report;
+  // The company selected in the product manager, and what follows a product change made here
+  // (the product manager shows the new product).
+  std::function<std::string()> selected_company_uin;
+  std::function<void()> product_changed;
+  // A status or per-site record changed (the main window recounts its submission counters).
+  std::function<void()> records_changed;
+
+  void EnableCommands();
 
  signals:
   // The info panel's page was written for the site with this UIN.
@@ -89,7 +137,10 @@ class TfraSites : public QWidget {
   void FocusChanged();
   void ShowInfo(TWebSite* site);
   void UpdateCounts();
-  void EnableCommands();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void FocusRow(int row);
+  void ShowSearchResults(TWebSite* site);
+  void AfterRecordsChanged(TWebSite* site, bool resort);
   void FocusCurrentOrFirst();
   void SiteEdited(int row, int column);
   void PanelLink(const QUrl& url);
@@ -101,6 +152,11 @@ class TfraSites : public QWidget {
   TSiteFilterPanel* filter_panel_ = nullptr;
   QSplitter* splitter_ = nullptr;
   QWebEngineView* info_ = nullptr;
+  QWebEngineView* results_ = nullptr;
+  QTabWidget* panel_ = nullptr;
+  QToolButton* advanced_ = nullptr;
+  QToolButton* report_button_ = nullptr;
+  QToolButton* product_button_ = nullptr;
   QLabel* counts_ = nullptr;
   QToolButton* thumbs_ = nullptr;
   QAction* act_table_ = nullptr;
@@ -110,6 +166,8 @@ class TfraSites : public QWidget {
   std::string current_uin_;
   std::string base_address_;
   bool created_ = false;
+  Qt::KeyboardModifiers shift_state_;
+  bool double_clicked_ = false;
 };
 
 }  // namespace quillora::app
