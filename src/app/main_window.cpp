@@ -354,6 +354,7 @@ TfraSubmitter* TfrmMain::Submitter() const {
 
 void TfrmMain::WireSubmitter(TfraSubmitter* page) {
   connect(page, &TfraSubmitter::submissionRecorded, sites_, &TfraSites::RefreshSite);
+  connect(page, &TfraSubmitter::siteChanged, sites_, &TfraSites::RefreshSite);
   page->SetShownElsewhere([this, page](const TWebSite& site) {
     for (int i = 0; i < open_submitters_; ++i) {
       auto* other = static_cast<TfraSubmitter*>(submitter_pages_[static_cast<size_t>(i)]);

@@ -26,6 +26,7 @@
 #include "app/browser/web_browser.h"
 #include "app/qt_text.h"
 #include "app/site_editor/form_editor.h"
+#include "app/site_editor/site_editor.h"
 #include "app/status/product_status_dialog.h"
 #include "app/submitter/url_record_dialog.h"
 #include "foundation/app_state.h"
@@ -227,8 +228,17 @@ void TfraSubmitter::BuildActions(QToolBar* bar) {
   // Present but not built yet on this page.
   connect(AddAction(bar, "actCaptureForm", "Capture", true), &QAction::triggered, this,
           [this] { CaptureSearch(); });
-  for (auto [name, text] : {std::pair{"actEditTemplate", "Edit Tml"}, {"actEditSite", "Edit Site"}})
-    AddAction(bar, name, text, false);
+  connect(AddAction(bar, "actEditTemplate", "Edit Tml", true), &QAction::triggered, this,
+          [this] { EditTemplate(); });
+  QAction* edit_site = AddAction(bar, "actEditSite", "Edit Site", true);
+  edit_site->setShortcut(QKeySequence(Qt::Key_F4));
+  edit_site->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(edit_site, &QAction::triggered, this, [this] {
+    TWebSite* site = CurrentSite();
+    if (!site || !EditSite(this, *site)) return;
+    RefreshStatusPanel();
+    emit siteChanged(ToQString(site->UIN()));
+  });
   connect(AddAction(bar, "actSaveTemplate", "Save Tml", true), &QAction::triggered, this,
           [this] { SaveTemplate(); });
   connect(AddAction(bar, "actSiteInfo", "Status", true), &QAction::triggered, this, [this] {
@@ -659,6 +669,41 @@ void TfraSubmitter::SaveTemplate() {
       if (TWebForm* old = forms.FindByFingerprint(old_print, print))
         forms.Delete(forms.IndexOf(old));
       forms.AddForm().Assign(*form);
+      if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
+    } catch (const std::exception& e) {
+      status_->setText(ToQString(e.what()));
+    }
+  });
+}
+
+void TfraSubmitter::EditTemplate() {
+  if (!CurrentSite()) return;
+  const std::string uin = site_uin_;
+  browser_->Snapshot([this, uin](const QByteArray& json) {
+    TWebSite* site = CurrentSite();
+    if (!site || site_uin_ != uin || json.isEmpty()) return;
+    try {
+      TBrowserDocument document(json);
+      TDomForm* live = FocusedForm(document.Top());
+      if (!live) {
+        ShowInfo("Please, put the cursor into a form first");
+        return;
+      }
+      const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
+      const TWebForm* stored = site->Forms().FindByFingerprint(old_print, print);
+      if (!stored) {
+        ShowInfo("Template not found");
+        return;
+      }
+      // The editor works on a copy; the stored form changes only when the user saves.
+      TWebForm copy;
+      copy.Assign(*stored);
+      if (!EditForm(this, copy)) return;
+      site = CurrentSite();
+      if (!site) return;
+      TWebForm* again = site->Forms().FindByFingerprint(old_print, print);
+      if (!again) return;
+      again->Assign(copy);
       if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
     } catch (const std::exception& e) {
       status_->setText(ToQString(e.what()));

@@ -54,6 +54,8 @@ class TfraSubmitter : public QWidget {
   void FillThis();
   // "Save Tml": stores the focused form, with the rules learnt from the sample profile.
   void SaveTemplate();
+  // "Edit Tml": the form editor on the stored form of the form holding the cursor.
+  void EditTemplate();
   // "Capture": the focused form's request becomes the site's search entry point.
   void CaptureSearch();
   void RebuildQueue();
@@ -73,6 +75,8 @@ class TfraSubmitter : public QWidget {
   void filled(int forms, const QString& url);
   // A submission of the current site's submit form was recognised and recorded.
   void submissionRecorded(const QString& uin);
+  // The site editor saved the current site.
+  void siteChanged(const QString& uin);
 
  private:
   QAction* AddAction(QToolBar* bar, const char* name, const QString& text, bool enabled);
