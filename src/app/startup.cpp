@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "app/qt_user_interface.h"
+#include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "foundation/app_state.h"
 #include "foundation/monitors.h"
@@ -68,7 +69,8 @@ void TDesktopSession::Finish() {
 
 namespace {
 
-// A debugging aid: pictures of the splash and the main window, then the program ends.
+// A debugging aid: pictures of the splash, the main window, the Sites page (table and
+// thumbnails) and the Products page, then the program ends.
 void GrabAndQuit(TDesktopSession& session, const QString& folder) {
   QDir().mkpath(folder);
   QObject::connect(session.MainWindow(), &TfrmMain::firstShowDone, session.MainWindow(),
@@ -82,7 +84,16 @@ void GrabAndQuit(TDesktopSession& session, const QString& folder) {
                        main->resize(1200, 720);
                        QTimer::singleShot(2500, main, [main, folder] {
                          main->grab().save(folder + "/sites.png");
-                         main->close();
+                         main->Sites()->SetThumbnails(true);
+                         QTimer::singleShot(1000, main, [main, folder] {
+                           main->grab().save(folder + "/sites-thumbnails.png");
+                           main->Sites()->SetThumbnails(false);
+                           main->PageControl()->setCurrentIndex(TfrmMain::kProducts);
+                           QTimer::singleShot(500, main, [main, folder] {
+                             main->grab().save(folder + "/products.png");
+                             main->close();
+                           });
+                         });
                        });
                      });
                    });

@@ -282,7 +282,8 @@ bool TSitesModel::setData(const QModelIndex& index, const QVariant& value, int r
 
 QVariant TSitesModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= kSiteColumnCount) return {};
-  if (role == Qt::DisplayRole) return QString(SiteColumnCaptions()[static_cast<size_t>(section)]);
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    return QString(SiteColumnCaptions()[static_cast<size_t>(section)]);
   return {};
 }
 

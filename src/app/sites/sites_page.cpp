@@ -172,6 +172,8 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   grid_->horizontalHeader()->setSortIndicatorShown(true);
   grid_->horizontalHeader()->setHighlightSections(false);
   grid_->horizontalHeader()->setMinimumSectionSize(10);
+  // Narrow columns show the start of their caption (the whole one is the header's tooltip).
+  grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   grid_->setIconSize(QSize(16, 16));
   // The panel area: the info page and, with the remote search, the stored search results.
   panel_ = new QTabWidget(splitter_);
@@ -190,6 +192,8 @@ TfraSites::TfraSites(QWidget* parent) : QWidget(parent) {
   body->addWidget(filter_area);
   body->addWidget(splitter_);
   body->setStretchFactor(1, 1);
+  // The filter starts at the width its fields need; the grid takes the rest.
+  body->setSizes({filter_area->minimumSizeHint().width(), 100000});
   layout->addWidget(body, 1);
   counts_ = new QLabel(this);
   counts_->setObjectName("lblCounts");
