@@ -130,8 +130,17 @@ void TfrmMain::CreatePages() {
   sites_->selected_company_uin = [this] { return products_->SelectedCompanyUin(); };
   // The windows the Sites page's commands open.
   sites_->edit_site = [this](TWebSite* site) { return EditSite(this, *site, &sites_->Known()); };
-  sites_->single_search = [this](TWebSite* site) { RunSingleSearchWindow(this, site); };
-  sites_->batch_search = [this](bool) { return RunBatchSearchWindow(this); };
+  sites_->single_search = [this](TWebSite* site) {
+    update_check_->Pause();
+    RunSingleSearchWindow(this, site);
+    update_check_->Resume();
+  };
+  sites_->batch_search = [this](bool) {
+    update_check_->Pause();
+    const bool changed = RunBatchSearchWindow(this);
+    update_check_->Resume();
+    return changed;
+  };
   sites_->export_report = [this] { RunReportExport(this); };
   sites_->update_sites = [this] {
     update_check_->Cancel();

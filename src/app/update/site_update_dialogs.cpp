@@ -177,6 +177,19 @@ void TAutoUpdateCheck::SiteOpened() {
   delay_->start(delay_ms);
 }
 
+void TAutoUpdateCheck::Pause() {
+  delay_was_active_ = delay_->isActive();
+  poll_was_active_ = poll_->isActive();
+  delay_->stop();
+  poll_->stop();
+}
+
+void TAutoUpdateCheck::Resume() {
+  if (delay_was_active_ && !done_) delay_->start();
+  if (poll_was_active_) poll_->start();
+  delay_was_active_ = poll_was_active_ = false;
+}
+
 void TAutoUpdateCheck::Cancel() {
   delay_->stop();
   done_ = true;

@@ -79,6 +79,10 @@ class TAutoUpdateCheck : public QObject {
   void SiteOpened();
   // A manual update: the pending check stops and is done.
   void Cancel();
+  // The listing searches stop both timers while their window is open and give them back their
+  // former state afterwards.
+  void Pause();
+  void Resume();
   bool Done() const { return done_; }
   bool Scheduled() const { return scheduled_; }
   // The delay before the check; tests shorten it.
@@ -97,6 +101,8 @@ class TAutoUpdateCheck : public QObject {
   std::atomic<bool> finished_{false};
   bool done_ = false;
   bool scheduled_ = false;
+  bool delay_was_active_ = false;
+  bool poll_was_active_ = false;
 };
 
 }  // namespace quillora::app
