@@ -8,6 +8,7 @@ namespace quillora::test {
 
 void AnswerNextDialog(std::function<void(QWidget*)> answer) {
   auto* timer = new QTimer(qApp);
+  timer->setObjectName("dialogAnswer");
   auto attempts = std::make_shared<int>(500);
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, timer, [timer, attempts, answer] {
@@ -22,6 +23,13 @@ void AnswerNextDialog(std::function<void(QWidget*)> answer) {
     }
   });
   timer->start();
+}
+
+void ForgetUnansweredDialogs() {
+  for (QTimer* timer : qApp->findChildren<QTimer*>("dialogAnswer", Qt::FindDirectChildrenOnly)) {
+    timer->stop();
+    timer->deleteLater();
+  }
 }
 
 }  // namespace quillora::test

@@ -10,5 +10,7 @@ namespace quillora::test {
 // answer, which clicks or closes it. Returns at once; the answer comes while the test (or the
 // code under test) runs the dialog's modal loop.
 void AnswerNextDialog(std::function<void(QWidget*)> answer);
+// Drops the watches that have not met a dialog yet (after checking that none appeared).
+void ForgetUnansweredDialogs();
 
 }  // namespace quillora::test

@@ -295,6 +295,33 @@ void SitesViewTest::DeleteAsksAndRemovesTheFile() {
   const std::string file = site->FileName;
   const std::string uin = site->UIN();
   QVERIFY(FileExists(file));
+  // Keys typed into a filter field belong to the field: Del edits the text, Ins adds no site.
+  auto* search = sites->FilterPanel()->findChild<QLineEdit*>("edSearch");
+  QVERIFY(search);
+  search->setEnabled(true);
+  // Shortcuts need an active window.
+  sites->window()->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(sites->window()));
+  search->setText("abc");
+  search->setFocus();
+  search->setCursorPosition(0);
+  QString asked;
+  quillora::test::AnswerNextDialog([&](QWidget* w) {
+    asked = w->objectName() + " appeared";
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+      dialog->reject();
+    else
+      w->close();
+  });
+  // Through the window, as the platform delivers keys: that is where shortcuts are matched.
+  QTRY_VERIFY_WITH_TIMEOUT(search->hasFocus(), 3000);
+  QTest::keyClick(search->window()->windowHandle(), Qt::Key_Delete);
+  QTest::keyClick(search->window()->windowHandle(), Qt::Key_Insert);
+  QTest::qWait(100);
+  QCOMPARE(search->text(), QString("bc"));
+  QVERIFY2(asked.isEmpty(), qPrintable(asked));
+  quillora::test::ForgetUnansweredDialogs();
+  QVERIFY(FileExists(file));
   // No keeps the site; Yes deletes its file and its row.
   for (const bool yes : {false, true}) {
     QString question;

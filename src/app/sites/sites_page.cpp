@@ -258,12 +258,15 @@ QAction* TfraSites::AddAction(const char* name, const QString& text, const QStri
   auto* action = new QAction(text, this);
   action->setObjectName(name);
   action->setToolTip(hint);
-  if (!keys.isEmpty()) {
+  if (keys.isEmpty()) {
+    addAction(action);
+  } else {
     action->setShortcut(keys);
-    // The keys work while the grid has the focus, not everywhere in the window.
+    // The keys work while the grid has the focus: Del or Ins typed into a filter field edit the
+    // text, they do not delete or add a site.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    grid_->addAction(action);
   }
-  addAction(action);
   return action;
 }
 
@@ -357,6 +360,8 @@ void TfraSites::BuildActions(QToolBar* bar) {
   for (const char* name : {"actSetVersionListed", "actSetListedAsSubmitted"}) {
     const bool listed = std::string(name) == "actSetVersionListed";
     auto* a = AddAction(name, "", "", QKeySequence(listed ? "Ctrl+1" : "Ctrl+2"));
+    // These two also work inside the info panel.
+    info_->addAction(a);
     connect(a, &QAction::triggered, this, [this, listed] {
       TWebSite* site = CurrentSite();
       if (!site || !Settings().GetBool("Use_Shortkeys") || !ActiveProfileValues()) return;
@@ -537,6 +542,8 @@ void TfraSites::OnCreate() {
     results_->setContextMenuPolicy(Qt::NoContextMenu);
     results_->setPage(new TPanelPage([this](const QUrl& url) { PanelLink(url); }, results_));
     panel_->addTab(results_, "Search Results");
+    for (const char* name : {"actSetVersionListed", "actSetListedAsSubmitted"})
+      results_->addAction(Action(name));
   }
   panel_->tabBar()->setVisible(remote);
   int page = 0;
