@@ -86,7 +86,7 @@ QString FillScript(const QByteArray& changes) {
     return JSON.stringify({ filled: n });
   } catch (x) { return JSON.stringify({ error: String(x) }); }
 })()JS") +
-         QString::fromUtf8(changes) + "))";
+         QString::fromUtf8(changes) + ")";
 }
 
 // The forms of a read answer; positions[f][k] is the element position of forms[f].fields[k].
