@@ -607,10 +607,12 @@ void ProductsTest::HtmlPagesEditTheirFormsKeys() {
 </form>
 <form><textarea name="Note"></textarea></form>
 </body></html>)";
+  // A page file that cannot be shown keeps its file-name caption and binds nothing.
+  QVERIFY(QFile::link("missing.htm", QString::fromStdString(d.data.DataDir() + "broken.page.htm")));
   QVERIFY(d.Start());
   TfrmProductEditor* editor = d.Products()->ProductEditor();
-  QCOMPARE(editor->HtmlPages().size(), size_t(2));
-  THtmlEditorPage* extras = editor->HtmlPages()[1];
+  QCOMPARE(editor->HtmlPages().size(), size_t(3));
+  THtmlEditorPage* extras = editor->HtmlPages()[2];
 
   TProduct product;
   product.SetString("Program_Info/Program_Name", "Tide Clock");
@@ -643,8 +645,8 @@ void ProductsTest::HtmlPagesEditTheirFormsKeys() {
     });
     QCOMPARE(editor->Edit(product), save);
     const qsizetype quillora = captions.indexOf("Quillora");
-    QCOMPARE(captions.mid(quillora - 3, 3),
-             QStringList({"PAD Ring", "Affiliates", "Extra Fields"}));
+    QCOMPARE(captions.mid(quillora - 4, 4),
+             QStringList({"PAD Ring", "Affiliates", "broken", "Extra Fields"}));
     QCOMPARE(was_shown, QString(R"(["Tide",true,"Gold","b+C","low water","Extra Fields"])"));
     if (!save) QCOMPARE(product.Text(), before);
   }

@@ -795,6 +795,7 @@ void TfrmProductEditor::BuildHtmlPages() {
         Pages()->setTabText(index, caption);
         // The page's visibility is kept under its caption, known only now.
         std::vector<TEditorPage> states = {{FromQString(caption), Pages()->isTabVisible(index)}};
+        if (!ApplicationDataReady()) return;
         RestoreEditorPages(Settings(), SettingsPrefix(), states);
         Pages()->setTabVisible(index, states.front().visible);
       });
