@@ -15,11 +15,17 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 #include <QtTest>
+#include <fstream>
 #include <functional>
+#include <optional>
 
 #include "app/main_window.h"
 #include "app/preferences/admin_mode.h"
+#include "app/products/html_editor_page.h"
 #include "app/products/product_editor.h"
 #include "app/products/product_manager.h"
 #include "app/qt_user_interface.h"
@@ -102,6 +108,16 @@ bool RunAnswering(TfraProductMan* pm, const QString& command,
   return answered;
 }
 
+// Runs a script on a page as the user's hands would (in a world of its own) and gives its text.
+QString RunOnPage(QWebEngineView* view, const QString& script) {
+  std::optional<QString> answer;
+  view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                              [&answer](const QVariant& v) { answer = v.toString(); });
+  QDeadlineTimer deadline(10000);
+  while (!answer && !deadline.hasExpired()) QTest::qWait(10);
+  return answer.value_or("no answer");
+}
+
 void ClickYes(QWidget* w) {
   if (auto* box = qobject_cast<QMessageBox*>(w)) box->button(QMessageBox::Yes)->click();
 }
@@ -122,6 +138,7 @@ class ProductsTest : public QObject {
   void GenericFileNameDropsTheVersion_data();
   void GenericFileNameDropsTheVersion();
   void UserDefinedPageEditsTheUnknownKeys();
+  void HtmlPagesEditTheirFormsKeys();
   void AdminModeExportsAndImportsThePadFileOfTheCopy();
   void BackupThenRestoreBringsADeletedProductBack();
 };
@@ -578,6 +595,70 @@ void ProductsTest::BackupThenRestoreBringsADeletedProductBack() {
   main->findChild<QAction*>("actRestore")->trigger();
   QVERIFY(ProductFiles()->FindByName("Sample Notes"));
   QVERIFY(pm->SelectProduct("Sample Notes"));
+}
+
+void ProductsTest::HtmlPagesEditTheirFormsKeys() {
+  Desktop d;
+  // A page whose title names it, with a named form and one bound under the page's caption.
+  std::ofstream(d.data.DataDir() + "extras.form.html") << R"(<html><head><title>Extra Fields</title>
+<script>document.title = "Scripts ran";</script></head><body>
+<form name="Shop">
+  <input name="Name"> <input type="checkbox" name="Gift" value="yes">
+  <input type="radio" name="Plan" value="Gold"> <input type="radio" name="Plan" value="Silver">
+  <select name="Stores" multiple><option value="a">A</option><option>b</option>
+    <option value="c">C</option></select>
+</form>
+<form><textarea name="Note"></textarea></form>
+</body></html>)";
+  // A page file that cannot be shown keeps its file-name caption and binds nothing.
+  QVERIFY(QFile::link("missing.htm", QString::fromStdString(d.data.DataDir() + "broken.page.htm")));
+  QVERIFY(d.Start());
+  TfrmProductEditor* editor = d.Products()->ProductEditor();
+  QCOMPARE(editor->HtmlPages().size(), size_t(3));
+  THtmlEditorPage* extras = editor->HtmlPages()[2];
+
+  TProduct product;
+  product.SetString("Program_Info/Program_Name", "Tide Clock");
+  product.SetString("Shop/Name", "Tide");
+  product.SetString("Shop/Gift", "yes");
+  product.SetString("Shop/Plan", "Gold");
+  product.SetString("Shop/Stores", "B,c");
+  product.SetString("Extra Fields/Note", "low water");
+  product.SetString("Affiliates/Affiliates_FORM", "Y");
+  const std::string before = product.Text();
+
+  const QString shown = R"(try { JSON.stringify([document.forms[0].Name.value,
+      document.forms[0].Gift.checked, document.querySelector('[name=Plan]:checked').value,
+      Array.from(document.forms[0].Stores.selectedOptions).map(o => o.text).join('+'),
+      document.forms[1].Note.value, document.title]) } catch (e) { String(e) })";
+  const QString edits = R"((function () { const f = document.forms[0];
+      f.Name.value = 'Tide Clock'; f.Gift.checked = false; f.Plan[1].checked = true;
+      for (const o of f.Stores.options) o.selected = o.text === 'A';
+      document.forms[1].Note.value = ''; return 'ok'; })())";
+
+  for (const bool save : {false, true}) {
+    QStringList captions;
+    QString was_shown;
+    quillora::test::AnswerNextDialog([&](QWidget* w) {
+      auto* pages = Field<QTabWidget>(w, "PageControl");
+      for (int i = 0; i < pages->count(); ++i) captions << pages->tabText(i);
+      was_shown = RunOnPage(extras->View(), shown);
+      RunOnPage(extras->View(), edits);
+      Press(w, save ? "btnSave" : "btnCancel");
+    });
+    QCOMPARE(editor->Edit(product), save);
+    const qsizetype quillora = captions.indexOf("Quillora");
+    QCOMPARE(captions.mid(quillora - 4, 4),
+             QStringList({"PAD Ring", "Affiliates", "broken", "Extra Fields"}));
+    QCOMPARE(was_shown, QString(R"(["Tide",true,"Gold","b+C","low water","Extra Fields"])"));
+    if (!save) QCOMPARE(product.Text(), before);
+  }
+  QCOMPARE(product.GetString("Shop/Name"), std::string("Tide Clock"));
+  QVERIFY(!product.HasKey("Shop/Gift"));
+  QCOMPARE(product.GetString("Shop/Plan"), std::string("Silver"));
+  QCOMPARE(product.GetString("Shop/Stores"), std::string("a"));
+  QVERIFY(!product.HasKey("Extra Fields/Note"));
+  QCOMPARE(product.GetString("Affiliates/Affiliates_FORM"), std::string("Y"));
 }
 
 QTEST_MAIN(ProductsTest)

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,6 +24,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "app/products/html_editor_page.h"
 #include "app/qt_text.h"
 #include "app/variables_menu.h"
 #include "foundation/app_state.h"
@@ -121,6 +123,7 @@ TfrmProductEditor::TfrmProductEditor(QWidget* parent) : TRecordEditor("Product e
     layout->addWidget(ring);
     fields_.AddMemo("PADRING", ring);
   }
+  BuildHtmlPages();
   BuildOwnFields();
   BuildUserDefined();
   AddSitePage("Passwords", "Login", true,
@@ -775,6 +778,30 @@ void TfrmProductEditor::BuildOwnFields() {
   fields_.AddMemo("Quillora/Comments_For_Reviewer", comments);
 }
 
+void TfrmProductEditor::BuildHtmlPages() {
+  // The page files live in the data folder: the program's own folder is no place a user can
+  // write to once installed, and the data folder is where the shipped pages go.
+  if (!ApplicationDataReady()) return;
+  const QDir folder(PathToQString(Folders().data));
+  for (const char* pattern : {"*.htm", "*.html"})
+    for (const QString& name :
+         folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+      auto* page = new THtmlEditorPage(folder.filePath(name), Pages());
+      Pages()->addTab(page, page->Caption());
+      html_pages_.push_back(page);
+      connect(page, &THtmlEditorPage::captionChanged, this, [this, page](const QString& caption) {
+        const int index = Pages()->indexOf(page);
+        if (index < 0) return;
+        Pages()->setTabText(index, caption);
+        // The page's visibility is kept under its caption, known only now.
+        std::vector<TEditorPage> states = {{FromQString(caption), Pages()->isTabVisible(index)}};
+        if (!ApplicationDataReady()) return;
+        RestoreEditorPages(Settings(), SettingsPrefix(), states);
+        Pages()->setTabVisible(index, states.front().visible);
+      });
+    }
+}
+
 std::unique_ptr<TRecord> TfrmProductEditor::NewCopy() const {
   return std::make_unique<TProduct>();
 }
@@ -814,6 +841,7 @@ void TfrmProductEditor::LoadFields() {
   LoadDescriptions(shown_language_);
   loading_descriptions_ = false;
   UpdateCharactersLeft();
+  for (THtmlEditorPage* page : html_pages_) page->Load(copy);
 }
 
 void TfrmProductEditor::LoadDescriptions(const QString& language) {
@@ -880,6 +908,7 @@ void TfrmProductEditor::StoreFields() {
   StoreDescriptions(shown_language_);
   if (copy.GetString("Quillora/Search_String").empty())
     copy.SetString("Quillora/Search_String", copy.GetString("Program_Info/Program_Name"));
+  for (THtmlEditorPage* page : html_pages_) page->Store(copy);
 }
 
 void TfrmProductEditor::ProgramNameEdited(const QString& name) {

@@ -19,6 +19,8 @@ class QTableWidget;
 
 namespace quillora::app {
 
+class THtmlEditorPage;
+
 class TfrmProductEditor : public TRecordEditor {
   Q_OBJECT
  public:
@@ -39,6 +41,8 @@ class TfrmProductEditor : public TRecordEditor {
   void FillFromVersionedFile(const std::string& path);
   void FillSizes(const std::string& path);
   QListWidget* Categories() const { return categories_; }
+  // The pages made from the page files of the data folder, in page order.
+  const std::vector<THtmlEditorPage*>& HtmlPages() const { return html_pages_; }
 
   // The description fields' limits: Char_Desc_45 ... Char_Desc_2000.
   static constexpr int kDescriptionLimits[5] = {45, 80, 250, 450, 2000};
@@ -74,6 +78,7 @@ class TfrmProductEditor : public TRecordEditor {
   QString CategoriesText() const;
   void BuildVcl();
   void BuildOwnFields();
+  void BuildHtmlPages();
   // The six description fields of a language between the copy and the fields.
   void LoadDescriptions(const QString& language);
   void StoreDescriptions(const QString& language);
@@ -97,6 +102,7 @@ class TfrmProductEditor : public TRecordEditor {
   bool loading_descriptions_ = false;
   // The VCL page's "Supported" boxes: "TRUE" / "FALSE".
   std::vector<std::pair<std::string, QCheckBox*>> vcl_supported_;
+  std::vector<THtmlEditorPage*> html_pages_;
 };
 
 }  // namespace quillora::app
