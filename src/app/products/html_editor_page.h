@@ -22,6 +22,8 @@ class THtmlEditorPage : public QWidget {
   ~THtmlEditorPage() override;
 
   QString Caption() const { return caption_; }
+  // The file loaded and its fields are bound (a page that failed binds nothing).
+  bool Shown() const { return state_ == TState::Shown; }
   QWebEngineView* View() const { return view_; }
   // Waits (at most timeout_ms) until the file has loaded or failed; true when it is shown.
   bool WaitShown(int timeout_ms = kScriptTimeoutMs);

@@ -908,7 +908,12 @@ void TfrmProductEditor::StoreFields() {
   StoreDescriptions(shown_language_);
   if (copy.GetString("Quillora/Search_String").empty())
     copy.SetString("Quillora/Search_String", copy.GetString("Program_Info/Program_Name"));
-  for (THtmlEditorPage* page : html_pages_) page->Store(copy);
+  for (THtmlEditorPage* page : html_pages_) {
+    // A page whose fields could not be read must not pass for saved.
+    if (page->Shown() && !page->Store(copy))
+      ShowError("The fields of the page \"" + FromQString(page->Caption()) +
+                "\" could not be read; they were not saved.");
+  }
 }
 
 void TfrmProductEditor::ProgramNameEdited(const QString& name) {
