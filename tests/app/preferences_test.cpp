@@ -30,6 +30,7 @@
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "desktop_fixture.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -43,18 +44,7 @@ using namespace quillora::app;
 
 namespace {
 
-struct Desktop {
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session{ui};
-
-  bool Start() {
-    if (!session.Start(data.Options())) return false;
-    QSignalSpy shown(session.MainWindow(), &TfrmMain::firstShowDone);
-    session.Show();
-    return shown.count() == 1 || shown.wait(5000);
-  }
-  TfrmMain* Main() const { return session.MainWindow(); }
+struct Desktop : quillora::test::TDesktop {
   TfraProductMan* Products() const { return Main()->Products(); }
 };
 

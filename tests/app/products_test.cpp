@@ -31,6 +31,7 @@
 #include "app/qt_user_interface.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "desktop_fixture.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -44,18 +45,8 @@ using namespace quillora::app;
 namespace {
 
 // The desktop program started on a copy of the shipped data, its main window shown.
-struct Desktop {
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session{ui};
-
-  bool Start() {
-    if (!session.Start(data.Options())) return false;
-    QSignalSpy shown(session.MainWindow(), &TfrmMain::firstShowDone);
-    session.Show();
-    return shown.count() == 1 || shown.wait(5000);
-  }
-  TfraProductMan* Products() const { return session.MainWindow()->Products(); }
+struct Desktop : quillora::test::TDesktop {
+  TfraProductMan* Products() const { return Main()->Products(); }
 };
 
 // What the files say now, read apart from the lists the program holds.

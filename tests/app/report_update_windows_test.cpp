@@ -19,6 +19,7 @@
 #include "app/startup.h"
 #include "app/update/bug_report_dialog.h"
 #include "app/update/site_update_dialogs.h"
+#include "desktop_fixture.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -34,20 +35,8 @@ using namespace quillora::app;
 
 namespace {
 
-struct Desktop {
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session{ui};
-
-  bool Start() {
-    if (!session.Start(data.Options())) return false;
-    QSignalSpy shown(session.MainWindow(), &TfrmMain::firstShowDone);
-    session.Show();
-    return shown.count() == 1 || shown.wait(5000);
-  }
-  QAction* Action(const char* name) const {
-    return session.MainWindow()->findChild<QAction*>(name);
-  }
+struct Desktop : quillora::test::TDesktop {
+  QAction* Action(const char* name) const { return Main()->findChild<QAction*>(name); }
 };
 
 // Answers the file dialog with a path and the name filter at index filter.

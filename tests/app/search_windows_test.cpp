@@ -16,6 +16,7 @@
 #include "app/search/remote_search_window.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "desktop_fixture.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
 #include "pad/product_data.h"
@@ -36,10 +37,7 @@ namespace {
 
 // The desktop program on a copy of the shipped data, with a demo sites server of its own in
 // which every demo site lists the sample product.
-struct Desktop {
-  quillora::test::TestData data;
-  TQtUserInterface ui;
-  TDesktopSession session{ui};
+struct Desktop : quillora::test::TDesktop {
   std::unique_ptr<quillora::test::TServerProcess> server;
   int port = 0;
 
@@ -49,10 +47,7 @@ struct Desktop {
     server = std::make_unique<quillora::test::TServerProcess>(
         QUILLORA_DEMO_SITES_PATH, std::vector<std::string>{"--state", state, "--slow-search", "0"});
     port = server->Port();
-    if (port <= 0 || !session.Start(data.Options())) return false;
-    QSignalSpy shown(session.MainWindow(), &TfrmMain::firstShowDone);
-    session.Show();
-    return shown.count() == 1 || shown.wait(5000);
+    return port > 0 && TDesktop::Start();
   }
 };
 

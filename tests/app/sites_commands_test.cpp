@@ -27,6 +27,7 @@
 #include "app/sites/sites_page.h"
 #include "app/splash_window.h"
 #include "app/startup.h"
+#include "desktop_fixture.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/files.h"
@@ -47,13 +48,7 @@ using namespace quillora::app;
 
 namespace {
 
-TfraSites* ShowSites(TDesktopSession& session) {
-  QSignalSpy first_show(session.MainWindow(), &TfrmMain::firstShowDone);
-  session.Show();
-  if (!first_show.count() && !first_show.wait(10000)) return nullptr;
-  session.MainWindow()->PageControl()->setCurrentIndex(TfrmMain::kSites);
-  return session.MainWindow()->Sites();
-}
+using quillora::test::ShowSites;
 
 // Answers the next message box with `button`, recording its text; anything else is closed.
 void AnswerBox(QStringList& texts, QMessageBox::StandardButton button,

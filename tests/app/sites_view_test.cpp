@@ -30,6 +30,7 @@
 #include "app/splash_window.h"
 #include "app/startup.h"
 #include "app/submitter/submitter_page.h"
+#include "desktop_fixture.h"
 #include "dialog_script.h"
 #include "foundation/app_state.h"
 #include "foundation/codepage.h"
@@ -48,13 +49,7 @@ using namespace quillora::app;
 namespace {
 
 // The main window shown, on its Sites page.
-TfraSites* ShowSites(TDesktopSession& session) {
-  QSignalSpy first_show(session.MainWindow(), &TfrmMain::firstShowDone);
-  session.Show();
-  if (!first_show.count() && !first_show.wait(10000)) return nullptr;
-  session.MainWindow()->PageControl()->setCurrentIndex(TfrmMain::kSites);
-  return session.MainWindow()->Sites();
-}
+using quillora::test::ShowSites;
 
 void ClickHeader(QTableView* grid, int column) {
   QHeaderView* header = grid->horizontalHeader();
