@@ -629,6 +629,28 @@ void TfraSubmitter::CapturedSearch(const TSubmissionReport& report, const QUrl& 
   if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
 }
 
+void TfraSubmitter::WithFocusedForm(
+    std::function<void(TWebSite* site, TBrowserDocument& document, TDomForm* form)> work) {
+  const std::string uin = site_uin_;
+  browser_->Snapshot([this, uin, work = std::move(work)](const QByteArray& json) {
+    TWebSite* site = CurrentSite();
+    // The page may have moved on to another site while the snapshot was taken.
+    if (!site || site_uin_ != uin || json.isEmpty()) return;
+    try {
+      TBrowserDocument document(json);
+      TDomForm* form = FocusedForm(document.Top());
+      if (!form) {
+        ShowInfo("Please, put the cursor into a form first");
+        return;
+      }
+      work(site, document, form);
+    } catch (const std::exception& e) {
+      // A page that cannot be read is left as it is.
+      status_->setText(ToQString(e.what()));
+    }
+  });
+}
+
 void TfraSubmitter::SaveTemplate() {
   if (!CurrentSite() || !HasProduct()) return;
   // Templates are learnt from the sample profile's values typed into the form.
@@ -637,99 +659,60 @@ void TfraSubmitter::SaveTemplate() {
     ShowInfo("You should use the sample profile\r\nto create templates.");
     return;
   }
-  const std::string uin = site_uin_;
-  browser_->Snapshot([this, uin](const QByteArray& json) {
-    TWebSite* site = CurrentSite();
-    if (!site || site_uin_ != uin || json.isEmpty()) return;
-    try {
-      TBrowserDocument document(json);
-      TDomForm* live = FocusedForm(document.Top());
-      if (!live) {
-        ShowInfo("Please, put the cursor into a form first");
-        return;
-      }
-      const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
-      TWebForm* existing = site->Forms().FindByFingerprint(old_print, print);
-      if (existing && !AskYesNo("Template for this form already exists. Overwrite it?")) return;
-      auto form = std::make_unique<TWebForm>();
-      CaptureLiveForm(live, *form);
-      if (form->HasHiddenFields() &&
-          !AskYesNo("This form contains hidden fields\r\nDo you wish to save them as well?"))
-        form->ClearHiddenValues();
-      AssignTemplates(*form, true);
-      AdjustTemplatesToSize(*form, false);
-      form->UpdateFingerprint();
-      // A form saved from the Submitter is one to submit, unless the user says otherwise.
-      form->Purpose = fpSubmit;
-      if (!EditForm(this, *form)) return;
-      // The page may have moved on while the dialog was open: look everything up again.
-      site = CurrentSite();
-      if (!site) return;
-      TFormsList& forms = site->Forms();
-      if (TWebForm* old = forms.FindByFingerprint(old_print, print))
-        forms.Delete(forms.IndexOf(old));
-      forms.AddForm().Assign(*form);
-      if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
-    } catch (const std::exception& e) {
-      status_->setText(ToQString(e.what()));
-    }
+  WithFocusedForm([this](TWebSite* site, TBrowserDocument&, TDomForm* live) {
+    const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
+    TWebForm* existing = site->Forms().FindByFingerprint(old_print, print);
+    if (existing && !AskYesNo("Template for this form already exists. Overwrite it?")) return;
+    auto form = std::make_unique<TWebForm>();
+    CaptureLiveForm(live, *form);
+    if (form->HasHiddenFields() &&
+        !AskYesNo("This form contains hidden fields\r\nDo you wish to save them as well?"))
+      form->ClearHiddenValues();
+    AssignTemplates(*form, true);
+    AdjustTemplatesToSize(*form, false);
+    form->UpdateFingerprint();
+    // A form saved from the Submitter is one to submit, unless the user says otherwise.
+    form->Purpose = fpSubmit;
+    if (!EditForm(this, *form)) return;
+    // The page may have moved on while the dialog was open: look everything up again.
+    site = CurrentSite();
+    if (!site) return;
+    TFormsList& forms = site->Forms();
+    if (TWebForm* old = forms.FindByFingerprint(old_print, print)) forms.Delete(forms.IndexOf(old));
+    forms.AddForm().Assign(*form);
+    if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
   });
 }
 
 void TfraSubmitter::EditTemplate() {
   if (!CurrentSite()) return;
-  const std::string uin = site_uin_;
-  browser_->Snapshot([this, uin](const QByteArray& json) {
-    TWebSite* site = CurrentSite();
-    if (!site || site_uin_ != uin || json.isEmpty()) return;
-    try {
-      TBrowserDocument document(json);
-      TDomForm* live = FocusedForm(document.Top());
-      if (!live) {
-        ShowInfo("Please, put the cursor into a form first");
-        return;
-      }
-      const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
-      const TWebForm* stored = site->Forms().FindByFingerprint(old_print, print);
-      if (!stored) {
-        ShowInfo("Template not found");
-        return;
-      }
-      // The editor works on a copy; the stored form changes only when the user saves.
-      TWebForm copy;
-      copy.Assign(*stored);
-      if (!EditForm(this, copy)) return;
-      site = CurrentSite();
-      if (!site) return;
-      TWebForm* again = site->Forms().FindByFingerprint(old_print, print);
-      if (!again) return;
-      again->Assign(copy);
-      if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
-    } catch (const std::exception& e) {
-      status_->setText(ToQString(e.what()));
+  WithFocusedForm([this](TWebSite* site, TBrowserDocument&, TDomForm* live) {
+    const std::string old_print = LiveOldFingerprint(live), print = LiveFingerprint(live);
+    const TWebForm* stored = site->Forms().FindByFingerprint(old_print, print);
+    if (!stored) {
+      ShowInfo("Template not found");
+      return;
     }
+    // The editor works on a copy; the stored form changes only when the user saves.
+    TWebForm copy;
+    copy.Assign(*stored);
+    if (!EditForm(this, copy)) return;
+    site = CurrentSite();
+    if (!site) return;
+    TWebForm* again = site->Forms().FindByFingerprint(old_print, print);
+    if (!again) return;
+    again->Assign(copy);
+    if (!site->SaveSiteFile("", false)) ShowError("The site could not be saved");
   });
 }
 
 void TfraSubmitter::FillThis() {
   if (!CurrentSite() || !HasProduct()) return;
-  browser_->Snapshot([this](const QByteArray& json) {
-    TWebSite* site = CurrentSite();
-    if (!site || json.isEmpty()) return;
-    try {
-      TBrowserDocument document(json);
-      TDomForm* form = FocusedForm(document.Top());
-      if (!form) {
-        ShowInfo("Please, put the cursor into a form first");
-        return;
-      }
-      TFormBinding binding;
-      FillFormElement(form, site, binding);
-      const QString url = Q(document.Top()->URL());
-      browser_->Apply(document.ChangesJson(), [this, url](bool) { emit filled(1, url); });
-    } catch (const std::exception& e) {
-      status_->setText(ToQString(e.what()));
-    }
+  WithFocusedForm([this](TWebSite* site, TBrowserDocument& document, TDomForm* form) {
+    TFormBinding binding;
+    FillFormElement(form, site, binding);
+    const QString url = Q(document.Top()->URL());
+    browser_->Apply(document.ChangesJson(), [this, url](bool) { emit filled(1, url); });
   });
 }
 

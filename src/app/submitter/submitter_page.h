@@ -20,12 +20,14 @@ class QTabWidget;
 class QToolBar;
 
 namespace quillora {
+class TDomForm;
 class TWebSite;
 class TWebForm;
 }  // namespace quillora
 
 namespace quillora::app {
 
+class TBrowserDocument;
 class TWebBrowser;
 
 class TfraSubmitter : public QWidget {
@@ -54,6 +56,10 @@ class TfraSubmitter : public QWidget {
   void FillThis();
   // "Save Tml": stores the focused form, with the rules learnt from the sample profile.
   void SaveTemplate();
+  // Runs work on a snapshot of the page with the form holding the cursor, while the page still
+  // shows the same site; "Please, put the cursor into a form first" when no form has it.
+  void WithFocusedForm(
+      std::function<void(TWebSite* site, TBrowserDocument& document, TDomForm* form)> work);
   // "Edit Tml": the form editor on the stored form of the form holding the cursor.
   void EditTemplate();
   // "Capture": the focused form's request becomes the site's search entry point.
