@@ -11,21 +11,6 @@ namespace {
 constexpr const char* kCompanyUin = "Quillora/Company_UIN";
 constexpr const char* kProgramName = "Program_Info/Program_Name";
 
-int StatusPicture(TSiteStatus status) {
-  switch (status) {
-    case ssComplete:
-      return 3;
-    case ssPending:
-      return 4;
-    case ssSkipped:
-      return 5;
-    case ssFailed:
-      return 6;
-    default:
-      return -1;
-  }
-}
-
 }  // namespace
 
 std::string ProductMenuCompany(const TCompanyList& companies, bool shift,

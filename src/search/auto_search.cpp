@@ -100,8 +100,7 @@ bool TAutoSearch::Start() {
     reset(s);
     if (!reset_hidden_sites && !s->Visible) continue;
     SetSearchFlag(profile_, s->UIN(), "");
-    if (s->Info.Value("SearchOptions", "AutoSearch") != "TRUE")
-      SetSearchFlag(profile_, s->UIN(), kSearchNotSupported);
+    if (!s->AutoSearchEnabled()) SetSearchFlag(profile_, s->UIN(), kSearchNotSupported);
   }
   if (eligible_ == 0) return false;
 

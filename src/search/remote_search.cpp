@@ -383,8 +383,7 @@ int TRemoteSearch::FetchLocally(TSiteList& sites) {
   for (int i = 0; i < sites.Count(); ++i) {
     TWebSite& site = *sites.SiteAt(i);
     if (!site.Visible) continue;
-    const TOptionsList* options = site.Info.FindSection("SearchOptions");
-    if (!options || !options->GetBool("AutoSearch")) continue;
+    if (!site.AutoSearchEnabled()) continue;
     const TSearchSite search = TSearchSite::From(site);
     requests.push_back(
         {search.uin, search.name, search.search.Address(), DirectSearchRequest(search, *inputs)});
@@ -452,9 +451,8 @@ void TRemoteSearch::Parse(TSiteList& sites, TProfile& profile) {
     const std::string uin = site.UIN();
     try {
       profile.SearchFlag.SetString(uin, "");
-      const TOptionsList* options = site.Info.FindSection("SearchOptions");
       std::string status;
-      if (options && options->GetBool("AutoSearch")) {
+      if (site.AutoSearchEnabled()) {
         const auto it = pages.find(AnsiLowerCase(uin + ".htm"));
         if (it != pages.end()) {
           TFileStream f(product_folder_ + it->second, TFileStream::Mode::Read);

@@ -230,21 +230,6 @@ void TWebSite::SetCoverPicture(const TImage24& picture) {
 
 namespace {
 
-int StatusPicture(TSiteStatus status) {
-  switch (status) {
-    case ssComplete:
-      return 3;
-    case ssPending:
-      return 4;
-    case ssFailed:
-      return 6;
-    case ssSkipped:
-      return 5;
-    default:
-      return -1;
-  }
-}
-
 int SearchFlagCode(std::string_view flag) {
   if (flag == "FOUND") return 0;
   if (flag == "NOT FOUND") return 1;

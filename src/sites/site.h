@@ -201,6 +201,8 @@ class TWebSite : public TPersistObj {
   void RefreshSummary();
   std::string ColumnText(int column, const TSiteProfile* profile) const;
   TSiteStatus SiteStatus(const TSiteProfile* profile) const;
+  // The listing search takes the site ("SearchOptions" "AutoSearch" is TRUE).
+  bool AutoSearchEnabled() const { return Info.Value("SearchOptions", "AutoSearch") == "TRUE"; }
   void UpdateVersionHandled(std::string_view version);
 
   // Header: length byte, signature, then 64 bytes kept as read. Saving writes the current

@@ -403,8 +403,8 @@ TWebSite* TSiteList::NextSiteToSearch() const {
   const int attempts = AutoSearchAttempts();
   for (int i = 0; i < Count(); ++i) {
     TWebSite* s = SiteAt(i);
-    if (s->Visible && !s->SearchBusy && !s->SearchDone &&
-        s->Info.Value("SearchOptions", "AutoSearch") == "TRUE" && s->SearchAttempts < attempts)
+    if (s->Visible && !s->SearchBusy && !s->SearchDone && s->AutoSearchEnabled() &&
+        s->SearchAttempts < attempts)
       return s;
   }
   return nullptr;

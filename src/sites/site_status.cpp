@@ -58,4 +58,19 @@ bool VersionHandledFor(const TSiteProfile& profile, std::string_view uin,
          (!override_text.empty() && override_text != SiteStatusName(ssAuto));
 }
 
+int StatusPicture(TSiteStatus status) {
+  switch (status) {
+    case ssComplete:
+      return 3;
+    case ssPending:
+      return 4;
+    case ssSkipped:
+      return 5;
+    case ssFailed:
+      return 6;
+    default:
+      return -1;
+  }
+}
+
 }  // namespace quillora

@@ -38,6 +38,9 @@ TSiteStatus StatusFromVersions(std::string_view version, std::string_view listed
 // The rule of a site's status: the override first, otherwise StatusFromVersions.
 TSiteStatus StatusFromRecords(std::string_view override_text, std::string_view version,
                               std::string_view listed, std::string_view submitted);
+// The picture number the sites grid and the product menu show for a status: 3 Complete,
+// 4 Pending, 5 Skipped, 6 Failed; -1 (none) otherwise.
+int StatusPicture(TSiteStatus status);
 // The status of the site with that UIN for a profile's product.
 TSiteStatus SiteStatusFor(const TSiteProfile& profile, std::string_view uin);
 // Whether the site already counts as handled for version: listed or submitted there, or an

@@ -40,11 +40,7 @@ TfrmCompanyEditor::TfrmCompanyEditor(QWidget* parent) : TRecordEditor("Company e
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Company", &form);
   auto text = [&](const char* label, const char* name, const std::string& key) {
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(name);
-    form->addRow(label, edit);
-    fields_.AddText(key, edit);
-    return edit;
+    return AddTextRow(form, label, name, key);
   };
   auto suggestions = [&](const char* label, const char* name, const std::string& key,
                          const char* table) {

@@ -158,11 +158,7 @@ void TfrmProductEditor::BuildProgramInfo1() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Program Info I", &form);
   auto text = [&](const char* label, const char* name, const std::string& key) {
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(name);
-    form->addRow(label, edit);
-    fields_.AddText(key, edit);
-    return edit;
+    return AddTextRow(form, label, name, key);
   };
   uin_ = text("UIN:", "edtUIN", "Quillora/Product_UIN");
   uin_->setToolTip("Product UIN");
@@ -254,11 +250,7 @@ void TfrmProductEditor::BuildProgramInfo2() {
   QFormLayout* form = nullptr;
   QWidget* page = AddPage("Program Info II", &form);
   auto text = [&](const char* label, const char* name, const std::string& key) {
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(name);
-    form->addRow(label, edit);
-    fields_.AddText(key, edit);
-    return edit;
+    return AddTextRow(form, label, name, key);
   };
   {
     auto* row = new QWidget(page);

@@ -98,6 +98,15 @@ QWidget* TRecordEditor::AddPage(const QString& caption, QFormLayout** form) {
   return page;
 }
 
+QLineEdit* TRecordEditor::AddTextRow(QFormLayout* form, const char* label, const char* name,
+                                     const std::string& key) {
+  auto* edit = new QLineEdit(form->parentWidget());
+  edit->setObjectName(name);
+  form->addRow(label, edit);
+  fields_.AddText(key, edit);
+  return edit;
+}
+
 void TRecordEditor::AddPendingPage(const QString& caption) {
   auto* page = new QWidget(pages_);
   page->setObjectName("ts" + QString(caption).remove(' '));

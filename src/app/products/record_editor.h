@@ -64,6 +64,9 @@ class TRecordEditor : public QDialog {
 
   // Pages and their fields; the subclass builds them in its constructor and then calls Finish.
   QWidget* AddPage(const QString& caption, QFormLayout** form = nullptr);
+  // A labelled line of a page's form bound to the record key.
+  QLineEdit* AddTextRow(QFormLayout* form, const char* label, const char* name,
+                        const std::string& key);
   // A page that is not built yet: present, disabled.
   void AddPendingPage(const QString& caption);
   void Finish();

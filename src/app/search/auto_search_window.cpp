@@ -19,6 +19,7 @@
 
 #include "app/qt_text.h"
 #include "app/search/remote_search_window.h"
+#include "app/search/search_window_parts.h"
 #include "foundation/app_state.h"
 #include "foundation/ui_port.h"
 #include "pad/product_data.h"
@@ -32,23 +33,6 @@
 namespace quillora::app {
 
 namespace {
-
-QSpinBox* Spin(QWidget* parent, const char* name, int low, int high, int value) {
-  auto* spin = new QSpinBox(parent);
-  spin->setObjectName(name);
-  spin->setRange(low, high);
-  spin->setValue(value);
-  return spin;
-}
-
-QPlainTextEdit* LogView(QWidget* parent, const char* name) {
-  auto* log = new QPlainTextEdit(parent);
-  log->setObjectName(name);
-  log->setReadOnly(true);
-  log->setLineWrapMode(QPlainTextEdit::NoWrap);
-  log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  return log;
-}
 
 void SetStatusLine(QListWidget* view, int slot, const std::string& line) {
   while (view->count() <= slot) view->addItem(QString());

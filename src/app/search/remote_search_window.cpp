@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "app/qt_text.h"
+#include "app/search/search_window_parts.h"
 #include "foundation/app_state.h"
 #include "foundation/text_utils.h"
 #include "foundation/ui_port.h"
@@ -32,32 +33,6 @@
 #include "sites/site_list.h"
 
 namespace quillora::app {
-
-namespace {
-
-QSpinBox* Spin(QWidget* parent, const char* name, int low, int high, int value) {
-  auto* spin = new QSpinBox(parent);
-  spin->setObjectName(name);
-  spin->setRange(low, high);
-  spin->setValue(value);
-  return spin;
-}
-
-QPlainTextEdit* TextView(QWidget* parent, const char* name) {
-  auto* view = new QPlainTextEdit(parent);
-  view->setObjectName(name);
-  view->setReadOnly(true);
-  view->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  return view;
-}
-
-bool AutoSearchable(const TWebSite& site) {
-  const TOptionsList* options = site.Info.FindSection("SearchOptions");
-  return options && options->GetBool("AutoSearch");
-}
-
-}  // namespace
 
 TfrmAutoSearch2::TfrmAutoSearch2(QWidget* parent) : QDialog(parent) {
   setObjectName("frmAutoSearch2");
@@ -88,9 +63,9 @@ TfrmAutoSearch2::TfrmAutoSearch2(QWidget* parent) : QDialog(parent) {
   admin_->setObjectName("cbAdminMode");
   top->addWidget(admin_, 0, Qt::AlignTop);
 
-  status_ = TextView(this, "memStatus");
+  status_ = LogView(this, "memStatus");
   status_->setMaximumHeight(110);
-  log_ = TextView(this, "memLog");
+  log_ = LogView(this, "memLog");
   label_ = new QLabel(this);
   label_->setObjectName("lblProgress");
   bar_ = new QProgressBar(this);
@@ -233,7 +208,7 @@ void TfrmAutoSearch2::StartLocal() {
   TSiteList& list = SiteList();
   int eligible = 0;
   for (int i = 0; i < list.Count(); ++i)
-    if (list.SiteAt(i)->Visible && AutoSearchable(*list.SiteAt(i))) ++eligible;
+    if (list.SiteAt(i)->Visible && list.SiteAt(i)->AutoSearchEnabled()) ++eligible;
   if (eligible == 0) return;
   bar_->setRange(0, eligible);
   bar_->setValue(0);

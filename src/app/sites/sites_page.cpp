@@ -436,30 +436,27 @@ void TfraSites::BuildActions(QToolBar* bar) {
   status_button->setPopupMode(QToolButton::MenuButtonPopup);
   bar->addWidget(status_button);
   bar->addAction(refresh);
-  report_button_ = new QToolButton(bar);
-  report_button_->setObjectName("btReport");
-  report_button_->setText("Report");
-  report_button_->setToolTip("Search sites automatically     (F3)");
-  auto* report_menu = new QMenu(report_button_);
-  report_menu->setObjectName("pmReport");
-  connect(report_menu, &QMenu::aboutToShow, this,
-          [this, report_menu] { FillReportMenu(report_menu); });
-  report_button_->setMenu(report_menu);
-  report_button_->setPopupMode(QToolButton::InstantPopup);
-  bar->addWidget(report_button_);
+  // A tool button whose menu is filled each time it pops up.
+  const auto menu_button = [this, bar](const char* name, const QString& text, const QString& tip,
+                                       const char* menu_name, void (TfraSites::*fill)(QMenu*)) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(tip);
+    auto* menu = new QMenu(button);
+    menu->setObjectName(menu_name);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, fill] { (this->*fill)(menu); });
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    bar->addWidget(button);
+    return button;
+  };
+  report_button_ = menu_button("btReport", "Report", "Search sites automatically     (F3)",
+                               "pmReport", &TfraSites::FillReportMenu);
   auto* report_key = AddAction("actReportMenu", "Report", "", QKeySequence(Qt::Key_F3));
   connect(report_key, &QAction::triggered, this, [this] { report_button_->showMenu(); });
-  product_button_ = new QToolButton(bar);
-  product_button_->setObjectName("btProduct");
-  product_button_->setText("Product");
-  product_button_->setToolTip("Change Product");
-  auto* product_menu = new QMenu(product_button_);
-  product_menu->setObjectName("pmProduct");
-  connect(product_menu, &QMenu::aboutToShow, this,
-          [this, product_menu] { FillProductMenu(product_menu); });
-  product_button_->setMenu(product_menu);
-  product_button_->setPopupMode(QToolButton::InstantPopup);
-  bar->addWidget(product_button_);
+  product_button_ = menu_button("btProduct", "Product", "Change Product", "pmProduct",
+                                &TfraSites::FillProductMenu);
   bar->addAction(bug);
   auto* login_separator = bar->addSeparator();
   login_separator->setObjectName("sepLogin");
